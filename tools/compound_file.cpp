@@ -1,0 +1,112 @@
+#include "compound_file.h"
+
+#include <gsf/gsf.h>
+
+namespace msptool {
+namespace {
+
+int AlphabetIndex(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'Z') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'z') return c - 'a' + 36;
+  if (c == '.') return 62;
+  if (c == '_') return 63;
+  return -1;
+}
+
+void AppendUtf8(std::string& out, unsigned code) {
+  if (code < 0x80) {
+    out.push_back(static_cast<char>(code));
+  } else if (code < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+}
+
+}  // namespace
+
+std::string EncodeStreamName(const std::string& name, bool isTable) {
+  std::string out;
+  if (isTable) AppendUtf8(out, 0x4840);
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const int a = AlphabetIndex(name[i]);
+    if (a < 0) {
+      AppendUtf8(out, static_cast<unsigned char>(name[i]));
+      continue;
+    }
+    const int b = i + 1 < name.size() ? AlphabetIndex(name[i + 1]) : -1;
+    if (b >= 0) {
+      AppendUtf8(out, 0x3800 + a + (b << 6));
+      ++i;
+    } else {
+      AppendUtf8(out, 0x4800 + a);
+    }
+  }
+  return out;
+}
+
+CompoundFile::~CompoundFile() {
+  if (root_) {
+    gsf_output_close(GSF_OUTPUT(root_));
+    g_object_unref(root_);
+  }
+  if (sink_) g_object_unref(sink_);
+}
+
+bool CompoundFile::Create(const std::string& path, const unsigned char classId[16],
+                          std::string& error) {
+  GError* err = nullptr;
+  GsfOutput* sink = gsf_output_stdio_new(path.c_str(), &err);
+  if (!sink) {
+    error = "cannot create " + path + ": " + (err ? err->message : "unknown error");
+    if (err) g_error_free(err);
+    return false;
+  }
+  sink_ = sink;
+  root_ = gsf_outfile_msole_new(sink);
+  gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(root_), classId);
+  return true;
+}
+
+bool CompoundFile::AddStream(GsfOutfile* storage, const std::string& name,
+                             const std::string& bytes) {
+  GsfOutput* stream = gsf_outfile_new_child(storage, name.c_str(), FALSE);
+  if (!stream) return false;
+  bool ok = bytes.empty() ||
+            gsf_output_write(stream, bytes.size(), reinterpret_cast<const guint8*>(bytes.data()));
+  ok = gsf_output_close(stream) && ok;
+  g_object_unref(stream);
+  return ok;
+}
+
+GsfOutfile* CompoundFile::AddStorage(GsfOutfile* storage, const std::string& name,
+                                     const unsigned char classId[16]) {
+  GsfOutput* child = gsf_outfile_new_child(storage, name.c_str(), TRUE);
+  if (!child) return nullptr;
+  gsf_outfile_msole_set_class_id(GSF_OUTFILE_MSOLE(child), classId);
+  return GSF_OUTFILE(child);
+}
+
+bool CompoundFile::CloseStorage(GsfOutfile* storage) {
+  const bool ok = gsf_output_close(GSF_OUTPUT(storage));
+  g_object_unref(storage);
+  return ok;
+}
+
+bool CompoundFile::Close(std::string& error) {
+  bool ok = gsf_output_close(GSF_OUTPUT(root_));
+  g_object_unref(root_);
+  root_ = nullptr;
+  // Closing the compound file closes its sink as well.
+  if (!gsf_output_is_closed(GSF_OUTPUT(sink_))) ok = gsf_output_close(GSF_OUTPUT(sink_)) && ok;
+  g_object_unref(sink_);
+  sink_ = nullptr;
+  if (!ok) error = "writing the compound file failed";
+  return ok;
+}
+
+}  // namespace msptool

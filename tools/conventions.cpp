@@ -1,0 +1,141 @@
+#include "conventions.h"
+
+#include <array>
+#include <cctype>
+
+namespace msptool {
+namespace {
+
+bool IsUpperHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::string::size_type start = 0;
+  for (;;) {
+    const auto at = text.find(separator, start);
+    parts.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+    if (at == std::string::npos) return parts;
+    start = at + 1;
+  }
+}
+
+std::string Quoted(const std::string& value) { return "\"" + value + "\""; }
+
+}  // namespace
+
+bool IsRegistryCode(const std::string& text) {
+  if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;
+  for (std::size_t i = 1; i < 37; ++i) {
+    const bool dash = i == 9 || i == 14 || i == 19 || i == 24;
+    if (dash ? text[i] != '-' : !IsUpperHex(text[i])) return false;
+  }
+  return true;
+}
+
+bool IsFourFieldVersion(const std::string& text) {
+  const auto fields = Split(text, '.');
+  if (fields.size() != 4) return false;
+  for (const auto& field : fields) {
+    if (field.empty() || field.size() > 5) return false;
+    for (char c : field)
+      if (c < '0' || c > '9') return false;
+    if (std::stoul(field) > 65535) return false;
+  }
+  return true;
+}
+
+std::string CheckTargetList(const std::string& list) {
+  if (list.empty()) return "target list (property 7) is empty";
+  const auto codes = Split(list, ';');
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    const auto& code = codes[i];
+    if (code.empty()) {
+      return i + 1 == codes.size() ? "target list (property 7) ends with ';': " + Quoted(list)
+                                   : "target list (property 7) has an empty element (element " +
+                                         std::to_string(i + 1) + ") in " + Quoted(list);
+    }
+    if (!IsRegistryCode(code)) {
+      return "target product code " + Quoted(code) + " (element " + std::to_string(i + 1) + ", " +
+             std::to_string(code.size()) +
+             " characters) is not in registry form {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX} "
+             "with upper-case hexadecimal digits";
+    }
+  }
+  return {};
+}
+
+std::string CandidateText(const std::string& rule) {
+  const auto semicolon = rule.find(';');
+  return semicolon == std::string::npos ? std::string() : rule.substr(semicolon + 1);
+}
+
+std::string CheckVersionRule(const std::string& rule, std::vector<std::string>& warnings) {
+  const auto semicolon = rule.find(';');
+  if (semicolon == std::string::npos || semicolon == 0)
+    return "version rule (property 5) " + Quoted(rule) +
+           " needs the upgrade version, then ';', then the candidate versions";
+  const std::string upgrade = rule.substr(0, semicolon);
+  if (!IsFourFieldVersion(upgrade))
+    return "upgrade version " + Quoted(upgrade) + " in version rule " + Quoted(rule) +
+           " is not a four-field dotted version";
+  const std::string candidates = rule.substr(semicolon + 1);
+  if (candidates.empty()) return "version rule " + Quoted(rule) + " names no candidate version";
+  const auto parts = Split(candidates, ',');
+  // Split leaves one last part after the final ','; it must be empty.
+  if (!parts.back().empty())
+    return "candidate version " + Quoted(parts.back()) + " in version rule " + Quoted(rule) +
+           " lacks its terminating ','";
+  for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
+    if (!IsFourFieldVersion(parts[i]))
+      return "candidate version " + Quoted(parts[i]) + " in version rule " + Quoted(rule) +
+             " is not a four-field dotted version";
+    if (parts[i] == upgrade)
+      warnings.push_back("candidate version " + Quoted(parts[i]) +
+                         " equals the upgrade version and never matches");
+  }
+  return {};
+}
+
+std::string CheckDescriptor(const std::string& bytes, std::uint64_t packageSize,
+                            const std::string& candidates) {
+  static const std::array<const char*, 8> kKeys = {"ProductCode",       "ProductVersionCandidate",
+                                                   "PatchTitle",        "PatchGUID",
+                                                   "PatchFileLocation", "PatchSize",
+                                                   "PatchDesc",         "PatchDescLocation"};
+  if (bytes.empty()) return "descriptor is empty";
+  for (unsigned char c : bytes) {
+    if (c == 0) return "descriptor holds a zero byte";
+  }
+  if (bytes.size() < 2 || bytes.compare(bytes.size() - 2, 2, "\r\n") != 0)
+    return "descriptor's last line does not end with CR LF";
+  std::vector<std::string> lines;
+  std::string::size_type start = 0;
+  while (start < bytes.size()) {
+    const auto lf = bytes.find('\n', start);
+    if (lf == 0 || bytes[lf - 1] != '\r' || bytes.find('\r', start) != lf - 1)
+      return "descriptor line " + std::to_string(lines.size() + 1) + " does not end with CR LF";
+    lines.push_back(bytes.substr(start, lf - 1 - start));
+    start = lf + 1;
+  }
+  if (lines.size() != kKeys.size())
+    return "descriptor has " + std::to_string(lines.size()) + " lines, expected the " +
+           std::to_string(kKeys.size()) + " keys ProductCode ... PatchDescLocation";
+  for (std::size_t i = 0; i < kKeys.size(); ++i) {
+    const std::string prefix = std::string(kKeys[i]) + "=";
+    if (lines[i].compare(0, prefix.size(), prefix) != 0)
+      return "descriptor line " + std::to_string(i + 1) + " " + Quoted(lines[i]) +
+             " should start with " + Quoted(prefix);
+    const std::string value = lines[i].substr(prefix.size());
+    if (i == 0 && !IsRegistryCode(value))
+      return "descriptor ProductCode " + Quoted(value) + " is not in registry form";
+    if (i == 1 && value != candidates)
+      return "descriptor ProductVersionCandidate " + Quoted(value) +
+             " differs from the package's candidate versions " + Quoted(candidates);
+    if (i == 5 && value != std::to_string(packageSize))
+      return "descriptor PatchSize " + Quoted(value) + " differs from the package's length " +
+             std::to_string(packageSize);
+  }
+  return {};
+}
+
+}  // namespace msptool

@@ -1,0 +1,146 @@
+// msp_tool: authors, checks and describes the patch package that spinstall
+// carries.
+//
+//   msp_tool author DEFINITION OUT.msp    write the package a definition names
+//   msp_tool check PACKAGE [DESCRIPTOR...] check a package (and descriptors)
+//   msp_tool describe PACKAGE TEMPLATE OUT fill a descriptor template
+//
+// Every failure is one line on standard error that names the offending value,
+// and exit status 1.
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "conventions.h"
+#include "definition.h"
+#include "package_summary.h"
+#include "package_writer.h"
+
+namespace msptool {
+namespace {
+
+int Fail(const std::string& message) {
+  std::cerr << "msp_tool: error: " << message << "\n";
+  return 1;
+}
+
+bool ReadFile(const std::string& path, std::string& bytes) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream s;
+  s << in.rdbuf();
+  bytes = s.str();
+  return true;
+}
+
+bool IsPrintableAscii(const std::string& text) {
+  for (unsigned char c : text)
+    if (c < 0x20 || c > 0x7E) return false;
+  return true;
+}
+
+int Author(const std::string& definitionPath, const std::string& outPath) {
+  std::string text, error;
+  if (!ReadFile(definitionPath, text)) return Fail("cannot read " + definitionPath);
+  Definition def;
+  if (!ParseDefinition(text, def, error)) return Fail(definitionPath + ": " + error);
+
+  for (const char* key : {"patch-code", "version-rule", "title"}) {
+    if (def.Count(key) != 1) return Fail(definitionPath + ": needs exactly one \"" + key + "\"");
+  }
+  const auto targets = def.All("target");
+  if (targets.empty()) return Fail(definitionPath + ": names no \"target\"");
+  std::string targetList;
+  for (const auto& code : targets) targetList += (targetList.empty() ? "" : ";") + code;
+  if (auto problem = CheckTargetList(targetList); !problem.empty())
+    return Fail(definitionPath + ": " + problem);
+  std::vector<std::string> warnings;
+  if (auto problem = CheckVersionRule(def.One("version-rule"), warnings); !problem.empty())
+    return Fail(definitionPath + ": " + problem);
+  for (const auto& w : warnings) std::cerr << "msp_tool: warning: " << w << "\n";
+  if (!IsRegistryCode(def.One("patch-code")))
+    return Fail(definitionPath + ": patch-code \"" + def.One("patch-code") +
+                "\" is not in registry form");
+  for (const auto& [key, value] : def.entries) {
+    if (!IsPrintableAscii(value))
+      return Fail(definitionPath + ": value of \"" + key + "\" must be printable ASCII");
+  }
+
+  PatchSummary summary;
+  summary.title = def.One("title");
+  summary.subject = def.One("subject");
+  summary.author = def.One("author");
+  summary.keywords = def.One("version-rule");
+  summary.comments = def.One("comments");
+  summary.targets = targetList;
+  summary.transforms = def.One("transforms");
+  summary.patchCode = def.One("patch-code");
+  if (!WritePatchPackage(summary, outPath, error)) return Fail(error);
+  return 0;
+}
+
+int Check(const std::string& packagePath, const std::vector<std::string>& descriptors) {
+  std::string bytes, error;
+  if (!ReadFile(packagePath, bytes)) return Fail("cannot read " + packagePath);
+  PackageSummary summary;
+  if (!ReadPackageSummary(packagePath, summary, error)) return Fail(error);
+  if (auto problem = CheckTargetList(summary.targets); !problem.empty())
+    return Fail(packagePath + ": " + problem);
+  std::vector<std::string> warnings;
+  if (auto problem = CheckVersionRule(summary.keywords, warnings); !problem.empty())
+    return Fail(packagePath + ": " + problem);
+  for (const auto& w : warnings)
+    std::cerr << "msp_tool: warning: " << packagePath << ": " << w << "\n";
+  for (const auto& path : descriptors) {
+    std::string text;
+    if (!ReadFile(path, text)) return Fail("cannot read descriptor " + path);
+    if (auto problem = CheckDescriptor(text, bytes.size(), CandidateText(summary.keywords));
+        !problem.empty())
+      return Fail(path + ": " + problem);
+  }
+  return 0;
+}
+
+int Describe(const std::string& packagePath, const std::string& templatePath,
+             const std::string& outPath) {
+  std::string bytes, text, error;
+  if (!ReadFile(packagePath, bytes)) return Fail("cannot read " + packagePath);
+  if (!ReadFile(templatePath, text)) return Fail("cannot read " + templatePath);
+  PackageSummary summary;
+  if (!ReadPackageSummary(packagePath, summary, error)) return Fail(error);
+  const std::pair<std::string, std::string> fills[] = {
+      {"@PATCH_SIZE@", std::to_string(bytes.size())},
+      {"@CANDIDATES@", CandidateText(summary.keywords)}};
+  for (const auto& [marker, value] : fills) {
+    for (auto at = text.find(marker); at != std::string::npos; at = text.find(marker, at))
+      text.replace(at, marker.size(), value);
+  }
+  // Descriptor lines end with CR LF, the last one too.
+  std::string out;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    out += line + "\r\n";
+  }
+  std::ofstream file(outPath, std::ios::binary | std::ios::trunc);
+  if (!file.write(out.data(), static_cast<std::streamsize>(out.size())) || !file.flush())
+    return Fail("cannot write " + outPath);
+  return 0;
+}
+
+}  // namespace
+}  // namespace msptool
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (args.size() == 3 && args[0] == "author") return msptool::Author(args[1], args[2]);
+  if (args.size() >= 2 && args[0] == "check")
+    return msptool::Check(args[1], {args.begin() + 2, args.end()});
+  if (args.size() == 4 && args[0] == "describe")
+    return msptool::Describe(args[1], args[2], args[3]);
+  std::cerr << "usage: msp_tool author DEFINITION OUT.msp\n"
+               "       msp_tool check PACKAGE [DESCRIPTOR...]\n"
+               "       msp_tool describe PACKAGE TEMPLATE OUT\n";
+  return 2;
+}

@@ -1,0 +1,16 @@
+// Reading a package's summary properties back with libmsi.
+#pragma once
+
+#include <string>
+
+namespace msptool {
+
+struct PackageSummary {
+  std::string keywords;  // property 5: the version rule
+  std::string targets;   // property 7: the target product codes
+  std::string revision;  // property 9: the patch code
+};
+
+bool ReadPackageSummary(const std::string& path, PackageSummary& out, std::string& error);
+
+}  // namespace msptool
