@@ -1,0 +1,80 @@
+# The package and descriptor texts the program carries, made at build time:
+#   SPINSTALL_PACKAGE      a release engineer's .msp to carry; empty: the one
+#                          msp_tool authors from resources/package.def
+#   SPINSTALL_DESCRIPTORS  a folder of descriptor texts 206.txt, 207.txt, ...
+#                          carried as they are; empty: made from the templates
+#                          resources/descriptors/<ID>.txt.in, with PatchSize and
+#                          ProductVersionCandidate filled in from the package
+# Every package and descriptor is checked before it is carried; a failed check
+# stops the build with a message that names the value.
+#
+# Sets SPINSTALL_PACKAGE_FILE, SPINSTALL_DESCRIPTOR_IDS, SPINSTALL_DESCRIPTOR_<ID>
+# and the target spinstall_carried (built when everything is checked).
+
+set(SPINSTALL_PACKAGE "" CACHE FILEPATH "A patch package (.msp) to carry instead of the authored one")
+set(SPINSTALL_DESCRIPTORS "" CACHE PATH "A folder of patch descriptors (206.txt, ...) to carry")
+
+set(carried_dir "${CMAKE_BINARY_DIR}/carried")
+set(SPINSTALL_PACKAGE_FILE "${carried_dir}/package.msp")
+set(definition "${PROJECT_SOURCE_DIR}/resources/package.def")
+
+if(SPINSTALL_PACKAGE)
+  if(NOT EXISTS "${SPINSTALL_PACKAGE}")
+    message(FATAL_ERROR "SPINSTALL_PACKAGE: no file ${SPINSTALL_PACKAGE}")
+  endif()
+  add_custom_command(OUTPUT "${SPINSTALL_PACKAGE_FILE}"
+    COMMAND ${CMAKE_COMMAND} -E copy "${SPINSTALL_PACKAGE}" "${SPINSTALL_PACKAGE_FILE}"
+    DEPENDS "${SPINSTALL_PACKAGE}"
+    COMMENT "Carrying the package ${SPINSTALL_PACKAGE}")
+else()
+  add_custom_command(OUTPUT "${SPINSTALL_PACKAGE_FILE}"
+    COMMAND ${CMAKE_COMMAND} -E make_directory "${carried_dir}"
+    COMMAND ${SPINSTALL_MSP_TOOL} author "${definition}" "${SPINSTALL_PACKAGE_FILE}"
+    DEPENDS "${definition}" ${SPINSTALL_MSP_TOOL_TARGET}
+    COMMENT "Authoring the carried package from resources/package.def")
+endif()
+
+set(descriptor_files "")
+set(SPINSTALL_DESCRIPTOR_IDS "")
+if(SPINSTALL_DESCRIPTORS)
+  file(GLOB supplied CONFIGURE_DEPENDS "${SPINSTALL_DESCRIPTORS}/*.txt")
+  foreach(file IN LISTS supplied)
+    get_filename_component(id "${file}" NAME_WE)
+    if(NOT id MATCHES "^[0-9]+$")
+      message(FATAL_ERROR "SPINSTALL_DESCRIPTORS: ${file} is not named for its resource ID (206.txt, 207.txt, ...)")
+    endif()
+    set(out "${carried_dir}/descriptors/${id}.txt")
+    add_custom_command(OUTPUT "${out}"
+      COMMAND ${CMAKE_COMMAND} -E copy "${file}" "${out}"
+      DEPENDS "${file}")
+    list(APPEND SPINSTALL_DESCRIPTOR_IDS ${id})
+    set(SPINSTALL_DESCRIPTOR_${id} "${out}")
+  endforeach()
+else()
+  file(GLOB templates CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/resources/descriptors/*.txt.in")
+  foreach(template IN LISTS templates)
+    get_filename_component(name "${template}" NAME)
+    string(REGEX REPLACE "\\.txt\\.in$" "" id "${name}")
+    set(out "${carried_dir}/descriptors/${id}.txt")
+    add_custom_command(OUTPUT "${out}"
+      COMMAND ${CMAKE_COMMAND} -E make_directory "${carried_dir}/descriptors"
+      COMMAND ${SPINSTALL_MSP_TOOL} describe "${SPINSTALL_PACKAGE_FILE}" "${template}" "${out}"
+      DEPENDS "${template}" "${SPINSTALL_PACKAGE_FILE}" ${SPINSTALL_MSP_TOOL_TARGET}
+      COMMENT "Making descriptor ${id}")
+    list(APPEND SPINSTALL_DESCRIPTOR_IDS ${id})
+    set(SPINSTALL_DESCRIPTOR_${id} "${out}")
+  endforeach()
+endif()
+list(SORT SPINSTALL_DESCRIPTOR_IDS COMPARE NATURAL)
+foreach(id IN LISTS SPINSTALL_DESCRIPTOR_IDS)
+  list(APPEND descriptor_files "${SPINSTALL_DESCRIPTOR_${id}}")
+endforeach()
+
+set(checked "${carried_dir}/checked.stamp")
+add_custom_command(OUTPUT "${checked}"
+  COMMAND ${SPINSTALL_MSP_TOOL} check "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files}
+  COMMAND ${CMAKE_COMMAND} -E touch "${checked}"
+  DEPENDS "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files} ${SPINSTALL_MSP_TOOL_TARGET}
+  COMMENT "Checking the carried package and descriptors")
+add_custom_target(spinstall_carried DEPENDS "${checked}")
+set(SPINSTALL_CARRIED_FILES "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files} "${checked}")

@@ -1,0 +1,37 @@
+#include "admin/package_info.h"
+
+#include "package/extraction.h"
+#include "package/summary_reader.h"
+#include "platform/message_box.h"
+
+namespace spinstall::admin {
+
+std::wstring TargetListLines(std::wstring list) {
+  // Replacing the first ';' until the last one left stands at index 0 (or none
+  // is left) turns every ';' into a line feed, unless the list's only ';'
+  // stands at index 0. Done in one pass, as lists can be long.
+  const auto first = list.find(L';');
+  if (first == std::wstring::npos || list.rfind(L';') == 0) return list;
+  for (auto at = first; at != std::wstring::npos; at = list.find(L';', at + 1)) list[at] = L'\n';
+  return list;
+}
+
+std::wstring PackageInfoText(const std::wstring& lines, const std::wstring& candidates,
+                             const std::wstring& upgrade) {
+  return L"Products:\n" + lines + L"\nTarget:\n\t" + candidates + L"\nUpgrade:\n\t" + upgrade;
+}
+
+void ShowPackageInfo() {
+  std::wstring packagePath;
+  package::ExtractPackage(packagePath);
+  std::wstring targets;
+  package::ReadTargetList(packagePath, targets);
+  std::wstring upgrade;
+  std::wstring candidates;
+  package::ReadVersionRule(packagePath, upgrade, candidates);
+  platform::ShowMessageBox(
+      PackageInfoText(TargetListLines(targets), candidates, upgrade), L"Info",
+      platform::kIconExclamation | platform::kSetForeground | platform::kTopMost);
+}
+
+}  // namespace spinstall::admin

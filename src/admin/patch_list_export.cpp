@@ -1,0 +1,78 @@
+#include "admin/patch_list_export.h"
+
+#include "launcher/result_messages.h"
+#include "package/extraction.h"
+#include "package/summary_reader.h"
+#include "platform/files.h"
+#include "platform/last_error.h"
+#include "platform/resources.h"
+
+namespace spinstall::admin {
+namespace {
+
+constexpr unsigned kFirstDescriptor = 206;
+constexpr char kSeparator[] = "*****\r\n";
+constexpr char kBlockEnd[] = "\r\n";
+
+std::wstring DeriveListPath() {
+  std::wstring packagePath;
+  std::wstring targets;
+  if (!package::ExtractPackage(packagePath) || !package::ReadTargetList(packagePath, targets))
+    return L"patchlist.txt";
+  return DefaultListName(targets);
+}
+
+// Writes one whole block, or nothing: a failed write cuts the file back to
+// where the block began, keeping the write's error as the last-error value.
+bool AppendBlock(platform::ListFile& file, std::int64_t blockStart,
+                 const platform::ResourceBytes& descriptor) {
+  if (file.Write(kSeparator, sizeof kSeparator - 1) &&
+      file.Write(descriptor.data, descriptor.size) && file.Write(kBlockEnd, sizeof kBlockEnd - 1))
+    return true;
+  const std::uint32_t error = platform::LastError();
+  file.Truncate(blockStart);
+  platform::SetLastError(error);
+  return false;
+}
+
+}  // namespace
+
+std::wstring DefaultListName(const std::wstring& targetList) {
+  std::wstring text = targetList;
+  if (const auto colon = text.find(L':'); colon != std::wstring::npos) text.erase(0, colon + 1);
+  if (const auto dash = text.find(L'-'); dash != std::wstring::npos) text.erase(0, dash + 1);
+  return L"patchlist" + text.substr(0, 4) + L".txt";
+}
+
+bool ExportPatchList(std::wstring& listPath) {
+  if (listPath.empty()) listPath = DeriveListPath();
+
+  platform::ListFile file;
+  if (!file.Open(listPath)) {
+    launcher::ShowResultMessage(launcher::kMsgNoPatchList);
+    return false;
+  }
+  std::int64_t end = file.SeekEnd();
+  for (unsigned k = 0;; ++k) {
+    const std::wstring name = L"#" + std::to_wstring(kFirstDescriptor + k);
+    platform::ResourceBytes descriptor;
+    const auto lookup = platform::FindResourceBytes(L"TXT", name, descriptor);
+    if (lookup == platform::ResourceLookup::NotFound) {
+      if (k == 0) launcher::ShowResultMessage(launcher::kMsgNoPatchList);
+      break;
+    }
+    if (lookup == platform::ResourceLookup::Unloadable) {
+      launcher::ShowResultMessage(launcher::kMsgFailure);
+      break;
+    }
+    if (end < 0 || !AppendBlock(file, end, descriptor)) {
+      launcher::ShowResultMessage(launcher::kMsgFailure);
+      break;
+    }
+    end = file.SeekEnd();
+  }
+  file.Close();
+  return true;
+}
+
+}  // namespace spinstall::admin

@@ -1,0 +1,67 @@
+// The six Windows Installer operations the program uses. The interface takes
+// plain 32-bit codes and wide strings, so it needs no Windows header; every
+// result code is passed on exactly as the service gives it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace spinstall::installer {
+
+using Handle = std::uint32_t;  // 0 means none
+
+// Summary property ids of a patch package.
+inline constexpr std::uint32_t kPropertyKeywords = 5;  // the version rule
+inline constexpr std::uint32_t kPropertyTemplate = 7;  // the target product codes
+
+// Product states that count as installed.
+inline constexpr std::int32_t kStateAdvertised = 1;
+inline constexpr std::int32_t kStateDefault = 5;
+
+inline constexpr int kInstallLevelDefault = 0;
+inline constexpr std::int32_t kInstallStateDefault = 5;
+
+struct FileTime {
+  std::uint32_t low = 0;
+  std::uint32_t high = 0;
+};
+
+class Service {
+ public:
+  virtual ~Service() = default;
+
+  // MsiGetSummaryInformationW: opens the summary information of the package
+  // at `path` (database handle 0: open by path).
+  virtual std::uint32_t GetSummaryInformation(Handle database, const std::wstring& path,
+                                              std::uint32_t updateCount, Handle& summary) = 0;
+  // MsiSummaryInfoGetPropertyW: `count` is the buffer's size in characters on
+  // entry; on return the value's length without terminator. 234 when the
+  // buffer is too small.
+  virtual std::uint32_t SummaryInfoGetProperty(Handle summary, std::uint32_t property,
+                                               std::uint32_t& dataType, std::int32_t& integer,
+                                               FileTime& fileTime, wchar_t* buffer,
+                                               std::uint32_t& count) = 0;
+  // MsiCloseHandle.
+  virtual std::uint32_t CloseHandle(Handle handle) = 0;
+  // MsiQueryProductStateW.
+  virtual std::int32_t QueryProductState(const std::wstring& productCode) = 0;
+  // MsiGetProductInfoW: `count` as for SummaryInfoGetProperty.
+  virtual std::uint32_t GetProductInfo(const std::wstring& productCode,
+                                       const std::wstring& property, wchar_t* buffer,
+                                       std::uint32_t& count) = 0;
+  // MsiConfigureProductExW.
+  virtual std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel,
+                                           std::int32_t installState,
+                                           const std::wstring& commandLine) = 0;
+};
+
+// The service the program talks to: the platform's own unless a test put
+// another one in place.
+Service& ActiveService();
+// Puts `service` in place of the platform's own; nullptr restores it.
+void SetActiveService(Service* service);
+
+// The platform's implementation (msi.dll on Windows, the stand-in on the host).
+Service& PlatformService();
+
+}  // namespace spinstall::installer

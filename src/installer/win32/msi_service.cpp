@@ -1,0 +1,108 @@
+// The installer service of Windows: msi.dll, loaded from the system directory
+// only (never from the program's folder or the current directory) and its six
+// entry points resolved once, by name.
+#include <windows.h>
+
+#include "installer/installer_service.h"
+
+namespace spinstall::installer {
+namespace {
+
+constexpr std::uint32_t kErrorServiceMissing = 1601;  // ERROR_INSTALL_SERVICE_FAILURE
+
+using GetSummaryInformationFn = UINT(WINAPI*)(DWORD, LPCWSTR, UINT, DWORD*);
+using SummaryInfoGetPropertyFn = UINT(WINAPI*)(DWORD, UINT, UINT*, INT*, FILETIME*, LPWSTR, DWORD*);
+using CloseHandleFn = UINT(WINAPI*)(DWORD);
+using QueryProductStateFn = INT(WINAPI*)(LPCWSTR);
+using GetProductInfoFn = UINT(WINAPI*)(LPCWSTR, LPCWSTR, LPWSTR, DWORD*);
+using ConfigureProductExFn = UINT(WINAPI*)(LPCWSTR, int, INT, LPCWSTR);
+
+template <typename Fn>
+Fn Resolve(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
+                : nullptr;
+}
+
+class MsiService final : public Service {
+ public:
+  MsiService()
+      : module_(::LoadLibraryExW(L"msi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)),
+        getSummaryInformation_(
+            Resolve<GetSummaryInformationFn>(module_, "MsiGetSummaryInformationW")),
+        summaryInfoGetProperty_(
+            Resolve<SummaryInfoGetPropertyFn>(module_, "MsiSummaryInfoGetPropertyW")),
+        closeHandle_(Resolve<CloseHandleFn>(module_, "MsiCloseHandle")),
+        queryProductState_(Resolve<QueryProductStateFn>(module_, "MsiQueryProductStateW")),
+        getProductInfo_(Resolve<GetProductInfoFn>(module_, "MsiGetProductInfoW")),
+        configureProductEx_(Resolve<ConfigureProductExFn>(module_, "MsiConfigureProductExW")) {}
+
+  std::uint32_t GetSummaryInformation(Handle database, const std::wstring& path,
+                                      std::uint32_t updateCount, Handle& summary) override {
+    if (!getSummaryInformation_) return kErrorServiceMissing;
+    DWORD handle = 0;
+    const UINT result = getSummaryInformation_(database, path.c_str(), updateCount, &handle);
+    summary = handle;
+    return result;
+  }
+
+  std::uint32_t SummaryInfoGetProperty(Handle summary, std::uint32_t property,
+                                       std::uint32_t& dataType, std::int32_t& integer,
+                                       FileTime& fileTime, wchar_t* buffer,
+                                       std::uint32_t& count) override {
+    if (!summaryInfoGetProperty_) return kErrorServiceMissing;
+    UINT type = 0;
+    INT value = 0;
+    FILETIME time = {};
+    DWORD chars = count;
+    const UINT result =
+        summaryInfoGetProperty_(summary, property, &type, &value, &time, buffer, &chars);
+    dataType = type;
+    integer = value;
+    fileTime = {time.dwLowDateTime, time.dwHighDateTime};
+    count = chars;
+    return result;
+  }
+
+  std::uint32_t CloseHandle(Handle handle) override {
+    return closeHandle_ ? closeHandle_(handle) : kErrorServiceMissing;
+  }
+
+  std::int32_t QueryProductState(const std::wstring& productCode) override {
+    return queryProductState_ ? queryProductState_(productCode.c_str()) : -1;
+  }
+
+  std::uint32_t GetProductInfo(const std::wstring& productCode, const std::wstring& property,
+                               wchar_t* buffer, std::uint32_t& count) override {
+    if (!getProductInfo_) return kErrorServiceMissing;
+    DWORD chars = count;
+    const UINT result = getProductInfo_(productCode.c_str(), property.c_str(), buffer, &chars);
+    count = chars;
+    return result;
+  }
+
+  std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel,
+                                   std::int32_t installState,
+                                   const std::wstring& commandLine) override {
+    if (!configureProductEx_) return kErrorServiceMissing;
+    return configureProductEx_(productCode.c_str(), installLevel, installState,
+                               commandLine.c_str());
+  }
+
+ private:
+  HMODULE module_;
+  GetSummaryInformationFn getSummaryInformation_;
+  SummaryInfoGetPropertyFn summaryInfoGetProperty_;
+  CloseHandleFn closeHandle_;
+  QueryProductStateFn queryProductState_;
+  GetProductInfoFn getProductInfo_;
+  ConfigureProductExFn configureProductEx_;
+};
+
+}  // namespace
+
+Service& PlatformService() {
+  static MsiService service;
+  return service;
+}
+
+}  // namespace spinstall::installer

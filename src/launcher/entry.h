@@ -1,0 +1,10 @@
+// The program's body, called by the platform's entry point.
+#pragma once
+
+namespace spinstall::launcher {
+
+// Parses the command line, runs the install driver or the administrator modes
+// it asks for, empties the product list and returns 0, whatever happened.
+int RunProgram();
+
+}  // namespace spinstall::launcher

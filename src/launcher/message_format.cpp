@@ -1,0 +1,39 @@
+#include "launcher/message_format.h"
+
+namespace spinstall::launcher {
+
+std::wstring FormatTemplate(std::wstring_view tmpl, std::wstring_view text, std::int32_t number,
+                            std::size_t bufferChars) {
+  std::wstring out;
+  if (bufferChars == 0) return out;
+  const std::size_t limit = bufferChars - 1;  // room for the terminator
+  const auto put = [&](std::wstring_view piece) {
+    out.append(piece.substr(0, limit - out.size()));
+  };
+  for (std::size_t i = 0; i < tmpl.size() && out.size() < limit; ++i) {
+    if (tmpl[i] != L'%' || i + 1 >= tmpl.size()) {
+      put(tmpl.substr(i, 1));
+      continue;
+    }
+    switch (tmpl[i + 1]) {
+      case L's':
+        put(text);
+        ++i;
+        break;
+      case L'd':
+      case L'i':
+        put(std::to_wstring(number));
+        ++i;
+        break;
+      case L'%':
+        put(L"%");
+        ++i;
+        break;
+      default:
+        put(L"%");
+    }
+  }
+  return out;
+}
+
+}  // namespace spinstall::launcher

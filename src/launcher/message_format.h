@@ -1,0 +1,18 @@
+// Filling a message template, bounded by the output buffer.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace spinstall::launcher {
+
+// Formats `tmpl` as wsprintfW does for the one argument a catalogue template
+// takes: "%s" inserts `text`, "%d" (and "%i") `number` in decimal, "%%" a '%';
+// any other '%' sequence stands as written. The result holds at most
+// `bufferChars` - 1 characters: what does not fit is cut.
+std::wstring FormatTemplate(std::wstring_view tmpl, std::wstring_view text, std::int32_t number,
+                            std::size_t bufferChars);
+
+}  // namespace spinstall::launcher

@@ -1,0 +1,89 @@
+#include "launcher/result_messages.h"
+
+#include "launcher/catalogue_language.h"
+#include "launcher/message_format.h"
+#include "launcher/run_mode.h"
+#include "platform/environment.h"
+#include "platform/last_error.h"
+#include "platform/message_box.h"
+#include "platform/resources.h"
+
+namespace spinstall::launcher {
+namespace {
+
+constexpr std::size_t kCatalogueChars = 256;
+constexpr std::size_t kSpareChars = 512;
+
+enum class Argument { None, LastError, ProductName };
+
+struct MessageShape {
+  std::uint32_t id;
+  Argument argument;
+  std::uint32_t caption;
+  std::uint32_t style;
+};
+
+constexpr std::uint32_t kStopStyle = 0x50010;
+constexpr std::uint32_t kInformationStyle = 0x50040;
+
+constexpr MessageShape kShapes[] = {
+    {kMsgFailure, Argument::LastError, kCaptionError, kStopStyle},
+    {kMsgSuccess, Argument::ProductName, kCaptionSuccess, kInformationStyle},
+    {kMsgNotNeeded, Argument::ProductName, kCaptionUnnecessary, kStopStyle},
+    {kMsgNoProduct, Argument::None, kCaptionError, kStopStyle},
+    {kMsgWrongVersion, Argument::ProductName, kCaptionError, kStopStyle},
+    {kMsgBadCommandLine, Argument::None, kCaptionError, kStopStyle},
+    {kMsgNoPatchList, Argument::None, kCaptionError, kStopStyle},
+};
+
+}  // namespace
+
+std::wstring& CurrentProductName() {
+  static std::wstring name;
+  return name;
+}
+
+std::wstring LoadCatalogueString(std::uint32_t id, std::size_t maxChars) {
+  const std::uint16_t language = ChooseCatalogueLanguage(
+      platform::ThreadLocale(), platform::UserDefaultLanguage(), CatalogueLanguages());
+  std::wstring text;
+  if (!platform::LoadStringEntry(id, language, text) &&
+      !platform::LoadStringEntry(id, kEnglish, text))
+    return {};
+  if (maxChars == 0) return {};
+  if (text.size() > maxChars - 1) text.resize(maxChars - 1);
+  return text;
+}
+
+void ShowResultMessage(std::uint32_t id) {
+  if (CurrentRunMode().quiet) return;
+  // Before any other call can change it.
+  const std::uint32_t lastError = platform::LastError();
+
+  const MessageShape* shape = nullptr;
+  for (const auto& s : kShapes)
+    if (s.id == id) shape = &s;
+  if (!shape) return;
+
+  std::wstring caption = L"Error";
+  std::wstring tmpl = LoadCatalogueString(id, kCatalogueChars);
+  if (tmpl.empty()) tmpl = L"Message " + std::to_wstring(id);  // a catalogue without the entry
+  const std::size_t bufferChars = tmpl.size() + kSpareChars;
+  std::wstring text;
+  switch (shape->argument) {
+    case Argument::None:
+      text = tmpl;
+      break;
+    case Argument::LastError:
+      text = FormatTemplate(tmpl, {}, static_cast<std::int32_t>(lastError), bufferChars);
+      break;
+    case Argument::ProductName:
+      text = FormatTemplate(tmpl, CurrentProductName(), 0, bufferChars);
+      break;
+  }
+  if (auto loaded = LoadCatalogueString(shape->caption, kCatalogueChars); !loaded.empty())
+    caption = loaded;
+  platform::ShowMessageBox(text, caption, shape->style);
+}
+
+}  // namespace spinstall::launcher

@@ -1,0 +1,36 @@
+// Every outcome the install driver and the patch-list export report is one
+// message ID, shown in a modal box in the thread locale's language.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace spinstall::launcher {
+
+enum MessageId : std::uint32_t {
+  kMsgFailure = 300,
+  kMsgSuccess = 301,
+  kMsgNotNeeded = 306,
+  kMsgNoProduct = 307,
+  kMsgWrongVersion = 308,
+  kMsgBadCommandLine = 309,
+  kMsgNoPatchList = 310,
+  kCaptionError = 311,
+  kCaptionSuccess = 312,
+  kCaptionUnnecessary = 313,
+};
+
+// The product the install driver is reporting on; templates 301, 306 and 308
+// print it.
+std::wstring& CurrentProductName();
+
+// One catalogue entry in the language of the thread's locale (falling back as
+// ChooseCatalogueLanguage says, then to English), cut to `maxChars` - 1
+// characters. Empty when no language has the entry.
+std::wstring LoadCatalogueString(std::uint32_t id, std::size_t maxChars);
+
+// Shows the box for one of the IDs 300, 301, 306-310, unless quiet is set.
+void ShowResultMessage(std::uint32_t id);
+
+}  // namespace spinstall::launcher

@@ -1,0 +1,23 @@
+// Names for new files in the temporary directory: prefix plus a number from a
+// process-wide counter (the first is 2), no extension.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace spinstall::package {
+
+// Chooses the name of a file that does not exist yet in the directory that
+// "TMP" names (quotes removed if need be), else in `directory`, else the root,
+// else the current directory. No name when the directory is too long (its
+// length plus the prefix's plus 12 above 260) or 32767 numbers were taken.
+std::optional<std::wstring> MakeTemporaryName(const std::wstring& directory,
+                                              const std::wstring& prefix);
+
+// The counter's value; it starts at 1 and only grows within a process. Tests
+// reset it to model a fresh process.
+std::uint32_t TemporaryNameCounter();
+void ResetTemporaryNameCounter();
+
+}  // namespace spinstall::package

@@ -1,0 +1,48 @@
+// The process's surroundings: its command line, environment, temporary
+// directory, file-name queries and locale.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace spinstall::platform {
+
+// The process's arguments, element 0 being the program path; empty when the
+// command line cannot be split.
+std::vector<std::wstring> CommandLineArguments();
+
+// The value of an environment variable; the name is matched without regard to
+// case. False when the variable is not set.
+bool GetEnvironmentValue(const std::wstring& name, std::wstring& value);
+
+// The temporary directory, ending in a separator, as read into a buffer of
+// `bufferChars` characters: returns its length when it fits, the size needed
+// when it does not, 0 on failure. `dir` is set only when it fits.
+std::uint32_t QueryTempPath(std::uint32_t bufferChars, std::wstring& dir);
+
+enum class PathState { Exists, AccessDenied, Missing };
+// What a file-attribute query on `path` says; a link counts as existing
+// whatever it points to.
+PathState QueryPath(const std::wstring& path);
+
+// The full path of `path` resolved against the current directory, as read into
+// a buffer of `bufferChars` characters: returns its length when it fits, the
+// size needed when it does not, 0 on failure. `full` is set only when it fits.
+std::uint32_t QueryFullPath(const std::wstring& path, std::uint32_t bufferChars,
+                            std::wstring& full);
+
+bool DeleteFileAt(const std::wstring& path);
+
+// The directory separator and the root of the current drive.
+extern const wchar_t kSeparator;
+extern const wchar_t* const kRootDirectory;
+
+// Locale identifiers: the thread's locale steers which catalogue language is
+// loaded. 1024 stands for the user's default locale.
+inline constexpr std::uint32_t kLocaleUserDefault = 1024;
+bool SetThreadLocale(std::uint32_t locale);
+std::uint32_t ThreadLocale();
+std::uint16_t UserDefaultLanguage();
+
+}  // namespace spinstall::platform

@@ -1,0 +1,69 @@
+#include "platform/environment.h"
+
+#include <shellapi.h>
+#include <windows.h>
+
+#include <vector>
+
+namespace spinstall::platform {
+
+const wchar_t kSeparator = L'\\';
+const wchar_t* const kRootDirectory = L"\\";
+
+std::vector<std::wstring> CommandLineArguments() {
+  int count = 0;
+  LPWSTR* args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (!args) return {};
+  std::vector<std::wstring> result(args, args + count);
+  ::LocalFree(args);
+  return result;
+}
+
+bool GetEnvironmentValue(const std::wstring& name, std::wstring& value) {
+  std::vector<wchar_t> buffer(256);
+  for (;;) {
+    ::SetLastError(ERROR_SUCCESS);
+    const DWORD n =
+        ::GetEnvironmentVariableW(name.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) {
+      if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return false;
+      value.clear();  // set, but empty
+      return true;
+    }
+    if (n < buffer.size()) {
+      value.assign(buffer.data(), n);
+      return true;
+    }
+    buffer.resize(n);
+  }
+}
+
+std::uint32_t QueryTempPath(std::uint32_t bufferChars, std::wstring& dir) {
+  std::vector<wchar_t> buffer(bufferChars ? bufferChars : 1);
+  const DWORD n = ::GetTempPathW(bufferChars, buffer.data());
+  if (n > 0 && n < bufferChars) dir.assign(buffer.data(), n);
+  return n;
+}
+
+PathState QueryPath(const std::wstring& path) {
+  if (::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES) return PathState::Exists;
+  return ::GetLastError() == ERROR_ACCESS_DENIED ? PathState::AccessDenied : PathState::Missing;
+}
+
+std::uint32_t QueryFullPath(const std::wstring& path, std::uint32_t bufferChars,
+                            std::wstring& full) {
+  std::vector<wchar_t> buffer(bufferChars ? bufferChars : 1);
+  const DWORD n = ::GetFullPathNameW(path.c_str(), bufferChars, buffer.data(), nullptr);
+  if (n > 0 && n < bufferChars) full.assign(buffer.data(), n);
+  return n;
+}
+
+bool DeleteFileAt(const std::wstring& path) { return ::DeleteFileW(path.c_str()) != FALSE; }
+
+bool SetThreadLocale(std::uint32_t locale) { return ::SetThreadLocale(locale) != FALSE; }
+
+std::uint32_t ThreadLocale() { return ::GetThreadLocale(); }
+
+std::uint16_t UserDefaultLanguage() { return LANGIDFROMLCID(::GetUserDefaultLCID()); }
+
+}  // namespace spinstall::platform
