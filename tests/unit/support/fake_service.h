@@ -1,0 +1,79 @@
+// An installer service whose answers a test sets, for faults the host
+// stand-in cannot produce. It counts what it was asked.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "installer/installer_service.h"
+
+namespace testsupport {
+
+class FakeService : public spinstall::installer::Service {
+ public:
+  struct Product {
+    std::int32_t state = 5;
+    std::map<std::wstring, std::wstring> info;  // ProductName, Language, VersionString
+    std::uint32_t configureResult = 0;
+  };
+  struct ConfigureCall {
+    std::wstring productCode;
+    int installLevel;
+    std::int32_t installState;
+    std::wstring commandLine;
+  };
+
+  // Summary properties by id, for every path that opens.
+  std::map<std::uint32_t, std::wstring> properties;
+  // Paths that fail to open (result 110), and paths seen by opens.
+  std::vector<std::wstring> unopenable;
+  std::vector<std::wstring> openedPaths;
+  // Forced property-read results, consumed one per call before the real answer.
+  std::vector<std::uint32_t> forcedPropertyResults;
+  // Forced "needed length" to report with a forced 234.
+  std::uint32_t forcedNeededLength = 0;
+
+  std::map<std::wstring, Product> products;
+  std::vector<std::wstring> stateQueries;
+  std::vector<std::pair<std::wstring, std::wstring>> infoQueries;  // code, property
+  std::vector<ConfigureCall> configureCalls;
+
+  int opens = 0;
+  int closes = 0;
+  int propertyCalls = 0;
+  std::vector<std::uint32_t> propertyBufferSizes;
+  int OpenHandles() const { return opens - closes; }
+
+  std::uint32_t GetSummaryInformation(spinstall::installer::Handle database,
+                                      const std::wstring& path, std::uint32_t updateCount,
+                                      spinstall::installer::Handle& summary) override;
+  std::uint32_t SummaryInfoGetProperty(spinstall::installer::Handle summary, std::uint32_t property,
+                                       std::uint32_t& dataType, std::int32_t& integer,
+                                       spinstall::installer::FileTime& fileTime, wchar_t* buffer,
+                                       std::uint32_t& count) override;
+  std::uint32_t CloseHandle(spinstall::installer::Handle handle) override;
+  std::int32_t QueryProductState(const std::wstring& productCode) override;
+  std::uint32_t GetProductInfo(const std::wstring& productCode, const std::wstring& property,
+                               wchar_t* buffer, std::uint32_t& count) override;
+  std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel,
+                                   std::int32_t installState,
+                                   const std::wstring& commandLine) override;
+
+ private:
+  std::map<spinstall::installer::Handle, bool> live_;
+  spinstall::installer::Handle next_ = 100;
+};
+
+// Puts a service in place for the lifetime of the guard.
+class ServiceGuard {
+ public:
+  explicit ServiceGuard(spinstall::installer::Service& service);
+  ServiceGuard(const ServiceGuard&) = delete;
+  ServiceGuard& operator=(const ServiceGuard&) = delete;
+  ~ServiceGuard();
+};
+
+}  // namespace testsupport
