@@ -1,8 +1,6 @@
 // The host build's installer service: summary information is read from the
 // package file with libmsi, installed products come from the product registry
 // file that SPINSTALL_PRODUCTS names (none without it).
-#include <libmsi.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +10,7 @@
 #include <sstream>
 
 #include "installer/host/product_registry.h"
+#include "installer/host/summary_snapshot.h"
 #include "installer/installer_service.h"
 #include "platform/error_codes.h"
 #include "platform/host/utf8.h"
@@ -42,40 +41,29 @@ std::uint32_t CopyOut(const std::wstring& value, wchar_t* buffer, std::uint32_t&
 
 // The upgrade version a patch package gives a product: property 5 before ';'.
 std::wstring UpgradeVersionOf(const std::string& packagePath) {
-  GError* error = nullptr;
-  LibmsiDatabase* db =
-      libmsi_database_new(packagePath.c_str(), LIBMSI_DB_FLAGS_READONLY, nullptr, &error);
-  if (error) g_error_free(error);
-  if (!db) return {};
-  std::wstring version;
-  if (LibmsiSummaryInfo* si = libmsi_summary_info_new(db, 0, nullptr)) {
-    if (const gchar* rule = libmsi_summary_info_get_string(si, LIBMSI_PROPERTY_KEYWORDS, nullptr))
-      version = Widen(std::string(rule).substr(0, std::string(rule).find(';')));
-    g_object_unref(si);
-  }
-  g_object_unref(db);
-  return version;
+  host::SummarySnapshot snapshot;
+  if (host::ReadSummarySnapshot(packagePath, snapshot) != host::SnapshotResult::Read) return {};
+  const auto rule = snapshot.properties.find(kPropertyKeywords);
+  if (rule == snapshot.properties.end()) return {};
+  return Widen(rule->second.text.substr(0, rule->second.text.find(';')));
 }
 
 class StandInService final : public Service {
  public:
-  ~StandInService() override {
-    for (auto& [handle, si] : summaries_) g_object_unref(si);
-  }
-
   std::uint32_t GetSummaryInformation(Handle database, const std::wstring& path,
                                       std::uint32_t updateCount, Handle& summary) override {
     if (database != 0 || updateCount != 0) return platform::kErrorInvalidParameter;
-    GError* error = nullptr;
-    LibmsiDatabase* db =
-        libmsi_database_new(Narrow(path).c_str(), LIBMSI_DB_FLAGS_READONLY, nullptr, &error);
-    if (error) g_error_free(error);
-    if (!db) return kErrorOpenFailed;
-    LibmsiSummaryInfo* si = libmsi_summary_info_new(db, 0, nullptr);
-    g_object_unref(db);
-    if (!si) return platform::kErrorInstallPackageInvalid;
+    host::SummarySnapshot snapshot;
+    switch (host::ReadSummarySnapshot(Narrow(path), snapshot)) {
+      case host::SnapshotResult::NotOpened:
+        return kErrorOpenFailed;
+      case host::SnapshotResult::NotAPackage:
+        return platform::kErrorInstallPackageInvalid;
+      case host::SnapshotResult::Read:
+        break;
+    }
     summary = next_++;
-    summaries_[summary] = si;
+    summaries_[summary] = std::move(snapshot);
     return platform::kErrorSuccess;
   }
 
@@ -85,37 +73,32 @@ class StandInService final : public Service {
                                        std::uint32_t& count) override {
     const auto found = summaries_.find(summary);
     if (found == summaries_.end()) return platform::kErrorInvalidHandle;
-    const auto id = static_cast<LibmsiProperty>(property);
-    switch (libmsi_summary_info_get_property_type(found->second, id, nullptr)) {
-      case LIBMSI_PROPERTY_TYPE_STRING: {
-        dataType = kVtLpstr;
-        const gchar* text = libmsi_summary_info_get_string(found->second, id, nullptr);
-        return CopyOut(Widen(text ? text : ""), buffer, count);
+    const auto value = found->second.properties.find(property);
+    if (value == found->second.properties.end()) {
+      dataType = kVtEmpty;
+    } else {
+      switch (value->second.type) {
+        case host::SummaryValue::Type::Text:
+          dataType = kVtLpstr;
+          return CopyOut(Widen(value->second.text), buffer, count);
+        case host::SummaryValue::Type::Integer:
+          dataType = kVtI4;
+          integer = static_cast<std::int32_t>(value->second.number);
+          break;
+        case host::SummaryValue::Type::FileTime:
+          dataType = kVtFileTime;
+          fileTime.low = static_cast<std::uint32_t>(value->second.number);
+          fileTime.high =
+              static_cast<std::uint32_t>(static_cast<std::uint64_t>(value->second.number) >> 32);
+          break;
       }
-      case LIBMSI_PROPERTY_TYPE_INT:
-        dataType = kVtI4;
-        integer = libmsi_summary_info_get_int(found->second, id, nullptr);
-        break;
-      case LIBMSI_PROPERTY_TYPE_FILETIME: {
-        dataType = kVtFileTime;
-        const guint64 time = libmsi_summary_info_get_filetime(found->second, id, nullptr);
-        fileTime.low = static_cast<std::uint32_t>(time);
-        fileTime.high = static_cast<std::uint32_t>(time >> 32);
-        break;
-      }
-      default:
-        dataType = kVtEmpty;
     }
     // Not text: the buffer holds the empty text.
     return CopyOut(L"", buffer, count);
   }
 
   std::uint32_t CloseHandle(Handle handle) override {
-    const auto found = summaries_.find(handle);
-    if (found == summaries_.end()) return platform::kErrorInvalidHandle;
-    g_object_unref(found->second);
-    summaries_.erase(found);
-    return platform::kErrorSuccess;
+    return summaries_.erase(handle) ? platform::kErrorSuccess : platform::kErrorInvalidHandle;
   }
 
   std::int32_t QueryProductState(const std::wstring& productCode) override {
@@ -193,7 +176,7 @@ class StandInService final : public Service {
     return commandLine.substr(start + key.size(), end - start - key.size());
   }
 
-  std::map<Handle, LibmsiSummaryInfo*> summaries_;
+  std::map<Handle, host::SummarySnapshot> summaries_;
   Handle next_ = 1;
 };
 
