@@ -69,7 +69,8 @@ bool HandleProduct(ProductRecord& record, const std::wstring& packagePath) {
 
 bool RunInstall() {
   std::wstring packagePath;
-  if (!package::ExtractPackage(packagePath)) {
+  platform::HeldFile held;
+  if (!package::ExtractAndHoldPackage(packagePath, held)) {
     ShowResultMessage(launcher::kMsgFailure);
     return false;
   }
@@ -99,6 +100,7 @@ bool RunInstall() {
     platform::SetThreadLocale(platform::kLocaleUserDefault);
     ShowResultMessage(launcher::kMsgNotNeeded);
   }
+  held.Close();
   platform::DeleteFileAt(packagePath);
   return true;
 }

@@ -37,6 +37,11 @@ bool OpenTarget(std::wstring& path, bool generated, platform::OutputFile& file) 
   return false;
 }
 
+bool FindPackage(platform::ResourceBytes& package) {
+  return platform::FindResourceBytes(L"MSP", L"IDR_MSP", package) ==
+         platform::ResourceLookup::Found;
+}
+
 }  // namespace
 
 bool ExtractPackage(std::wstring& path) {
@@ -44,8 +49,7 @@ bool ExtractPackage(std::wstring& path) {
   if (generated && !MakeName(path)) return false;
 
   platform::ResourceBytes package;
-  if (platform::FindResourceBytes(L"MSP", L"IDR_MSP", package) != platform::ResourceLookup::Found)
-    return false;
+  if (!FindPackage(package)) return false;
 
   platform::OutputFile file;
   if (!OpenTarget(path, generated, file)) return false;
@@ -55,6 +59,17 @@ bool ExtractPackage(std::wstring& path) {
     return false;
   }
   return true;
+}
+
+bool ExtractAndHoldPackage(std::wstring& path, platform::HeldFile& held) {
+  platform::ResourceBytes package;
+  // Between the write and the hold, someone may have changed the file: what is
+  // held must be exactly the carried package.
+  if (!ExtractPackage(path) || !FindPackage(package) || !held.Open(path)) return false;
+  if (held.HasContents(package.data, package.size)) return true;
+  held.Close();
+  platform::SetLastError(platform::kErrorInstallPackageInvalid);
+  return false;
 }
 
 }  // namespace spinstall::package

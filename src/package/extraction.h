@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/files.h"
+
 namespace spinstall::package {
 
 // Copies the carried package, byte for byte, to `path`. An empty `path` gets a
@@ -11,5 +13,11 @@ namespace spinstall::package {
 // message; on failure the last-error value says why, and no incomplete file
 // that this call created or truncated is left behind.
 bool ExtractPackage(std::wstring& path);
+
+// ExtractPackage to a new temporary file, which is then held open in `held`
+// so that it cannot be changed or swapped before the installer has read it;
+// fails, with the file left as written, when the held file does not hold
+// exactly the carried bytes.
+bool ExtractAndHoldPackage(std::wstring& path, platform::HeldFile& held);
 
 }  // namespace spinstall::package

@@ -47,6 +47,26 @@ class OutputFile {
   bool removable_ = false;
 };
 
+// An extracted package held open from the end of its write until the installer
+// has read it for the last time: on Windows nobody else may write or delete it
+// meanwhile (others may read); on the host it is owner-only anyway.
+class HeldFile {
+ public:
+  HeldFile();
+  HeldFile(HeldFile&&) noexcept;
+  HeldFile& operator=(HeldFile&&) noexcept;
+  ~HeldFile();
+
+  // Opens the file for reading, never through a link.
+  bool Open(const std::wstring& path);
+  // True when the held file's contents are exactly `size` bytes at `data`.
+  bool HasContents(const unsigned char* data, std::size_t size);
+  void Close();
+
+ private:
+  std::unique_ptr<FileHandle> file_;
+};
+
 // The patch-list file: opened for reading and writing, created when missing,
 // others may read but not write while it is open.
 class ListFile {

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "platform/error_codes.h"
 #include "platform/host/host_state.h"
@@ -109,6 +110,42 @@ void OutputFile::Discard() {
   removable_ = false;
   SetLastError(error);
 }
+
+HeldFile::HeldFile() = default;
+HeldFile::HeldFile(HeldFile&&) noexcept = default;
+HeldFile& HeldFile::operator=(HeldFile&&) noexcept = default;
+HeldFile::~HeldFile() = default;
+
+bool HeldFile::Open(const std::wstring& path) {
+  const int fd = ::open(host::Narrow(path).c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    host::SetLastErrorFromErrno();
+    return false;
+  }
+  file_ = std::make_unique<FileHandle>();
+  file_->fd = fd;
+  return true;
+}
+
+bool HeldFile::HasContents(const unsigned char* data, std::size_t size) {
+  if (!file_ || ::lseek(file_->fd, 0, SEEK_SET) != 0) return false;
+  unsigned char chunk[65536];
+  std::size_t at = 0;
+  for (;;) {
+    const ssize_t n = ::read(file_->fd, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      host::SetLastErrorFromErrno();
+      return false;
+    }
+    if (n == 0) return at == size;
+    if (static_cast<std::size_t>(n) > size - at || std::memcmp(chunk, data + at, n) != 0)
+      return false;
+    at += static_cast<std::size_t>(n);
+  }
+}
+
+void HeldFile::Close() { file_.reset(); }
 
 ListFile::ListFile() = default;
 ListFile::ListFile(ListFile&&) noexcept = default;

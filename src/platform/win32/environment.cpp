@@ -1,7 +1,9 @@
 #include "platform/environment.h"
 
-#include <shellapi.h>
 #include <windows.h>
+
+// After windows.h, which it builds on.
+#include <shellapi.h>
 
 #include <vector>
 

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 #include "platform/error_codes.h"
 
 namespace spinstall::platform {
@@ -107,6 +109,37 @@ void OutputFile::Discard() {
   removable_ = false;
   ::SetLastError(error);
 }
+
+HeldFile::HeldFile() = default;
+HeldFile::HeldFile(HeldFile&&) noexcept = default;
+HeldFile& HeldFile::operator=(HeldFile&&) noexcept = default;
+HeldFile::~HeldFile() = default;
+
+bool HeldFile::Open(const std::wstring& path) {
+  // Read access shared only for reading: no other writer, no delete or rename.
+  HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  file_ = std::make_unique<FileHandle>();
+  file_->handle = handle;
+  return true;
+}
+
+bool HeldFile::HasContents(const unsigned char* data, std::size_t size) {
+  LARGE_INTEGER start = {};
+  if (!file_ || !::SetFilePointerEx(file_->handle, start, nullptr, FILE_BEGIN)) return false;
+  static unsigned char chunk[65536];
+  std::size_t at = 0;
+  for (;;) {
+    DWORD n = 0;
+    if (!::ReadFile(file_->handle, chunk, sizeof chunk, &n, nullptr)) return false;
+    if (n == 0) return at == size;
+    if (n > size - at || std::memcmp(chunk, data + at, n) != 0) return false;
+    at += n;
+  }
+}
+
+void HeldFile::Close() { file_.reset(); }
 
 ListFile::ListFile() = default;
 ListFile::ListFile(ListFile&&) noexcept = default;
