@@ -77,7 +77,8 @@ TEST_P(LanguageFromPosixLocaleTest, MapsLanguageAndTerritory) {
 INSTANTIATE_TEST_SUITE_P(
     Locales, LanguageFromPosixLocaleTest,
     testing::Values(PosixCase{"de_DE.UTF-8", 1031}, PosixCase{"de_AT.UTF-8", 3079},
-                    PosixCase{"de_DE@euro", 1031}, PosixCase{"de_DE.ISO-8859-15@euro", 1031},
+                    PosixCase{"de_DE@euro", 1031}, PosixCase{"de@euro", 1031},
+                    PosixCase{"fr_CA@euro", 3084}, PosixCase{"de_DE.ISO-8859-15@euro", 1031},
                     PosixCase{"fr_CA", 3084}, PosixCase{"fr_FR.UTF-8", 1036},
                     PosixCase{"ja_JP.eucJP", 1041}, PosixCase{"ko_KR.UTF-8", 1042},
                     PosixCase{"zh_TW.UTF-8", 1028}, PosixCase{"zh_CN.GB18030", 2052},
