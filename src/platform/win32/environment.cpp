@@ -1,7 +1,8 @@
 #include "platform/environment.h"
 
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs the types windows.h declares: keep it in a block of its own.
+#include <shellapi.h>
 
 #include <vector>
 
