@@ -56,7 +56,8 @@ TEST_P(CatalogueLanguageEntries, EveryIdFitsAndTakesTheEnglishArgument) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllLanguages, CatalogueLanguageEntries, testing::ValuesIn(kLanguages));
+INSTANTIATE_TEST_SUITE_P(AllLanguages, CatalogueLanguageEntries, testing::ValuesIn(kLanguages),
+                         testing::PrintToStringParamName());
 
 TEST(Catalogue, EnglishReadsExactly) {
   ASSERT_EQ(testsupport::EnglishMessages().size(), std::size(kIds));

@@ -204,7 +204,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ConfigureCase{0, 301, "Schreiber"}, ConfigureCase{3010, 301, "Schreiber"},
                     ConfigureCase{1641, 301, "Schreiber"}, ConfigureCase{1603, 300, "1603"},
                     ConfigureCase{1602, 300, "1602"}, ConfigureCase{1, 300, "1"},
-                    ConfigureCase{0x80070005, 300, "-2147024891"}));
+                    ConfigureCase{0x80070005, 300, "-2147024891"}),
+    [](const auto& info) { return std::to_string(info.param.result); });
 
 struct MatchCase {
   const wchar_t* rule;

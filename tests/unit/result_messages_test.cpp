@@ -82,7 +82,8 @@ INSTANTIATE_TEST_SUITE_P(Ids, ResultMessageShapeTest,
                                          ShapeCase{307, 311, "error", ""},
                                          ShapeCase{308, 311, "error", "Sample Writer"},
                                          ShapeCase{309, 311, "error", ""},
-                                         ShapeCase{310, 311, "error", ""}));
+                                         ShapeCase{310, 311, "error", ""}),
+                         [](const auto& info) { return std::to_string(info.param.id); });
 
 TEST_F(ResultMessagesTest, FailurePrintsTheLastErrorInTheThreadLanguage) {
   platform::SetThreadLocale(1031);
