@@ -14,6 +14,9 @@ function(spinstall_read_catalogue dir)
       message(FATAL_ERROR "${file}: a catalogue file is named for its language identifier, e.g. 1031.txt")
     endif()
     list(APPEND languages ${language})
+    # The texts are read here, at configure time: an edited file must make the
+    # build configure again, or both builds keep carrying the old texts.
+    set_property(DIRECTORY "${PROJECT_SOURCE_DIR}" APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${file}")
     file(STRINGS "${file}" lines ENCODING UTF-8)
     set(ids "")
     foreach(line IN LISTS lines)

@@ -12,6 +12,22 @@ constexpr std::uint16_t kLanguages[] = {1028, 1029, 1031, 1033, 1034, 1036, 1038
 
 constexpr std::uint16_t PrimaryLanguage(std::uint16_t language) { return language & 0x3FF; }
 
+// Chinese is written in two scripts: a Chinese sublanguage the catalogue lacks
+// takes the catalogue language of its own script, not the first Chinese one.
+struct ScriptSibling {
+  std::uint16_t language;
+  std::uint16_t sibling;
+};
+constexpr ScriptSibling kScriptSiblings[] = {
+    {3076, 1028},  // Hong Kong: Traditional
+    {5124, 1028},  // Macao: Traditional
+    {4100, 2052},  // Singapore: Simplified
+};
+
+bool Has(std::span<const std::uint16_t> available, std::uint16_t language) {
+  return std::find(available.begin(), available.end(), language) != available.end();
+}
+
 }  // namespace
 
 std::span<const std::uint16_t> CatalogueLanguages() { return kLanguages; }
@@ -20,7 +36,9 @@ std::uint16_t ChooseCatalogueLanguage(std::uint32_t locale, std::uint16_t userDe
                                       std::span<const std::uint16_t> available) {
   std::uint16_t wanted = static_cast<std::uint16_t>(locale & 0xFFFF);
   if (wanted == platform::kLocaleUserDefault) wanted = userDefault;
-  if (std::find(available.begin(), available.end(), wanted) != available.end()) return wanted;
+  if (Has(available, wanted)) return wanted;
+  for (const auto& script : kScriptSiblings)
+    if (script.language == wanted && Has(available, script.sibling)) return script.sibling;
   const auto sibling = std::find_if(available.begin(), available.end(), [&](std::uint16_t l) {
     return PrimaryLanguage(l) == PrimaryLanguage(wanted);
   });

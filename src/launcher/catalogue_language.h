@@ -12,8 +12,9 @@ std::span<const std::uint16_t> CatalogueLanguages();
 inline constexpr std::uint16_t kEnglish = 1033;
 
 // The catalogue language for a thread locale: the locale's own language when
-// the catalogue has it, else the first available language with the same
-// primary language, else English. Locale 1024 stands for `userDefault`.
+// the catalogue has it, else an available language with the same primary
+// language (for Chinese, one of the same script), else English. Locale 1024
+// stands for `userDefault`.
 std::uint16_t ChooseCatalogueLanguage(std::uint32_t locale, std::uint16_t userDefault,
                                       std::span<const std::uint16_t> available);
 

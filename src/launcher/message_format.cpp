@@ -11,10 +11,11 @@ std::wstring FormatTemplate(std::wstring_view tmpl, std::wstring_view text, std:
     out.append(piece.substr(0, limit - out.size()));
   };
   for (std::size_t i = 0; i < tmpl.size() && out.size() < limit; ++i) {
-    if (tmpl[i] != L'%' || i + 1 >= tmpl.size()) {
+    if (tmpl[i] != L'%') {
       put(tmpl.substr(i, 1));
       continue;
     }
+    if (i + 1 >= tmpl.size()) break;  // a '%' at the very end prints nothing
     switch (tmpl[i + 1]) {
       case L's':
         put(text);
@@ -25,12 +26,11 @@ std::wstring FormatTemplate(std::wstring_view tmpl, std::wstring_view text, std:
         put(std::to_wstring(number));
         ++i;
         break;
-      case L'%':
-        put(L"%");
-        ++i;
-        break;
       default:
-        put(L"%");
+        // "%%" and any character without a meaning after a '%': the
+        // character itself.
+        put(tmpl.substr(i + 1, 1));
+        ++i;
     }
   }
   return out;

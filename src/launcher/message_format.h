@@ -9,9 +9,10 @@
 namespace spinstall::launcher {
 
 // Formats `tmpl` as wsprintfW does for the one argument a catalogue template
-// takes: "%s" inserts `text`, "%d" (and "%i") `number` in decimal, "%%" a '%';
-// any other '%' sequence stands as written. The result holds at most
-// `bufferChars` - 1 characters: what does not fit is cut.
+// takes: "%s" inserts `text`, "%d" (and "%i") `number` in decimal; a '%'
+// before any other character prints that character ("%%" a '%'), and a '%' at
+// the end prints nothing. Flags and widths are not supported. The result
+// holds at most `bufferChars` - 1 characters: what does not fit is cut.
 std::wstring FormatTemplate(std::wstring_view tmpl, std::wstring_view text, std::int32_t number,
                             std::size_t bufferChars);
 

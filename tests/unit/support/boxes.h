@@ -2,6 +2,7 @@
 // as "[caption] icon", the text, and an empty line on standard error.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,12 @@ struct Box {
   std::string caption;
   std::string icon;  // error, information, warning
   std::string text;
+
+  bool operator==(const Box&) const = default;
 };
+
+// How GoogleTest prints a box in a failure message.
+void PrintTo(const Box& box, std::ostream* out);
 
 // Parses the blocks of captured standard error.
 std::vector<Box> ParseBoxes(const std::string& stderrText);

@@ -38,6 +38,8 @@ std::uint32_t FakeService::SummaryInfoGetProperty(spinstall::installer::Handle s
   ++propertyCalls;
   propertyBufferSizes.push_back(count);
   if (!live_.count(summary)) return spinstall::platform::kErrorInvalidHandle;
+  if (const auto failure = propertyFailures.find(property); failure != propertyFailures.end())
+    return failure->second;
   if (!forcedPropertyResults.empty()) {
     const std::uint32_t result = forcedPropertyResults.front();
     forcedPropertyResults.erase(forcedPropertyResults.begin());

@@ -35,6 +35,8 @@ class FakeService : public spinstall::installer::Service {
   std::vector<std::uint32_t> forcedPropertyResults;
   // Forced "needed length" to report with a forced 234.
   std::uint32_t forcedNeededLength = 0;
+  // Properties whose every read fails, with the result given.
+  std::map<std::uint32_t, std::uint32_t> propertyFailures;
 
   std::map<std::wstring, Product> products;
   std::vector<std::wstring> stateQueries;

@@ -1,0 +1,117 @@
+// The message catalogue: every language carries every message, fits the
+// 256-character load buffer and takes the same argument as English; English
+// reads exactly as it must.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "launcher/catalogue_language.h"
+#include "platform/host/embedded_resources.h"
+#include "platform/host/utf8.h"
+#include "support/catalogue_text.h"
+
+namespace {
+
+using testsupport::CatalogueEntry;
+
+constexpr std::uint16_t kLanguages[] = {1028, 1029, 1031, 1033, 1034, 1036, 1038,
+                                        1040, 1041, 1042, 1045, 1046, 1049, 2052};
+constexpr std::uint32_t kIds[] = {300, 301, 306, 307, 308, 309, 310, 311, 312, 313};
+
+// The '%' sequences of a text in order ("%d", "%s", "%%", ...).
+std::vector<std::string> Placeholders(const std::string& text) {
+  std::vector<std::string> found;
+  for (std::size_t at = text.find('%'); at != std::string::npos; at = text.find('%', at + 2))
+    found.push_back(text.substr(at, 2));
+  return found;
+}
+
+// Length in UTF-16 units, as the Windows string table counts it.
+std::size_t Utf16Length(const std::string& utf8) {
+  std::size_t units = 0;
+  for (wchar_t c : spinstall::platform::host::Widen(utf8)) units += c > 0xFFFF ? 2 : 1;
+  return units;
+}
+
+class CatalogueLanguageEntries : public testing::TestWithParam<std::uint16_t> {};
+
+TEST_P(CatalogueLanguageEntries, EveryIdFitsAndTakesTheEnglishArgument) {
+  const std::uint16_t language = GetParam();
+  for (std::uint32_t id : kIds) {
+    SCOPED_TRACE("message " + std::to_string(id));
+    const std::string text = CatalogueEntry(language, id);
+    const std::string english = CatalogueEntry(1033, id);
+    ASSERT_FALSE(text.empty());
+    // The program loads entries into 256 characters, terminator included.
+    EXPECT_LT(Utf16Length(text), 256u);
+    EXPECT_EQ(Placeholders(text), Placeholders(english));
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'),
+              std::count(english.begin(), english.end(), '\n'));
+    EXPECT_EQ(text.find('\r'), std::string::npos);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllLanguages, CatalogueLanguageEntries, testing::ValuesIn(kLanguages),
+                         testing::PrintToStringParamName());
+
+TEST(Catalogue, EnglishReadsExactly) {
+  ASSERT_EQ(testsupport::EnglishMessages().size(), std::size(kIds));
+  for (const auto& message : testsupport::EnglishMessages())
+    EXPECT_EQ(CatalogueEntry(1033, message.id), message.text) << "message " << message.id;
+}
+
+TEST(Catalogue, TranslationsDifferFromEnglish) {
+  // A language file that copies English would pass every other check.
+  for (std::uint16_t language : kLanguages) {
+    if (language == 1033) continue;
+    EXPECT_NE(CatalogueEntry(language, 301), CatalogueEntry(1033, 301)) << language;
+  }
+}
+
+TEST(Catalogue, HoldsTheFourteenLanguagesAndTenIdsOnly) {
+  const auto languages = spinstall::launcher::CatalogueLanguages();
+  EXPECT_TRUE(
+      std::equal(languages.begin(), languages.end(), std::begin(kLanguages), std::end(kLanguages)));
+  std::set<std::pair<std::uint16_t, std::uint32_t>> seen;
+  for (const auto& entry : spinstall::platform::host::BuiltInStrings()) {
+    EXPECT_NE(std::find(std::begin(kLanguages), std::end(kLanguages), entry.language),
+              std::end(kLanguages))
+        << entry.language;
+    EXPECT_NE(std::find(std::begin(kIds), std::end(kIds), entry.id), std::end(kIds)) << entry.id;
+    EXPECT_TRUE(seen.emplace(entry.language, entry.id).second)
+        << "twice: " << entry.language << "/" << entry.id;
+  }
+  EXPECT_EQ(seen.size(), std::size(kLanguages) * std::size(kIds));
+}
+
+// "ID=text" lines; '#' lines and empty lines skipped; "\n" is a line break.
+std::vector<std::pair<std::uint32_t, std::string>> ReadLanguageFile(std::uint16_t language) {
+  std::ifstream in(std::string(SPINSTALL_SOURCE_DIR) + "/resources/messages/" +
+                   std::to_string(language) + ".txt");
+  std::vector<std::pair<std::uint32_t, std::string>> entries;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    const auto eq = line.find('=');
+    std::string text = line.substr(eq + 1);
+    for (auto at = text.find("\\n"); at != std::string::npos; at = text.find("\\n", at + 1))
+      text.replace(at, 2, "\n");
+    entries.emplace_back(std::stoul(line.substr(0, eq)), text);
+  }
+  return entries;
+}
+
+TEST(Catalogue, BuiltInTableHoldsTheLanguageFilesAsWritten) {
+  for (std::uint16_t language : kLanguages) {
+    const auto entries = ReadLanguageFile(language);
+    EXPECT_EQ(entries.size(), std::size(kIds)) << language;
+    for (const auto& [id, text] : entries)
+      EXPECT_EQ(CatalogueEntry(language, id), text) << language << "/" << id;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,13 @@
+// Folders whose paths are too long for the program's fixed-size path buffers.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace testsupport {
+
+// Creates nested folders under `base` until the path has at least `minLength`
+// characters, and returns that path (no trailing '/').
+std::string MakeDeepDirectory(const std::string& base, std::size_t minLength);
+
+}  // namespace testsupport
