@@ -1,8 +1,6 @@
 #include "platform/environment.h"
 
 #include <windows.h>
-// shellapi.h needs the types windows.h declares: keep it in a block of its own.
-#include <shellapi.h>
 
 // After windows.h, which it builds on.
 #include <shellapi.h>
