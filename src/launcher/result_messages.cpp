@@ -67,7 +67,12 @@ void ShowResultMessage(std::uint32_t id) {
 
   std::wstring caption = L"Error";
   std::wstring tmpl = LoadCatalogueString(id, kCatalogueChars);
-  if (tmpl.empty()) tmpl = L"Message " + std::to_wstring(id);  // a catalogue without the entry
+  if (tmpl.empty()) {
+    // A catalogue without the entry still shows which message, and its value.
+    static const wchar_t* const kFallbackArgument[] = {L"", L": %d", L": %s"};
+    tmpl = L"Message " + std::to_wstring(id) +
+           kFallbackArgument[static_cast<int>(shape->argument)];
+  }
   const std::size_t bufferChars = tmpl.size() + kSpareChars;
   std::wstring text;
   switch (shape->argument) {

@@ -230,17 +230,22 @@ TEST_F(OverriddenCatalogueTest, EnglishWhenTheThreadLanguageHasNoEntry) {
 TEST_F(OverriddenCatalogueTest, NoLanguageHasTheEntry) {
   static const platform::host::EmbeddedString strings[] = {{1033, 999, "unrelated"}};
   Use(strings);
-  platform::SetLastError(1603);
+  CurrentProductName() = L"Sample Writer";
+  // The message's number, and its value, still reach the user.
   const struct {
     std::uint32_t id;
     const char* icon;
-  } cases[] = {{300, "error"}, {301, "information"}, {307, "error"}};
+    const char* text;
+  } cases[] = {{300, "error", "Message 300: 1603"},
+               {301, "information", "Message 301: Sample Writer"},
+               {307, "error", "Message 307"}};
   for (const auto& c : cases) {
+    platform::SetLastError(1603);
     const auto boxes = Show(c.id);
     ASSERT_EQ(boxes.size(), 1u) << c.id;
     EXPECT_EQ(boxes[0].caption, "Error") << c.id;
     EXPECT_EQ(boxes[0].icon, c.icon) << c.id;
-    EXPECT_EQ(boxes[0].text, "Message " + std::to_string(c.id)) << c.id;
+    EXPECT_EQ(boxes[0].text, c.text) << c.id;
   }
 }
 
