@@ -17,10 +17,12 @@ using platform::host::Narrow;
 using testsupport::FakeService;
 
 // The fake with one log of the product queries in the order they came, and
-// the buffer size each information query was given.
+// the buffer size each information query was given. A failing information
+// query may leave text in the buffer, as nothing promises it stays untouched.
 class OrderedService : public FakeService {
  public:
   std::vector<std::wstring> calls;
+  std::wstring leftOnFailure;
 
   std::int32_t QueryProductState(const std::wstring& productCode) override {
     calls.push_back(L"state " + productCode);
@@ -29,7 +31,12 @@ class OrderedService : public FakeService {
   std::uint32_t GetProductInfo(const std::wstring& productCode, const std::wstring& property,
                                wchar_t* buffer, std::uint32_t& count) override {
     calls.push_back(L"info " + productCode + L" " + property + L" " + std::to_wstring(count));
-    return FakeService::GetProductInfo(productCode, property, buffer, count);
+    const std::uint32_t capacity = count;
+    const auto result = FakeService::GetProductInfo(productCode, property, buffer, count);
+    if (result != 0 && !leftOnFailure.empty()) {
+      buffer[leftOnFailure.copy(buffer, capacity - 1)] = L'\0';
+    }
+    return result;
   }
 };
 
@@ -162,6 +169,7 @@ INSTANTIATE_TEST_SUITE_P(States, ProductStateTest,
 TEST_F(DiscoveryTest, FailedInformationQueryGivesAnEmptyField) {
   // {A} has a name only; {B} a language only, asked after {A}'s name has
   // been through the reused buffer.
+  fake_.leftOnFailure = L"left over";
   fake_.products[L"{A}"].info = {{L"ProductName", L"Writer"}};
   fake_.products[L"{B}"].info = {{L"Language", L"1041"}};
   DiscoverInstalledProducts(L"{A};{B}", template_);
