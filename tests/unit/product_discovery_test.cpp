@@ -117,6 +117,9 @@ struct WalkCase {
   const wchar_t* targets;
   std::vector<std::wstring> examined;  // state queries, in order
 };
+void PrintTo(const WalkCase& c, std::ostream* os) {
+  *os << testing::PrintToString(Narrow(c.targets));
+}
 
 class DiscoveryWalkTest : public DiscoveryTest, public testing::WithParamInterface<WalkCase> {};
 
@@ -147,6 +150,7 @@ struct StateCase {
   std::int32_t state;
   bool installed;
 };
+void PrintTo(const StateCase& c, std::ostream* os) { *os << "state " << c.state; }
 
 class ProductStateTest : public DiscoveryTest, public testing::WithParamInterface<StateCase> {};
 

@@ -90,6 +90,9 @@ struct MalformedCase {
   const char* text;
   const char* error;
 };
+void PrintTo(const MalformedCase& c, std::ostream* os) {
+  *os << testing::PrintToString(std::string(c.text));
+}
 
 class MalformedRegistryTest : public testing::TestWithParam<MalformedCase> {};
 

@@ -123,6 +123,7 @@ struct BufferCase {
   std::uint32_t result;
   const wchar_t* text;  // what the buffer holds afterwards
 };
+void PrintTo(const BufferCase& c, std::ostream* os) { *os << "capacity " << c.capacity; }
 
 class ShortBufferTest : public StandInTest, public testing::WithParamInterface<BufferCase> {};
 
@@ -150,6 +151,7 @@ struct ConfigureCase {
   std::uint32_t configureResult;
   bool applied;
 };
+void PrintTo(const ConfigureCase& c, std::ostream* os) { *os << "result " << c.configureResult; }
 
 class ConfigureTest : public StandInTest, public testing::WithParamInterface<ConfigureCase> {};
 

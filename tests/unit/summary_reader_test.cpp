@@ -136,6 +136,7 @@ struct RuleCase {
   const wchar_t* upgrade;
   const wchar_t* candidates;
 };
+void PrintTo(const RuleCase& c, std::ostream* os) { *os << testing::PrintToString(c.rule); }
 
 class VersionRuleSplitTest : public SummaryReaderTest,
                              public testing::WithParamInterface<RuleCase> {};
@@ -184,6 +185,7 @@ struct LengthCase {
   std::size_t length;
   std::vector<std::uint32_t> bufferSizes;  // one per property read, in order
 };
+void PrintTo(const LengthCase& c, std::ostream* os) { *os << c.length << " characters"; }
 
 class LongValueTest : public SummaryReaderTest, public testing::WithParamInterface<LengthCase> {};
 
@@ -354,6 +356,7 @@ struct ScriptCase {
   bool succeeds;
   std::vector<std::uint32_t> bufferSizes;
 };
+void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.name; }
 
 class ScriptedReadTest : public SummaryReaderTest,
                          public testing::WithParamInterface<ScriptCase> {};
