@@ -1,7 +1,6 @@
 #include "package/summary_reader.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 #include <filesystem>
