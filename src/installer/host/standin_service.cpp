@@ -127,9 +127,11 @@ class StandInService final : public Service {
         result == platform::kErrorSuccessRebootInitiated) {
       // Applied: the product now has the patch's upgrade version, as on a
       // real machine, so that a second run finds it up to date.
+      // A patch that names no upgrade version leaves the version as it was.
       product->SetProperty(L"CommandLine", commandLine);
       const std::wstring patch = PatchPath(commandLine);
-      if (!patch.empty()) product->SetProperty(L"VersionString", UpgradeVersionOf(Narrow(patch)));
+      const std::wstring upgrade = patch.empty() ? L"" : UpgradeVersionOf(Narrow(patch));
+      if (!upgrade.empty()) product->SetProperty(L"VersionString", upgrade);
       std::ofstream out(RegistryPath(), std::ios::trunc);
       out << FormatProductRegistry(products);
     }
