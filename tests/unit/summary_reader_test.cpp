@@ -159,10 +159,10 @@ INSTANTIATE_TEST_SUITE_P(
                              L"16.1.63.10,16.1.70.0"},
                     RuleCase{" x ; y ", L" x ", L" y "}));
 
-class BadVersionRuleTest : public SummaryReaderTest,
+class RejectedVersionRuleTest : public SummaryReaderTest,
                            public testing::WithParamInterface<const char*> {};
 
-TEST_P(BadVersionRuleTest, FailsWith4316AndLeavesTheResults) {
+TEST_P(RejectedVersionRuleTest, FailsWith4316AndLeavesTheResults) {
   CountingService counting;
   ServiceGuard guard(counting);
   const std::wstring path = Package(GetParam());
@@ -177,7 +177,7 @@ TEST_P(BadVersionRuleTest, FailsWith4316AndLeavesTheResults) {
   EXPECT_EQ(counting.closes, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rules, BadVersionRuleTest,
+INSTANTIATE_TEST_SUITE_P(Rules, RejectedVersionRuleTest,
                          testing::Values("16.1.84.0", ";16.1.63.10,", "", ";", ";a;b"));
 
 struct LengthCase {
