@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "apply/decimal_reading.h"
+#include "platform/host/utf8.h"
 
 namespace spinstall::apply {
 namespace {
@@ -11,6 +12,11 @@ struct QuadCase {
   const wchar_t* text;
   std::uint16_t major, minor, build, revision;
 };
+
+// Readable names in test listings: the text as UTF-8.
+void PrintTo(const QuadCase& c, std::ostream* os) {
+  *os << '"' << platform::host::Narrow(c.text) << '"';
+}
 
 class ParseVersionQuadTest : public testing::TestWithParam<QuadCase> {};
 
