@@ -230,6 +230,7 @@ TEST_F(StandInTest, ReadsSummaryPropertiesOfAPackage) {
     std::int32_t integer = 0;
     FileTime fileTime;
     std::vector<wchar_t> buffer(count + 1, L'#');
+    buffer.back() = L'\0';  // an untouched buffer still reads as text
     const auto result = service_.SummaryInfoGetProperty(summary, property, dataType, integer,
                                                         fileTime, buffer.data(), count);
     return std::make_pair(result, std::wstring(buffer.data()));
