@@ -1,0 +1,184 @@
+// Extraction of the carried package: the file written, the caller's path after
+// every failure, and never an incomplete package that looks extracted.
+#include "package/extraction.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "platform/error_codes.h"
+#include "platform/host/embedded_resources.h"
+#include "platform/host/utf8.h"
+#include "platform/last_error.h"
+#include "support/fresh_process.h"
+#include "support/process_limits.h"
+#include "support/process_state.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using spinstall::package::ExtractPackage;
+using spinstall::platform::host::Narrow;
+using spinstall::platform::host::Widen;
+using testsupport::CarriedPackageBytes;
+using testsupport::PathExists;
+using testsupport::ReadFileBytes;
+
+class ExtractionTest : public testsupport::FreshProcessTest {};
+
+TEST_F(ExtractionTest, EmptyPathWritesTheNextTemporaryFile) {
+  std::wstring path;
+  ASSERT_TRUE(ExtractPackage(path));
+  EXPECT_EQ(Narrow(path), TempDirectory() + "/MSP2");
+  EXPECT_EQ(ReadFileBytes(Narrow(path)), CarriedPackageBytes());
+  // Created owner-only: other users of the temporary directory cannot read
+  // or change what the installer will read.
+  struct stat st;
+  ASSERT_EQ(::stat(Narrow(path).c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  path.clear();
+  ASSERT_TRUE(ExtractPackage(path));
+  EXPECT_EQ(Narrow(path), TempDirectory() + "/MSP3");
+}
+
+TEST_F(ExtractionTest, ExistingFileIsOverwrittenToThePackagesLength) {
+  const std::string target = scratch_ / "out.msp";
+  testsupport::WriteFileBytes(target, std::string(100000, 'x'));
+  std::wstring path = Widen(target);
+  ASSERT_TRUE(ExtractPackage(path));
+  EXPECT_EQ(path, Widen(target));
+  EXPECT_EQ(ReadFileBytes(target), CarriedPackageBytes());
+}
+
+TEST_F(ExtractionTest, RelativePathIsKeptAsGiven) {
+  testsupport::CurrentDirectory here(scratch_.path());
+  std::wstring path = L"pkg.msp";
+  ASSERT_TRUE(ExtractPackage(path));
+  EXPECT_EQ(path, L"pkg.msp");
+  EXPECT_EQ(ReadFileBytes(scratch_ / "pkg.msp"), CarriedPackageBytes());
+}
+
+TEST_F(ExtractionTest, PlantedFileOrLinkAtTheGeneratedNameIsNeverWrittenThrough) {
+  // Planted before the run: the name search passes over them.
+  const std::string victim = scratch_ / "victim";
+  testsupport::WriteFileBytes(victim, "precious");
+  std::filesystem::create_symlink(victim, TempDirectory() + "/MSP2");
+  testsupport::WriteFileBytes(TempDirectory() + "/MSP3", "planted");
+  std::wstring path;
+  ASSERT_TRUE(ExtractPackage(path));
+  EXPECT_EQ(Narrow(path), TempDirectory() + "/MSP4");
+  EXPECT_EQ(ReadFileBytes(victim), "precious");
+  EXPECT_EQ(ReadFileBytes(TempDirectory() + "/MSP3"), "planted");
+}
+
+TEST_F(ExtractionTest, ExclusiveCreateNeverFollowsOrReplacesWhatIsThere) {
+  // What stops a link planted between the name search and the create.
+  const std::string victim = scratch_ / "victim";
+  testsupport::WriteFileBytes(victim, "precious");
+  const std::string link = TempDirectory() + "/MSP9";
+  std::filesystem::create_symlink(victim, link);
+  const std::string dangling = TempDirectory() + "/MSP10";
+  std::filesystem::create_symlink(scratch_ / "nowhere", dangling);
+  for (const std::string& name : {link, dangling, victim}) {
+    spinstall::platform::OutputFile file;
+    EXPECT_FALSE(file.Open(Widen(name), spinstall::platform::OutputFile::Mode::CreateNew)) << name;
+    EXPECT_EQ(spinstall::platform::LastError(), spinstall::platform::kErrorFileExists) << name;
+  }
+  EXPECT_EQ(ReadFileBytes(victim), "precious");
+  EXPECT_FALSE(PathExists(scratch_ / "nowhere"));
+}
+
+TEST_F(ExtractionTest, TemporaryDirectoryQueryThatDoesNotFit) {
+  // A temporary directory of more than 1024 characters fails the query.
+  env_.Set("TMPDIR", "/" + std::string(1100, 'd'));
+  std::wstring path;
+  EXPECT_FALSE(ExtractPackage(path));
+  EXPECT_TRUE(path.empty());
+}
+
+TEST_F(ExtractionTest, NoTemporaryNameForATooLongDirectory) {
+  std::string deep = TempDirectory();
+  while (deep.size() <= 250) deep += "/" + std::string(60, 'd');
+  std::filesystem::create_directories(deep);
+  env_.Set("TMPDIR", deep);
+  std::wstring path;
+  EXPECT_FALSE(ExtractPackage(path));
+  EXPECT_TRUE(path.empty());
+}
+
+TEST_F(ExtractionTest, MissingOrEmptyResourceKeepsTheGeneratedNameButWritesNothing) {
+  static const unsigned char byte = 0;
+  static const spinstall::platform::host::EmbeddedResource withoutPackage[] = {
+      {L"TXT", L"#206", &byte, &byte + 1}};
+  static const spinstall::platform::host::EmbeddedResource emptyPackage[] = {
+      {L"MSP", L"IDR_MSP", &byte, &byte}};
+  for (const auto& table : {std::span(withoutPackage), std::span(emptyPackage)}) {
+    spinstall::platform::host::OverrideResources(table);
+    std::wstring path;
+    EXPECT_FALSE(ExtractPackage(path));
+    EXPECT_FALSE(path.empty());
+    EXPECT_FALSE(PathExists(Narrow(path)));
+  }
+  EXPECT_TRUE(TempDirectoryEntries().empty());
+}
+
+TEST_F(ExtractionTest, PathThatCannotBeOpened) {
+  const std::string folder = scratch_ / "folder";
+  std::filesystem::create_directory(folder);
+  for (const std::string& target : {folder, scratch_ / "missing/out.msp"}) {
+    std::wstring path = Widen(target);
+    EXPECT_FALSE(ExtractPackage(path)) << target;
+    EXPECT_EQ(path, Widen(target));
+  }
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+  EXPECT_FALSE(PathExists(scratch_ / "missing"));
+}
+
+TEST_F(ExtractionTest, DiskFullLeavesNoIncompleteFile) {
+  const std::string target = scratch_ / "out.msp";
+  std::wstring given = Widen(target);
+  std::wstring generated;
+  {
+    testsupport::FileSizeLimit limit(1000);  // less than the package
+    EXPECT_FALSE(ExtractPackage(given));
+    EXPECT_EQ(spinstall::platform::LastError(), spinstall::platform::kErrorDiskFull);
+    EXPECT_FALSE(ExtractPackage(generated));
+  }
+  EXPECT_FALSE(PathExists(target));
+  EXPECT_EQ(Narrow(generated), TempDirectory() + "/MSP2");
+  EXPECT_TRUE(TempDirectoryEntries().empty());
+}
+
+TEST_F(ExtractionTest, DeviceThatFailsEveryWriteIsNeverRemoved) {
+  std::wstring path = L"/dev/full";
+  EXPECT_FALSE(ExtractPackage(path));
+  struct stat st;
+  ASSERT_EQ(::stat("/dev/full", &st), 0);
+  EXPECT_TRUE(S_ISCHR(st.st_mode));
+}
+
+TEST_F(ExtractionTest, FailedWriteThroughALinkRemovesNeitherLinkNorTarget) {
+  const std::string target = scratch_ / "real.msp";
+  const std::string link = scratch_ / "link.msp";
+  testsupport::WriteFileBytes(target, "old");
+  std::filesystem::create_symlink(target, link);
+  std::wstring path = Widen(link);
+  {
+    testsupport::FileSizeLimit limit(1000);
+    EXPECT_FALSE(ExtractPackage(path));
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_TRUE(PathExists(target));
+}
+
+TEST_F(ExtractionTest, HeldPackageIsTheCarriedOne) {
+  std::wstring path;
+  spinstall::platform::HeldFile held;
+  ASSERT_TRUE(spinstall::package::ExtractAndHoldPackage(path, held));
+  EXPECT_TRUE(held.HasContents(reinterpret_cast<const unsigned char*>(CarriedPackageBytes().data()),
+                               CarriedPackageBytes().size()));
+  EXPECT_FALSE(held.HasContents(reinterpret_cast<const unsigned char*>("x"), 1));
+}
+
+}  // namespace

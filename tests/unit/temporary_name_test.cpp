@@ -1,0 +1,103 @@
+// Temporary names: the directory chosen, the counter, taken names, the limits.
+#include "package/temporary_name.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/host/utf8.h"
+#include "support/deep_directory.h"
+#include "support/fresh_process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using spinstall::package::MakeTemporaryName;
+using spinstall::platform::host::Narrow;
+using spinstall::platform::host::Widen;
+
+class TemporaryNameTest : public testsupport::FreshProcessTest {
+ protected:
+  // The name made for `directory`, as UTF-8; "(none)" when none is made.
+  std::string NameIn(const std::string& directory) {
+    const auto name = MakeTemporaryName(Widen(directory), L"MSP");
+    return name ? Narrow(*name) : "(none)";
+  }
+  std::string dir_ = scratch_ / "tmp";
+  void SetUp() override {
+    FreshProcessTest::SetUp();
+    std::filesystem::create_directory(dir_);
+  }
+};
+
+TEST_F(TemporaryNameTest, CounterStartsAtTwoAndNeverRepeatsANumber) {
+  EXPECT_EQ(NameIn(dir_), dir_ + "/MSP2");
+  // Not created: the same directory still gives the next number.
+  EXPECT_EQ(NameIn(dir_), dir_ + "/MSP3");
+  EXPECT_EQ(NameIn(dir_ + "/"), dir_ + "/MSP4");
+  EXPECT_EQ(spinstall::package::TemporaryNameCounter(), 4u);
+}
+
+TEST_F(TemporaryNameTest, TakenNamesAreSkipped) {
+  testsupport::WriteFileBytes(dir_ + "/MSP2", "planted");
+  std::filesystem::create_directory(dir_ + "/MSP3");
+  std::filesystem::create_symlink(dir_ + "/nowhere", dir_ + "/MSP4");  // dangling
+  std::filesystem::create_symlink(dir_ + "/MSP2", dir_ + "/MSP5");
+  EXPECT_EQ(NameIn(dir_), dir_ + "/MSP6");
+}
+
+TEST_F(TemporaryNameTest, TmpComesFirstWhateverTheCaseOfItsName) {
+  const std::string other = scratch_ / "other";
+  std::filesystem::create_directory(other);
+  env_.Set("TMP", other);
+  EXPECT_EQ(NameIn(dir_), other + "/MSP2");
+  env_.Unset("TMP");
+  env_.Set("tmp", other + "/");
+  EXPECT_EQ(NameIn(dir_), other + "/MSP3");
+}
+
+TEST_F(TemporaryNameTest, QuotedTmpLosesItsQuotes) {
+  env_.Set("TMP", "\"" + dir_ + "\"");
+  EXPECT_EQ(NameIn(scratch_ / "missing"), dir_ + "/MSP2");
+  env_.Set("TMP", "\"" + dir_.substr(0, 4) + "\"" + dir_.substr(4) + "\"");
+  EXPECT_EQ(NameIn(scratch_ / "missing"), dir_ + "/MSP3");
+}
+
+TEST_F(TemporaryNameTest, TmpThatDoesNotExistGivesTheCallersDirectory) {
+  env_.Set("TMP", scratch_ / "missing");
+  EXPECT_EQ(NameIn(dir_), dir_ + "/MSP2");
+  env_.Set("TMP", "\"" + (scratch_ / "missing") + "\"");
+  EXPECT_EQ(NameIn(dir_), dir_ + "/MSP3");
+}
+
+TEST_F(TemporaryNameTest, MissingDirectoryFallsBackToTheRoot) {
+  // The root exists on every machine, so the current directory is never
+  // reached on the host.
+  EXPECT_EQ(NameIn(scratch_ / "missing").substr(0, 4), "/MSP");
+}
+
+TEST_F(TemporaryNameTest, DirectoryOf245CharactersIsTheLongestThatGetsAName) {
+  const std::string longest = testsupport::MakeDirectoryOfLength(scratch_.path(), 245);
+  ASSERT_EQ(longest.size(), 245u);
+  EXPECT_EQ(NameIn(longest), longest + "/MSP2");
+  const std::string tooLong = testsupport::MakeDirectoryOfLength(scratch_.path(), 246);
+  ASSERT_EQ(tooLong.size(), 246u);
+  EXPECT_EQ(NameIn(tooLong), "(none)");
+  // No number was used up.
+  EXPECT_EQ(spinstall::package::TemporaryNameCounter(), 2u);
+}
+
+TEST_F(TemporaryNameTest, GivesUpAfter32767TakenNumbers) {
+  // MSP2 ... MSP32768 taken: every number a call may try.
+  for (int n = 2; n <= 32768; ++n) {
+    const std::string name = dir_ + "/MSP" + std::to_string(n);
+    ASSERT_EQ(::symlink("x", name.c_str()), 0) << name;
+  }
+  EXPECT_EQ(NameIn(dir_), "(none)");
+  EXPECT_EQ(spinstall::package::TemporaryNameCounter(), 32769u);
+  // The next call starts from there and finds MSP32770 free.
+  EXPECT_EQ(NameIn(dir_), dir_ + "/MSP32770");
+}
+
+}  // namespace
