@@ -15,7 +15,7 @@
 #include "conventions.h"
 #include "definition.h"
 #include "package_summary.h"
-#include "package_writer.h"
+#include "patch_plan.h"
 
 namespace msptool {
 namespace {
@@ -34,49 +34,19 @@ bool ReadFile(const std::string& path, std::string& bytes) {
   return true;
 }
 
-bool IsPrintableAscii(const std::string& text) {
-  for (unsigned char c : text)
-    if (c < 0x20 || c > 0x7E) return false;
-  return true;
-}
-
 int Author(const std::string& definitionPath, const std::string& outPath) {
   std::string text, error;
   if (!ReadFile(definitionPath, text)) return Fail("cannot read " + definitionPath);
   Definition def;
   if (!ParseDefinition(text, def, error)) return Fail(definitionPath + ": " + error);
-
-  for (const char* key : {"patch-code", "version-rule", "title"}) {
-    if (def.Count(key) != 1) return Fail(definitionPath + ": needs exactly one \"" + key + "\"");
-  }
-  const auto targets = def.All("target");
-  if (targets.empty()) return Fail(definitionPath + ": names no \"target\"");
-  std::string targetList;
-  for (const auto& code : targets) targetList += (targetList.empty() ? "" : ";") + code;
-  if (auto problem = CheckTargetList(targetList); !problem.empty())
-    return Fail(definitionPath + ": " + problem);
+  PatchPlan plan;
   std::vector<std::string> warnings;
-  if (auto problem = CheckVersionRule(def.One("version-rule"), warnings); !problem.empty())
-    return Fail(definitionPath + ": " + problem);
+  const auto slash = definitionPath.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : definitionPath.substr(0, slash);
+  if (!MakePatchPlan(def, folder, plan, warnings, error))
+    return Fail(definitionPath + ": " + error);
   for (const auto& w : warnings) std::cerr << "msp_tool: warning: " << w << "\n";
-  if (!IsRegistryCode(def.One("patch-code")))
-    return Fail(definitionPath + ": patch-code \"" + def.One("patch-code") +
-                "\" is not in registry form");
-  for (const auto& [key, value] : def.entries) {
-    if (!IsPrintableAscii(value))
-      return Fail(definitionPath + ": value of \"" + key + "\" must be printable ASCII");
-  }
-
-  PatchSummary summary;
-  summary.title = def.One("title");
-  summary.subject = def.One("subject");
-  summary.author = def.One("author");
-  summary.keywords = def.One("version-rule");
-  summary.comments = def.One("comments");
-  summary.targets = targetList;
-  summary.transforms = def.One("transforms");
-  summary.patchCode = def.One("patch-code");
-  if (!WritePatchPackage(summary, outPath, error)) return Fail(error);
+  if (!WritePatchPackage(plan.summary, plan.content, outPath, error)) return Fail(error);
   return 0;
 }
 

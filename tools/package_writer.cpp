@@ -9,18 +9,54 @@ namespace {
 // {000C1086-0000-0000-C000-000000000046}: the root storage of a patch.
 constexpr unsigned char kPatchClassId[16] = {0x86, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00,
                                              0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+// {000C1082-0000-0000-C000-000000000046}: a transform.
+constexpr unsigned char kTransformClassId[16] = {0x82, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                                 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 // 2026-01-01 00:00 UTC: fixed, so that every build writes the same bytes.
 constexpr std::int64_t kFixedFileTime = 134116992000000000LL;
 constexpr std::int64_t kCodePage = 1252;
+constexpr char kSummaryStream[] = "\x05SummaryInformation";
 
-// A string pool that holds no strings: the code page, then no entries.
-std::string EmptyStringPool() { return std::string("\xE4\x04\x00\x00", 4); }
+using T = SummaryProperty::Type;
+
+bool AddStringPool(GsfOutfile* storage, const StringPool& strings) {
+  return CompoundFile::AddStream(storage, EncodeStreamName("_StringPool", true),
+                                 strings.PoolBytes()) &&
+         CompoundFile::AddStream(storage, EncodeStreamName("_StringData", true),
+                                 strings.DataBytes());
+}
+
+bool AddTransform(GsfOutfile* root, const Transform& transform) {
+  GsfOutfile* storage = CompoundFile::AddStorage(root, transform.name, kTransformClassId);
+  if (!storage) return false;
+  // Properties 7 and 8 name the platform and language before and after; the
+  // language is neutral, as the transforms do not validate it.
+  const std::vector<SummaryProperty> props = {
+      {1, T::I2, kCodePage, {}},
+      {7, T::Text, 0, ";0"},
+      {8, T::Text, 0, ";0"},
+      {9, T::Text, 0, transform.description},
+      {16, T::I4, transform.validation, {}},
+  };
+  bool ok = CompoundFile::AddStream(storage, kSummaryStream, BuildSummaryStream(props)) &&
+            AddStringPool(storage, transform.strings);
+  for (const auto& [table, bytes] : transform.tables)
+    ok = ok && CompoundFile::AddStream(storage, EncodeStreamName(table, true), bytes);
+  return CompoundFile::CloseStorage(storage) && ok;
+}
 
 }  // namespace
 
-bool WritePatchPackage(const PatchSummary& summary, const std::string& path, std::string& error) {
-  using T = SummaryProperty::Type;
-  std::vector<SummaryProperty> props = {
+bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
+                       const std::string& path, std::string& error) {
+  const std::vector<Transform> transforms = BuildTransforms(content);
+  std::string transformList;
+  for (const auto& t : transforms) transformList += (transformList.empty() ? ":" : ";:") + t.name;
+
+  std::string cabinet;
+  if (!content.files.empty() && !BuildCabinet(content.files, cabinet, error)) return false;
+
+  const std::vector<SummaryProperty> props = {
       {1, T::I2, kCodePage, {}},
       {2, T::Text, 0, summary.title},
       {3, T::Text, 0, summary.subject},
@@ -28,21 +64,22 @@ bool WritePatchPackage(const PatchSummary& summary, const std::string& path, std
       {5, T::Text, 0, summary.keywords},
       {6, T::Text, 0, summary.comments},
       {7, T::Text, 0, summary.targets},
+      {8, T::Text, 0, transformList},
       {9, T::Text, 0, summary.patchCode},
       {12, T::FileTime, kFixedFileTime, {}},
       {13, T::FileTime, kFixedFileTime, {}},
       {15, T::I4, 1, {}},
       {18, T::Text, 0, "msp_tool"},
   };
-  if (!summary.transforms.empty()) props.push_back({8, T::Text, 0, summary.transforms});
 
   CompoundFile file;
   if (!file.Create(path, kPatchClassId, error)) return false;
-  const bool ok =
-      CompoundFile::AddStream(file.Root(), "\x05SummaryInformation", BuildSummaryStream(props)) &&
-      CompoundFile::AddStream(file.Root(), EncodeStreamName("_StringPool", true),
-                              EmptyStringPool()) &&
-      CompoundFile::AddStream(file.Root(), EncodeStreamName("_StringData", true), "");
+  bool ok = CompoundFile::AddStream(file.Root(), kSummaryStream, BuildSummaryStream(props)) &&
+            AddStringPool(file.Root(), StringPool());
+  for (const auto& t : transforms) ok = ok && AddTransform(file.Root(), t);
+  if (!cabinet.empty())
+    ok = ok &&
+         CompoundFile::AddStream(file.Root(), EncodeStreamName(kCabinetStream, false), cabinet);
   if (!ok) {
     error = "cannot write the streams of " + path;
     return false;
