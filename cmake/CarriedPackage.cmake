@@ -27,10 +27,12 @@ if(SPINSTALL_PACKAGE)
     DEPENDS "${SPINSTALL_PACKAGE}"
     COMMENT "Carrying the package ${SPINSTALL_PACKAGE}")
 else()
+  # The files the patch replaces, named in the definition.
+  file(GLOB patch_files CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/resources/patch-files/*")
   add_custom_command(OUTPUT "${SPINSTALL_PACKAGE_FILE}"
     COMMAND ${CMAKE_COMMAND} -E make_directory "${carried_dir}"
     COMMAND ${SPINSTALL_MSP_TOOL} author "${definition}" "${SPINSTALL_PACKAGE_FILE}"
-    DEPENDS "${definition}" ${SPINSTALL_MSP_TOOL_TARGET}
+    DEPENDS "${definition}" ${patch_files} ${SPINSTALL_MSP_TOOL_TARGET}
     COMMENT "Authoring the carried package from resources/package.def")
 endif()
 

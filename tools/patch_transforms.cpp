@@ -66,7 +66,7 @@ Transform FilesTransform(const PatchContent& content) {
   t.name = "Files";
   // The product code only fills the description's form: an upgrade-code
   // validated transform does not look at it.
-  t.description = Description(content.targets.front(), content);
+  t.description = Description(content.targets.empty() ? "" : content.targets.front(), content);
   t.validation = kValidateUpgradeCode;
 
   TableStream file(kFileColumns);

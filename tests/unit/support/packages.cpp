@@ -14,7 +14,7 @@ void WriteTestPackage(const std::string& path, const std::string& versionRule,
   summary.targets = targets;
   summary.patchCode = "{00000000-0000-0000-0000-000000000001}";
   std::string error;
-  ASSERT_TRUE(msptool::WritePatchPackage(summary, path, error)) << error;
+  ASSERT_TRUE(msptool::WritePatchPackage(summary, {}, path, error)) << error;
 }
 
 }  // namespace testsupport

@@ -1,0 +1,92 @@
+# What the patch tests share, on top of the harness (lib.sh): products outside
+# the demo family, where a product's files live, and what the installer says
+# about a product's version and patches.
+# shellcheck source=lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+PACKAGE_DEF="$SPINSTALL_SOURCE_DIR/resources/package.def"
+definition_value() { sed -n "s/^$1 *= *//p" "$PACKAGE_DEF" | head -n1 | tr -d '\r'; }
+PATCH_CODE="$(definition_value patch-code)"
+FROM_VERSION="$(definition_value from-version)"
+TO_VERSION="$(definition_value to-version)"
+PATCHED_FILES="$SPINSTALL_SOURCE_DIR/resources/$(definition_value file-folder)"
+DEMO_FILES="$SPINSTALL_SOURCE_DIR/tests/wine/products/files"
+OTHER_FILES="$SPINSTALL_SOURCE_DIR/tests/wine/products/other-files"
+
+programs_dir() { printf '%s\n' "$WINEPREFIX/drive_c/Program Files (x86)"; }
+# The folder a product of the demo family or of the other family installs to.
+demo_folder() { printf '%s\n' "$(programs_dir)/Quillmark/Writer ${1:1:8}"; }
+other_folder() { printf '%s\n' "$(programs_dir)/Inkwell/Notes ${1:1:8}"; }
+
+# Builds OUT, the database of a product of the other family with product code
+# CODE at VERSION.
+other_msi() {
+  local out="$1" code="$2" version="$3"
+  local work
+  work="$(mktemp -d "$WINE_SCRATCH/other.XXXXXX")"
+  cp "$OTHER_FILES"/* "$work/"
+  sed -e "s/@PRODUCT_CODE@/$code/" -e "s/@VERSION@/$version/" \
+    -e "s/@FOLDER@/Notes ${code:1:8}/" \
+    -e "s/@NOTES_GUID@/$(derived_guid "$code notes.txt")/" \
+    -e "s/@SETTINGS_GUID@/$(derived_guid "$code settings.ini")/" \
+    "$SPINSTALL_SOURCE_DIR/tests/wine/products/other.wxs.in" >"$work/other.wxs"
+  (cd "$work" && wixl -o other.msi other.wxs) >"$work/build.log" 2>&1 ||
+    fail "cannot build the other product $code $version, see $work/build.log"
+  mv "$work/other.msi" "$out"
+  rm -rf "$work"
+}
+
+# Installs the databases MSI... into the current prefix, one after the other.
+install_msis() {
+  local msi
+  for msi in "$@"; do
+    wine msiexec /i "$(wine_path "$msi")" /qn >"$WINE_SCRATCH/msiexec.log" 2>&1 ||
+      fail "msiexec could not install $msi"
+  done
+  wineserver -w
+}
+
+# Installs a product of the other family with product code CODE at VERSION.
+install_other() {
+  other_msi "$WINE_SCRATCH/other-$1.msi" "$1" "$2"
+  install_msis "$WINE_SCRATCH/other-$1.msi"
+}
+
+# What msi.dll says about products CODE...: "CODE VersionString V" and one
+# "CODE patch P" line per patch.
+product_state() { run_tool patch_state "$@" | tr -d '\r'; }
+
+expect_version() {
+  local code="$1" version="$2" seen
+  seen=$(product_state "$code" | sed -n "s/^$code VersionString //p")
+  [ "$seen" = "$version" ] || fail "$code: VersionString is '$seen', expected '$version'"
+}
+
+expect_patch_listed() {
+  product_state "$1" | grep -qx "$1 patch $PATCH_CODE" ||
+    fail "$1: MsiEnumPatchesExW does not list the patch $PATCH_CODE"
+}
+
+expect_no_patch() {
+  ! product_state "$1" | grep -q " patch " || fail "$1: already lists a patch"
+}
+
+# expect_files FOLDER EXPECTED: FOLDER holds exactly the files of EXPECTED,
+# byte for byte.
+expect_files() {
+  local folder="$1" expected="$2" name
+  [ -d "$folder" ] || fail "no folder $folder"
+  [ "$(ls "$folder")" = "$(ls "$expected")" ] ||
+    fail "$folder holds [$(ls "$folder" | tr '\n' ' ')], expected [$(ls "$expected" | tr '\n' ' ')]"
+  for name in $(ls "$expected"); do
+    cmp -s "$folder/$name" "$expected/$name" || fail "$folder/$name differs from $expected/$name"
+  done
+}
+
+# The end state of products CODE... in the current prefix: what msi.dll says
+# and a checksum of every installed file, one line each.
+end_state() {
+  product_state "$@"
+  (cd "$(programs_dir)" && find Quillmark Inkwell -type f -print0 2>/dev/null | sort -z |
+    xargs -0 -r sha256sum)
+}

@@ -1,0 +1,37 @@
+// Test-only: asks the installer service directly (not through the program's
+// code) what a patch did to installed products. For each product code given:
+//   CODE VersionString VALUE    MsiGetProductInfoW, "-" when the query fails
+//   CODE patch PATCHCODE        one line per patch MsiEnumPatchesExW lists
+#include <msi.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+void Report(const wchar_t* code) {
+  wchar_t version[64];
+  DWORD size = 64;
+  const UINT r = MsiGetProductInfoW(code, INSTALLPROPERTY_VERSIONSTRING, version, &size);
+  std::printf("%ls VersionString %ls\n", code, r == ERROR_SUCCESS ? version : L"-");
+  for (DWORD i = 0;; ++i) {
+    wchar_t patch[39], target[39];
+    MSIINSTALLCONTEXT context;
+    if (MsiEnumPatchesExW(code, nullptr, MSIINSTALLCONTEXT_ALL, MSIPATCHSTATE_ALL, i, patch, target,
+                          &context, nullptr, nullptr) != ERROR_SUCCESS)
+      break;
+    std::printf("%ls patch %ls\n", code, patch);
+  }
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) {
+    std::printf("usage: patch_state PRODUCTCODE...\n");
+    return 2;
+  }
+  for (int i = 1; i < argc; ++i) Report(argv[i]);
+  return 0;
+}
