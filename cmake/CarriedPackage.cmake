@@ -8,8 +8,9 @@
 # Every package and descriptor is checked before it is carried; a failed check
 # stops the build with a message that names the value.
 #
-# Sets SPINSTALL_PACKAGE_FILE, SPINSTALL_DESCRIPTOR_IDS, SPINSTALL_DESCRIPTOR_<ID>
-# and the target spinstall_carried (built when everything is checked).
+# Sets SPINSTALL_PACKAGE_FILE, SPINSTALL_DESCRIPTOR_IDS, SPINSTALL_DESCRIPTOR_<ID>,
+# the target spinstall_carried (built when everything is checked) and the
+# target check_package (runs the check again on demand).
 
 set(SPINSTALL_PACKAGE "" CACHE FILEPATH "A patch package (.msp) to carry instead of the authored one")
 set(SPINSTALL_DESCRIPTORS "" CACHE PATH "A folder of patch descriptors (206.txt, ...) to carry")
@@ -79,4 +80,10 @@ add_custom_command(OUTPUT "${checked}"
   DEPENDS "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files} ${SPINSTALL_MSP_TOOL_TARGET}
   COMMENT "Checking the carried package and descriptors")
 add_custom_target(spinstall_carried DEPENDS "${checked}")
+# "cmake --build --preset windows --target check_package": the same check on
+# demand, e.g. after replacing SPINSTALL_PACKAGE.
+add_custom_target(check_package
+  COMMAND ${SPINSTALL_MSP_TOOL} check "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files}
+  DEPENDS "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files} ${SPINSTALL_MSP_TOOL_TARGET}
+  COMMENT "Checking the carried package and descriptors")
 set(SPINSTALL_CARRIED_FILES "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files} "${checked}")

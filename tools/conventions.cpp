@@ -1,7 +1,7 @@
 #include "conventions.h"
 
+#include <algorithm>
 #include <array>
-#include <cctype>
 
 namespace msptool {
 namespace {
@@ -96,27 +96,58 @@ std::string CheckVersionRule(const std::string& rule, std::vector<std::string>& 
   return {};
 }
 
-std::string CheckDescriptor(const std::string& bytes, std::uint64_t packageSize,
-                            const std::string& candidates) {
+std::string CheckPatchCode(const std::string& revision) {
+  if (!IsRegistryCode(revision.substr(0, 38)))
+    return "patch code (property 9) " + Quoted(revision) +
+           " does not begin with a GUID in registry form";
+  return {};
+}
+
+std::string CheckTransformList(const std::string& transforms) {
+  for (const auto& name : Split(transforms, ';')) {
+    if (name.size() < 2 || name[0] != ':')
+      return "transform list (property 8) " + Quoted(transforms) +
+             " needs one or more \":name\" separated by ';'";
+  }
+  return {};
+}
+
+namespace {
+
+// Descriptor lines: every one ended by CR LF; empty `error` when they are.
+std::vector<std::string> DescriptorLines(const std::string& bytes, std::string& error) {
+  std::vector<std::string> lines;
+  std::string::size_type start = 0;
+  while (start < bytes.size()) {
+    const auto lf = bytes.find('\n', start);
+    const auto cr = bytes.find('\r', start);
+    if (lf == std::string::npos || cr != lf - 1) {
+      error = "descriptor line " + std::to_string(lines.size() + 1) + " does not end with CR LF";
+      return {};
+    }
+    lines.push_back(bytes.substr(start, cr - start));
+    start = lf + 1;
+  }
+  return lines;
+}
+
+}  // namespace
+
+std::string CheckDescriptor(const std::string& bytes, const DescribedPackage& package) {
   static const std::array<const char*, 8> kKeys = {"ProductCode",       "ProductVersionCandidate",
                                                    "PatchTitle",        "PatchGUID",
                                                    "PatchFileLocation", "PatchSize",
                                                    "PatchDesc",         "PatchDescLocation"};
   if (bytes.empty()) return "descriptor is empty";
-  for (unsigned char c : bytes) {
-    if (c == 0) return "descriptor holds a zero byte";
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x20 && c != '\t' && c != '\r' && c != '\n')
+      return "descriptor holds the control byte " + std::to_string(c) + " at offset " +
+             std::to_string(i) + ": it must be text";
   }
-  if (bytes.size() < 2 || bytes.compare(bytes.size() - 2, 2, "\r\n") != 0)
-    return "descriptor's last line does not end with CR LF";
-  std::vector<std::string> lines;
-  std::string::size_type start = 0;
-  while (start < bytes.size()) {
-    const auto lf = bytes.find('\n', start);
-    if (lf == 0 || bytes[lf - 1] != '\r' || bytes.find('\r', start) != lf - 1)
-      return "descriptor line " + std::to_string(lines.size() + 1) + " does not end with CR LF";
-    lines.push_back(bytes.substr(start, lf - 1 - start));
-    start = lf + 1;
-  }
+  std::string error;
+  const auto lines = DescriptorLines(bytes, error);
+  if (!error.empty()) return error;
   if (lines.size() != kKeys.size())
     return "descriptor has " + std::to_string(lines.size()) + " lines, expected the " +
            std::to_string(kKeys.size()) + " keys ProductCode ... PatchDescLocation";
@@ -125,16 +156,21 @@ std::string CheckDescriptor(const std::string& bytes, std::uint64_t packageSize,
     if (lines[i].compare(0, prefix.size(), prefix) != 0)
       return "descriptor line " + std::to_string(i + 1) + " " + Quoted(lines[i]) +
              " should start with " + Quoted(prefix);
-    const std::string value = lines[i].substr(prefix.size());
-    if (i == 0 && !IsRegistryCode(value))
-      return "descriptor ProductCode " + Quoted(value) + " is not in registry form";
-    if (i == 1 && value != candidates)
-      return "descriptor ProductVersionCandidate " + Quoted(value) +
-             " differs from the package's candidate versions " + Quoted(candidates);
-    if (i == 5 && value != std::to_string(packageSize))
-      return "descriptor PatchSize " + Quoted(value) + " differs from the package's length " +
-             std::to_string(packageSize);
   }
+  const auto value = [&lines](std::size_t i) { return lines[i].substr(lines[i].find('=') + 1); };
+  const auto targets = Split(package.targets, ';');
+  if (std::find(targets.begin(), targets.end(), value(0)) == targets.end() ||
+      !IsRegistryCode(value(0)))
+    return "descriptor ProductCode " + Quoted(value(0)) + " is not one of the package's targets";
+  if (value(1) != package.candidates)
+    return "descriptor ProductVersionCandidate " + Quoted(value(1)) +
+           " differs from the package's candidate versions " + Quoted(package.candidates);
+  if (value(3) != package.patchCode.substr(0, 38))
+    return "descriptor PatchGUID " + Quoted(value(3)) + " differs from the package's patch code " +
+           Quoted(package.patchCode.substr(0, 38));
+  if (value(5) != std::to_string(package.size))
+    return "descriptor PatchSize " + Quoted(value(5)) + " differs from the package's length " +
+           std::to_string(package.size);
   return {};
 }
 

@@ -29,10 +29,26 @@ std::string CheckVersionRule(const std::string& rule, std::vector<std::string>& 
 // The candidate text of a version rule: everything after its first ';'.
 std::string CandidateText(const std::string& rule);
 
-// A descriptor text: 8-bit text, CR LF after every line including the last,
-// the eight keys in order, PatchSize equal to the package's byte length,
-// ProductVersionCandidate equal to the package's candidate text.
-std::string CheckDescriptor(const std::string& bytes, std::uint64_t packageSize,
-                            const std::string& candidates);
+// Property 9: the patch code in registry form (codes of patches it obsoletes
+// may follow).
+std::string CheckPatchCode(const std::string& revision);
+
+// Property 8: the transforms the installer applies, ":name" separated by ';'.
+// Without one the installer skips the patch and still reports success.
+std::string CheckTransformList(const std::string& transforms);
+
+// What a descriptor is checked against.
+struct DescribedPackage {
+  std::uint64_t size;      // the package's byte length
+  std::string targets;     // property 7
+  std::string candidates;  // property 5 after its first ';'
+  std::string patchCode;   // property 9
+};
+
+// A descriptor text: 8-bit text (any byte but NUL and the control characters
+// other than TAB), CR LF after every line including the last, the eight keys
+// in order; ProductCode one of the package's targets, ProductVersionCandidate
+// its candidate text, PatchGUID its patch code, PatchSize its byte length.
+std::string CheckDescriptor(const std::string& bytes, const DescribedPackage& package);
 
 }  // namespace msptool

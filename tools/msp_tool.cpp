@@ -55,18 +55,20 @@ int Check(const std::string& packagePath, const std::vector<std::string>& descri
   if (!ReadFile(packagePath, bytes)) return Fail("cannot read " + packagePath);
   PackageSummary summary;
   if (!ReadPackageSummary(packagePath, summary, error)) return Fail(error);
-  if (auto problem = CheckTargetList(summary.targets); !problem.empty())
-    return Fail(packagePath + ": " + problem);
   std::vector<std::string> warnings;
-  if (auto problem = CheckVersionRule(summary.keywords, warnings); !problem.empty())
-    return Fail(packagePath + ": " + problem);
+  for (const auto& problem :
+       {CheckTargetList(summary.targets), CheckVersionRule(summary.keywords, warnings),
+        CheckTransformList(summary.transforms), CheckPatchCode(summary.revision)}) {
+    if (!problem.empty()) return Fail(packagePath + ": " + problem);
+  }
   for (const auto& w : warnings)
     std::cerr << "msp_tool: warning: " << packagePath << ": " << w << "\n";
+  const DescribedPackage described{bytes.size(), summary.targets, CandidateText(summary.keywords),
+                                   summary.revision};
   for (const auto& path : descriptors) {
     std::string text;
     if (!ReadFile(path, text)) return Fail("cannot read descriptor " + path);
-    if (auto problem = CheckDescriptor(text, bytes.size(), CandidateText(summary.keywords));
-        !problem.empty())
+    if (auto problem = CheckDescriptor(text, described); !problem.empty())
       return Fail(path + ": " + problem);
   }
   return 0;

@@ -39,6 +39,7 @@ bool ReadPackageSummary(const std::string& path, PackageSummary& out, std::strin
   }
   out.keywords = ReadString(si.p, LIBMSI_PROPERTY_KEYWORDS);
   out.targets = ReadString(si.p, LIBMSI_PROPERTY_TEMPLATE);
+  out.transforms = ReadString(si.p, LIBMSI_PROPERTY_LASTAUTHOR);
   out.revision = ReadString(si.p, LIBMSI_PROPERTY_UUID);
   return true;
 }

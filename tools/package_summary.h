@@ -6,9 +6,10 @@
 namespace msptool {
 
 struct PackageSummary {
-  std::string keywords;  // property 5: the version rule
-  std::string targets;   // property 7: the target product codes
-  std::string revision;  // property 9: the patch code
+  std::string keywords;    // property 5: the version rule
+  std::string targets;     // property 7: the target product codes
+  std::string transforms;  // property 8: the transforms to apply
+  std::string revision;    // property 9: the patch code
 };
 
 bool ReadPackageSummary(const std::string& path, PackageSummary& out, std::string& error);

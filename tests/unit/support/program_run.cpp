@@ -41,10 +41,10 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
 
 }  // namespace
 
-ProgramRun RunHostProgram(const std::vector<std::string>& args,
-                          const std::vector<std::pair<std::string, std::string>>& env,
-                          const std::string& workDirectory) {
-  std::vector<std::string> argTexts{SPINSTALL_PROGRAM};
+ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& args,
+                      const std::vector<std::pair<std::string, std::string>>& env,
+                      const std::string& workDirectory) {
+  std::vector<std::string> argTexts{path};
   argTexts.insert(argTexts.end(), args.begin(), args.end());
   std::vector<std::string> envTexts = ChangedEnvironment(env);
   // Built before the fork: the child only calls what is safe there.
@@ -84,6 +84,12 @@ ProgramRun RunHostProgram(const std::vector<std::string>& args,
   }
   run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
+}
+
+ProgramRun RunHostProgram(const std::vector<std::string>& args,
+                          const std::vector<std::pair<std::string, std::string>>& env,
+                          const std::string& workDirectory) {
+  return RunProgram(SPINSTALL_PROGRAM, args, env, workDirectory);
 }
 
 }  // namespace testsupport

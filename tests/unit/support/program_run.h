@@ -1,4 +1,4 @@
-// Runs the host build of the program as its own process.
+// Runs a program (the host build of spinstall, a tool) as its own process.
 #pragma once
 
 #include <string>
@@ -12,9 +12,14 @@ struct ProgramRun {
   std::string standardError;
 };
 
-// Runs SPINSTALL_PROGRAM with `args` in `workDirectory`, with this process's
-// environment changed by `env` (name, value; an empty value unsets it).
-// Standard output is discarded.
+// Runs the program at `path` with `args` in `workDirectory`, with this
+// process's environment changed by `env` (name, value; an empty value unsets
+// it). Standard output is discarded.
+ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& args,
+                      const std::vector<std::pair<std::string, std::string>>& env,
+                      const std::string& workDirectory);
+
+// RunProgram with SPINSTALL_PROGRAM.
 ProgramRun RunHostProgram(const std::vector<std::string>& args,
                           const std::vector<std::pair<std::string, std::string>>& env,
                           const std::string& workDirectory);

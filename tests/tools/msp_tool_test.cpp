@@ -1,0 +1,217 @@
+// msp_tool as the build runs it: a broken definition stops "author" (and so
+// the build) with exit status 1 and a message that names the value; "check"
+// refuses broken packages and descriptors the same way; "describe" fills a
+// descriptor template.
+#include <gtest/gtest.h>
+
+#include "package_writer.h"
+#include "support/authoring.h"
+#include "support/temp_dir.h"
+
+namespace toolstest {
+namespace {
+
+using testsupport::ReadFileBytes;
+using testsupport::TempDir;
+using testsupport::WriteFileBytes;
+
+const std::string kA = "{91AED5A8-1F61-48F5-A289-B3368F6B332F}";
+const std::string kB = "{32C7D65E-997D-42F2-B613-61BBEF5C51CC}";
+
+// Definition `text` with line `from` replaced by `to` ("" drops it).
+std::string Edited(std::string text, const std::string& from, const std::string& to) {
+  const auto at = text.find(from + "\n");
+  EXPECT_NE(at, std::string::npos) << from;
+  text.replace(at, from.size() + 1, to.empty() ? "" : to + "\n");
+  return text;
+}
+
+// The source definition, reading its files from `dir`, where it writes them.
+std::string DefinitionInFolder(const TempDir& dir) {
+  WriteFileBytes(dir / "readme.txt", "new readme\n");
+  WriteFileBytes(dir / "quillmark.dat", "new data\n");
+  return Edited(ReadFileBytes(SourceDefinition()), "file-folder = patch-files", "file-folder = .");
+}
+
+struct BrokenDefinition {
+  const char* name;
+  std::string line;         // a line of resources/package.def
+  std::string replacement;  // what it becomes
+  std::string message;      // what the error must say
+};
+
+class BrokenDefinitionTest : public testing::TestWithParam<BrokenDefinition> {};
+
+TEST_P(BrokenDefinitionTest, AuthorStopsAndNamesTheValue) {
+  const auto& row = GetParam();
+  TempDir dir;
+  WriteFileBytes(dir / "package.def", Edited(DefinitionInFolder(dir), row.line, row.replacement));
+  const auto run = RunMspTool({"author", dir / "package.def", dir / "out.msp"});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.standardError.find("msp_tool: error: " + dir / "package.def"), std::string::npos)
+      << run.standardError;
+  EXPECT_NE(run.standardError.find(row.message), std::string::npos) << run.standardError;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Definitions, BrokenDefinitionTest,
+    testing::Values(
+        BrokenDefinition{"candidate_without_comma", "version-rule = 16.1.84.0;16.1.63.10,",
+                         "version-rule = 16.1.84.0;16.1.63.10",
+                         "candidate version \"16.1.63.10\" in version rule "
+                         "\"16.1.84.0;16.1.63.10\" lacks its terminating ','"},
+        BrokenDefinition{"product_code_of_37_characters",
+                         "target = {ECB53EFA-4E5B-4446-B2E1-A8C4BAA3F468}",
+                         "target = {ECB53EFA-4E5B-4446-B2E1-A8C4BAA3F46}",
+                         "target product code \"{ECB53EFA-4E5B-4446-B2E1-A8C4BAA3F46}\" "
+                         "(element 3, 37 characters)"},
+        BrokenDefinition{"empty_element_in_the_target_list",
+                         "target = {D4A59E25-1875-495F-A17B-A2F3035BC443}", "target =",
+                         "has an empty element (element 4) in \"" + kA + ";" + kB +
+                             ";{ECB53EFA-4E5B-4446-B2E1-A8C4BAA3F468};;"},
+        BrokenDefinition{"lower_case_target", "target = {04EC74C3-CD81-4595-B489-29F222CE78CA}",
+                         "target = {04ec74c3-CD81-4595-B489-29F222CE78CA}",
+                         "\"{04ec74c3-CD81-4595-B489-29F222CE78CA}\""},
+        BrokenDefinition{"rule_without_semicolon", "version-rule = 16.1.84.0;16.1.63.10,",
+                         "version-rule = 16.1.84.0", "version rule (property 5) \"16.1.84.0\""},
+        BrokenDefinition{"from_version_not_a_candidate", "from-version = 16.1.63.10",
+                         "from-version = 16.1.63.1",
+                         "from-version \"16.1.63.1\" is not a candidate version"},
+        BrokenDefinition{"to_version_not_the_upgrade_version", "to-version = 16.1.84.0",
+                         "to-version = 16.1.85.0",
+                         "to-version \"16.1.85.0\" differs from the upgrade version"},
+        BrokenDefinition{"upgrade_code_not_in_registry_form",
+                         "upgrade-code = {8104081B-F7E0-4350-9D4C-2358E08C5D1B}",
+                         "upgrade-code = 8104081B-F7E0-4350-9D4C-2358E08C5D1B",
+                         "upgrade-code \"8104081B-F7E0-4350-9D4C-2358E08C5D1B\""},
+        BrokenDefinition{"patch_code_missing",
+                         "patch-code = {BB5574F9-054D-4C64-928E-267B70B60BF3}", "",
+                         "needs exactly one \"patch-code\""},
+        BrokenDefinition{"file_that_does_not_exist", "file = quillmark.dat", "file = missing.dat",
+                         "cannot read file"},
+        BrokenDefinition{"file_key_with_a_path", "file = quillmark.dat", "file = ../quillmark.dat",
+                         "file \"../quillmark.dat\" is not a File table key"},
+        BrokenDefinition{"file_named_twice", "file = quillmark.dat", "file = readme.txt",
+                         "file \"readme.txt\" is named twice"},
+        BrokenDefinition{"line_without_equals_sign", "file = quillmark.dat", "file quillmark.dat",
+                         "expected \"key = value\""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AuthorTest, CandidateEqualToTheUpgradeVersionIsOnlyAWarning) {
+  TempDir dir;
+  std::string text = DefinitionInFolder(dir);
+  text.replace(text.find("16.1.84.0;16.1.63.10,"), 21, "16.1.84.0;16.1.63.10,16.1.84.0,");
+  WriteFileBytes(dir / "package.def", text);
+  const auto run = RunMspTool({"author", dir / "package.def", dir / "out.msp"});
+  EXPECT_EQ(run.exitStatus, 0) << run.standardError;
+  EXPECT_NE(run.standardError.find("warning: candidate version \"16.1.84.0\" equals"),
+            std::string::npos)
+      << run.standardError;
+  EXPECT_EQ(RunMspTool({"check", dir / "out.msp"}).exitStatus, 0);
+}
+
+TEST(AuthorTest, AuthoredPackageAndItsDescriptorPassTheCheck) {
+  TempDir dir;
+  const auto author = RunMspTool({"author", SourceDefinition(), dir / "p.msp"});
+  ASSERT_EQ(author.exitStatus, 0) << author.standardError;
+  const auto describe =
+      RunMspTool({"describe", dir / "p.msp",
+                  SPINSTALL_SOURCE_DIR "/resources/descriptors/206.txt.in", dir / "206.txt"});
+  ASSERT_EQ(describe.exitStatus, 0) << describe.standardError;
+  const std::string descriptor = ReadFileBytes(dir / "206.txt");
+  EXPECT_NE(descriptor.find("\r\nPatchSize=" + std::to_string(ReadFileBytes(dir / "p.msp").size()) +
+                            "\r\n"),
+            std::string::npos);
+  EXPECT_NE(descriptor.find("\r\nProductVersionCandidate=16.1.63.10,\r\n"), std::string::npos);
+  EXPECT_EQ(descriptor.substr(descriptor.size() - 2), "\r\n");
+  const auto check = RunMspTool({"check", dir / "p.msp", dir / "206.txt"});
+  EXPECT_EQ(check.exitStatus, 0) << check.standardError;
+  EXPECT_EQ(check.standardError, "");
+
+  // One byte more in the package, and the descriptor no longer describes it.
+  WriteFileBytes(dir / "p.msp", ReadFileBytes(dir / "p.msp") + '\0');
+  const auto stale = RunMspTool({"check", dir / "p.msp", dir / "206.txt"});
+  EXPECT_EQ(stale.exitStatus, 1);
+  EXPECT_NE(stale.standardError.find(dir / "206.txt" + ": descriptor PatchSize"), std::string::npos)
+      << stale.standardError;
+}
+
+struct BrokenPackage {
+  const char* name;
+  msptool::PatchSummary summary;
+  std::string message;
+};
+
+msptool::PatchSummary Summary(const std::string& targets, const std::string& rule,
+                              const std::string& patchCode = kB) {
+  msptool::PatchSummary s;
+  s.title = "test";
+  s.targets = targets;
+  s.keywords = rule;
+  s.patchCode = patchCode;
+  return s;
+}
+
+class BrokenPackageTest : public testing::TestWithParam<BrokenPackage> {};
+
+// A supplied package is checked as strictly as an authored one.
+TEST_P(BrokenPackageTest, CheckStopsAndNamesTheValue) {
+  const auto& row = GetParam();
+  TempDir dir;
+  // One target is enough for a transform list; the values are written unchecked.
+  msptool::PatchContent content;
+  content.targets = {kA};
+  std::string error;
+  ASSERT_TRUE(msptool::WritePatchPackage(row.summary, content, dir / "p.msp", error)) << error;
+  const auto run = RunMspTool({"check", dir / "p.msp"});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.standardError.find(row.message), std::string::npos) << run.standardError;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Packages, BrokenPackageTest,
+    testing::Values(BrokenPackage{"trailing_semicolon", Summary(kA + ";", "16.1.84.0;16.1.63.10,"),
+                                  "ends with ';': \"" + kA + ";\""},
+                    BrokenPackage{"blank_between_codes",
+                                  Summary(kA + "; " + kB, "16.1.84.0;16.1.63.10,"),
+                                  "\" " + kB + "\""},
+                    BrokenPackage{"candidate_without_comma", Summary(kA, "16.1.84.0;16.1.63.10"),
+                                  "candidate version \"16.1.63.10\""},
+                    BrokenPackage{"rule_starting_with_semicolon", Summary(kA, ";16.1.63.10,"),
+                                  "\";16.1.63.10,\""},
+                    BrokenPackage{"patch_code_not_a_guid",
+                                  Summary(kA, "16.1.84.0;16.1.63.10,", "SP1"),
+                                  "patch code (property 9) \"SP1\""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CheckTest, PackageWithoutTransformsIsRefused) {
+  TempDir dir;
+  std::string error;
+  ASSERT_TRUE(
+      msptool::WritePatchPackage(Summary(kA, "16.1.84.0;16.1.63.10,"), {}, dir / "p.msp", error));
+  const auto run = RunMspTool({"check", dir / "p.msp"});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.standardError.find("transform list (property 8) \"\""), std::string::npos)
+      << run.standardError;
+}
+
+TEST(CheckTest, FileThatIsNoPackageIsRefused) {
+  TempDir dir;
+  WriteFileBytes(dir / "p.msp", "not a package");
+  const auto run = RunMspTool({"check", dir / "p.msp"});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.standardError.find("is not an installer package"), std::string::npos)
+      << run.standardError;
+}
+
+TEST(UsageTest, UnknownCommandShowsUsage) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{}, {"author", "x"}, {"frobnicate", "a", "b"}}) {
+    const auto run = RunMspTool(args);
+    EXPECT_EQ(run.exitStatus, 2);
+    EXPECT_NE(run.standardError.find("usage: msp_tool"), std::string::npos);
+  }
+}
+
+}  // namespace
+}  // namespace toolstest

@@ -1,0 +1,20 @@
+// Running msp_tool as the build does.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "support/program_run.h"
+
+namespace toolstest {
+
+// msp_tool with `args`, in the current directory.
+testsupport::ProgramRun RunMspTool(
+    const std::vector<std::string>& args,
+    const std::vector<std::pair<std::string, std::string>>& env = {});
+
+// The source tree's resources/package.def and its patch files folder.
+std::string SourceDefinition();
+std::string SourcePatchFile(const std::string& name);
+
+}  // namespace toolstest
