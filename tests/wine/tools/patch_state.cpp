@@ -2,8 +2,9 @@
 // code) what a patch did to installed products. For each product code given:
 //   CODE VersionString VALUE    MsiGetProductInfoW, "-" when the query fails
 //   CODE patch PATCHCODE        one line per patch MsiEnumPatchesExW lists
-#include <msi.h>
 #include <windows.h>
+// msi.h needs the types of windows.h.
+#include <msi.h>
 
 #include <cstdio>
 #include <string>
