@@ -1,35 +1,40 @@
 #!/usr/bin/env bash
-# The carried patch under Wine's installer: the demo family in three languages
-# and a product of another family that carries a target product code, all at
-# the candidate version. One run moves all four to the upgrade version, gives
-# the demo family the patched files and leaves the other product's files
-# alone; a second run finds nothing to do.
+# The carried patch under Wine's installer: the demo family in three languages,
+# a product of another family that carries a target product code, and a
+# lookalike (the demo family's files under another upgrade code), all at the
+# candidate version. One run moves all five to the upgrade version and gives
+# the demo family, and only the demo family, the patched files; a second run
+# finds nothing to do.
 source "$(dirname "$0")/patch_lib.sh"
 
 OTHER="$(target_code 4)"
-CODES=("${DEMO_CODE[de]}" "${DEMO_CODE[fr]}" "${DEMO_CODE[ja]}" "$OTHER")
+LOOKALIKE="$(target_code 5)"
+CODES=("${DEMO_CODE[de]}" "${DEMO_CODE[fr]}" "${DEMO_CODE[ja]}" "$OTHER" "$LOOKALIKE")
 
 wine_new_prefix apply
-step "installing the demo family (de, fr, ja) and the other product at $FROM_VERSION"
+step "installing the demo family (de, fr, ja), the other product and the lookalike at $FROM_VERSION"
 for key in de fr ja; do install_demo "$key" "$FROM_VERSION"; done
 install_other "$OTHER" "$FROM_VERSION"
+install_lookalike "$LOOKALIKE" "$FROM_VERSION"
 for code in "${CODES[@]}"; do
   expect_version "$code" "$FROM_VERSION"
   expect_no_patch "$code"
 done
 for key in de fr ja; do expect_files "$(demo_folder "${DEMO_CODE[$key]}")" "$DEMO_FILES"; done
 expect_files "$(other_folder "$OTHER")" "$OTHER_FILES"
+expect_files "$(lookalike_folder "$LOOKALIKE")" "$DEMO_FILES"
 
 step "first run: the patch is applied to each product"
 run_quiet
-[ "$(traced_configure_calls "$WINE_SCRATCH/run.log" | wc -l)" -eq 4 ] ||
-  fail "expected 4 MsiConfigureProductExW calls, saw: $(traced_configure_calls "$WINE_SCRATCH/run.log")"
+[ "$(traced_configure_calls "$WINE_SCRATCH/run.log" | wc -l)" -eq 5 ] ||
+  fail "expected 5 MsiConfigureProductExW calls, saw: $(traced_configure_calls "$WINE_SCRATCH/run.log")"
 for code in "${CODES[@]}"; do
   expect_version "$code" "$TO_VERSION"
   expect_patch_listed "$code"
 done
 for key in de fr ja; do expect_files "$(demo_folder "${DEMO_CODE[$key]}")" "$PATCHED_FILES"; done
 expect_files "$(other_folder "$OTHER")" "$OTHER_FILES"
+expect_files "$(lookalike_folder "$LOOKALIKE")" "$DEMO_FILES"
 cp "$WINE_SCRATCH/run.log" "$WINE_SCRATCH/first-run.log"
 
 step "second run: every product is up to date"
@@ -40,4 +45,5 @@ boxes="$(traced_box_calls "$WINE_SCRATCH/run.log")"
 for code in "${CODES[@]}"; do expect_version "$code" "$TO_VERSION"; done
 for key in de fr ja; do expect_files "$(demo_folder "${DEMO_CODE[$key]}")" "$PATCHED_FILES"; done
 expect_files "$(other_folder "$OTHER")" "$OTHER_FILES"
+expect_files "$(lookalike_folder "$LOOKALIKE")" "$DEMO_FILES"
 echo "PASS"

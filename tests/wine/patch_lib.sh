@@ -12,6 +12,8 @@ TO_VERSION="$(definition_value to-version)"
 PATCHED_FILES="$SPINSTALL_SOURCE_DIR/resources/$(definition_value file-folder)"
 DEMO_FILES="$SPINSTALL_SOURCE_DIR/tests/wine/products/files"
 OTHER_FILES="$SPINSTALL_SOURCE_DIR/tests/wine/products/other-files"
+OTHER_UPGRADE_CODE="$(sed -n 's/.*UpgradeCode="\([^"]*\)".*/\1/p' \
+  "$SPINSTALL_SOURCE_DIR/tests/wine/products/other.wxs.in")"
 
 programs_dir() { printf '%s\n' "$WINEPREFIX/drive_c/Program Files (x86)"; }
 # The folder a product of the demo family or of the other family installs to.
@@ -51,6 +53,30 @@ install_other() {
   other_msi "$WINE_SCRATCH/other-$1.msi" "$1" "$2"
   install_msis "$WINE_SCRATCH/other-$1.msi"
 }
+
+# Installs, with product code CODE at VERSION, a product built from the demo
+# template (the same File keys, readme.txt and quillmark.dat) but with the
+# other family's upgrade code, into "Quillmark/Lookalike XXXXXXXX": the patch's
+# file replacements are for the demo family's upgrade code, not for these keys.
+install_lookalike() {
+  local code="$1" version="$2"
+  local work
+  work="$(mktemp -d "$WINE_SCRATCH/lookalike.XXXXXX")"
+  cp "$DEMO_FILES"/* "$work/"
+  sed -e "s/@PRODUCT_CODE@/$code/" -e "s/@PRODUCT_NAME@/Lookalike/" -e "s/@LANGUAGE@/1033/" \
+    -e "s/@VERSION@/$version/" -e "s/@FOLDER@/Lookalike ${code:1:8}/" \
+    -e "s/@README_GUID@/$(derived_guid "$code readme.txt")/" \
+    -e "s/@DATA_GUID@/$(derived_guid "$code quillmark.dat")/" \
+    -e "s/UpgradeCode=\"[^\"]*\"/UpgradeCode=\"$OTHER_UPGRADE_CODE\"/" \
+    "$SPINSTALL_SOURCE_DIR/tests/wine/products/demo.wxs.in" >"$work/lookalike.wxs"
+  grep -q "UpgradeCode=\"$OTHER_UPGRADE_CODE\"" "$work/lookalike.wxs" ||
+    fail "the demo template has no UpgradeCode to replace"
+  (cd "$work" && wixl -o lookalike.msi lookalike.wxs) >"$work/build.log" 2>&1 ||
+    fail "cannot build the lookalike product $code, see $work/build.log"
+  install_msis "$work/lookalike.msi"
+  rm -rf "$work"
+}
+lookalike_folder() { printf '%s\n' "$(programs_dir)/Quillmark/Lookalike ${1:1:8}"; }
 
 # What msi.dll says about products CODE...: "CODE VersionString V" and one
 # "CODE patch P" line per patch.
