@@ -19,9 +19,9 @@ std::vector<std::string> Split(const std::string& text, char separator) {
   }
 }
 
-std::string Quoted(const std::string& value) { return "\"" + value + "\""; }
-
 }  // namespace
+
+std::string Quoted(const std::string& value) { return "\"" + value + "\""; }
 
 bool IsRegistryCode(const std::string& text) {
   if (text.size() != 38 || text.front() != '{' || text.back() != '}') return false;

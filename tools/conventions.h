@@ -10,6 +10,9 @@
 
 namespace msptool {
 
+// `value` in double quotes, as every message names a value.
+std::string Quoted(const std::string& value);
+
 // A product code in registry form: {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX},
 // 38 characters, upper-case hexadecimal digits.
 bool IsRegistryCode(const std::string& text);

@@ -14,6 +14,7 @@
 
 #include "conventions.h"
 #include "definition.h"
+#include "file_bytes.h"
 #include "package_summary.h"
 #include "patch_plan.h"
 
@@ -25,18 +26,9 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-bool ReadFile(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  bytes = s.str();
-  return true;
-}
-
 int Author(const std::string& definitionPath, const std::string& outPath) {
   std::string text, error;
-  if (!ReadFile(definitionPath, text)) return Fail("cannot read " + definitionPath);
+  if (!ReadFileBytes(definitionPath, text)) return Fail("cannot read " + definitionPath);
   Definition def;
   if (!ParseDefinition(text, def, error)) return Fail(definitionPath + ": " + error);
   PatchPlan plan;
@@ -52,7 +44,7 @@ int Author(const std::string& definitionPath, const std::string& outPath) {
 
 int Check(const std::string& packagePath, const std::vector<std::string>& descriptors) {
   std::string bytes, error;
-  if (!ReadFile(packagePath, bytes)) return Fail("cannot read " + packagePath);
+  if (!ReadFileBytes(packagePath, bytes)) return Fail("cannot read " + packagePath);
   PackageSummary summary;
   if (!ReadPackageSummary(packagePath, summary, error)) return Fail(error);
   std::vector<std::string> warnings;
@@ -67,7 +59,7 @@ int Check(const std::string& packagePath, const std::vector<std::string>& descri
                                    summary.revision};
   for (const auto& path : descriptors) {
     std::string text;
-    if (!ReadFile(path, text)) return Fail("cannot read descriptor " + path);
+    if (!ReadFileBytes(path, text)) return Fail("cannot read descriptor " + path);
     if (auto problem = CheckDescriptor(text, described); !problem.empty())
       return Fail(path + ": " + problem);
   }
@@ -77,8 +69,8 @@ int Check(const std::string& packagePath, const std::vector<std::string>& descri
 int Describe(const std::string& packagePath, const std::string& templatePath,
              const std::string& outPath) {
   std::string bytes, text, error;
-  if (!ReadFile(packagePath, bytes)) return Fail("cannot read " + packagePath);
-  if (!ReadFile(templatePath, text)) return Fail("cannot read " + templatePath);
+  if (!ReadFileBytes(packagePath, bytes)) return Fail("cannot read " + packagePath);
+  if (!ReadFileBytes(templatePath, text)) return Fail("cannot read " + templatePath);
   PackageSummary summary;
   if (!ReadPackageSummary(packagePath, summary, error)) return Fail(error);
   const std::pair<std::string, std::string> fills[] = {

@@ -29,8 +29,7 @@ bool AddStringPool(GsfOutfile* storage, const StringPool& strings) {
 bool AddTransform(GsfOutfile* root, const Transform& transform) {
   GsfOutfile* storage = CompoundFile::AddStorage(root, transform.name, kTransformClassId);
   if (!storage) return false;
-  // Properties 7 and 8 name the platform and language before and after; the
-  // language is neutral, as the transforms do not validate it.
+  // Properties 7 and 8: platform and language before and after (neutral).
   const std::vector<SummaryProperty> props = {
       {1, T::I2, kCodePage, {}},
       {7, T::Text, 0, ";0"},

@@ -1,25 +1,32 @@
 // Writing the patch package: a compound file with the patch class id, its
 // summary information, an empty string pool, the transforms and the cabinet.
 //
-// How the patch reaches its products (found by applying it under Wine's
-// msi.dll, which applies each transform that property 8 lists and whose
-// validation a product passes, then adds the media rows it brought along):
+// How the patch reaches its products. Wine's msi.dll applies, in property 8's
+// order, each transform whose validation (property 16) the product passes,
+// then adds the media rows the transform brought along; it applies a patch
+// only to the products that property 7 names.
 //
 //  - "Version1" ... "VersionN": one transform per target product code, in
-//    property 7's order, validated by product code (flag 0x0002). Each changes
-//    Property[ProductVersion] to the upgrade version, and nothing else, so it
+//    property 7's order, validated by that product code (0x0002). Each changes
+//    Property[ProductVersion] to the upgrade version and nothing else, so it
 //    fits any product with that code, whatever its upgrade code and files.
-//  - "Files": validated by the upgrade code of the product family whose files
-//    the patch replaces (flag 0x0800). It updates those File rows (new size,
-//    the patch-added attribute, a sequence number above the product's) and adds
-//    a Media row whose cabinet is the root stream "patch.cab". A product of
-//    another family never gets it: a File change for a key it does not have
-//    would otherwise be added as a half-empty File row, and its Media table
-//    would gain a disk it cannot use.
+//    (A single unvalidated transform reaches them as well under Wine, which
+//    checks property 7 first; one per code binds each change to the product
+//    it was made for, whoever applies the transforms.)
+//  - "Files": validated by the upgrade code of the family whose files the
+//    patch replaces (0x0800). It updates those File rows (new size, vital and
+//    patch-added attributes, a sequence above the product's) and adds a Media
+//    row whose cabinet is the root stream "patch.cab"; the installer moves the
+//    row and the sequences to numbers of its own when it applies the patch.
+//    Tried under Wine without the validation: a product of another family
+//    with other File keys only gains rows the installer ignores, but one that
+//    uses the same keys (a lookalike built from the family's template) gets
+//    the family's files written over its own. With it, no other family is
+//    touched.
 //
-// Every product code thus meets exactly one Version transform, and only the
-// family the files belong to meets the Files transform. Validation flags sit
-// in the low word of property 16, where Wine reads them.
+// Wine reads the validation flags from the low word of property 16. The
+// transforms validate neither language nor version, so the language in their
+// properties 7 and 8 is neutral (0).
 #pragma once
 
 #include <string>

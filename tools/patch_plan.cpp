@@ -1,27 +1,14 @@
 #include "patch_plan.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "conventions.h"
+#include "file_bytes.h"
 
 namespace msptool {
 namespace {
 
-std::string Quoted(const std::string& value) { return "\"" + value + "\""; }
-
 bool IsPrintableAscii(const std::string& text) {
   for (unsigned char c : text)
     if (c < 0x20 || c > 0x7E) return false;
-  return true;
-}
-
-bool ReadFile(const std::string& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  bytes = s.str();
   return true;
 }
 
@@ -82,7 +69,7 @@ std::string ReadFiles(const Definition& def, const std::string& folder,
     for (const auto& earlier : files)
       if (earlier.name == key) return "file " + Quoted(key) + " is named twice";
     CabinetFile file{key, {}};
-    if (!ReadFile(base + key, file.contents)) return "cannot read file " + Quoted(base + key);
+    if (!ReadFileBytes(base + key, file.contents)) return "cannot read file " + Quoted(base + key);
     files.push_back(std::move(file));
   }
   return {};
