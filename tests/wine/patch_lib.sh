@@ -100,12 +100,13 @@ expect_no_patch() {
 # expect_files FOLDER EXPECTED: FOLDER holds exactly the files of EXPECTED,
 # byte for byte.
 expect_files() {
-  local folder="$1" expected="$2" name
+  local folder="$1" expected="$2" have want file
   [ -d "$folder" ] || fail "no folder $folder"
-  [ "$(ls "$folder")" = "$(ls "$expected")" ] ||
-    fail "$folder holds [$(ls "$folder" | tr '\n' ' ')], expected [$(ls "$expected" | tr '\n' ' ')]"
-  for name in $(ls "$expected"); do
-    cmp -s "$folder/$name" "$expected/$name" || fail "$folder/$name differs from $expected/$name"
+  have=$(cd "$folder" && find . -type f | sort | tr '\n' ' ')
+  want=$(cd "$expected" && find . -type f | sort | tr '\n' ' ')
+  [ "$have" = "$want" ] || fail "$folder holds [$have], expected [$want]"
+  for file in "$expected"/*; do
+    cmp -s "$folder/${file##*/}" "$file" || fail "$folder/${file##*/} differs from $file"
   done
 }
 
