@@ -153,6 +153,14 @@ traced_configure_calls() {
   sed -n 's/.*Call msi\.MsiConfigureProductExW([0-9a-f]* L"\([^"]*\)",\([0-9a-f]*\),\([0-9a-f]*\),[0-9a-f]* L"\(.*\)") ret=.*/\1\t\2\t\3\t\4/p' "$1"
 }
 
+# The results of the MsiConfigureProductExW calls in trace LOG, in decimal.
+traced_configure_results() {
+  local value
+  for value in $(sed -n 's/.*Ret  msi\.MsiConfigureProductExW() retval=\([0-9a-f]*\) .*/\1/p' "$1"); do
+    echo $((16#$value))
+  done
+}
+
 # Runs a test tool (probe, boxtext) from the build's wine-tools folder.
 run_tool() {
   local tool="$1"
@@ -213,6 +221,13 @@ install_demo() {
   demo_msi "$msi" "${DEMO_CODE[$key]}" "${DEMO_NAME[$key]}" "${DEMO_LANGUAGE[$key]}" "$version"
   wine msiexec /i "$(wine_path "$msi")" /qn >"$WINE_SCRATCH/msiexec.log" 2>&1 ||
     fail "msiexec could not install $key $version"
+}
+
+# Removes every installation source of the installed demo products: the
+# installer's cached packages in the prefix and the MSIs they came from. A
+# product then cannot be configured any more.
+remove_install_sources() {
+  rm -f "$WINEPREFIX"/drive_c/windows/Installer/*.msi "$WINE_SCRATCH"/demo-*.msi
 }
 
 # ---------------------------------------------------------------- expected texts
