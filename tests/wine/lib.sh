@@ -8,13 +8,14 @@
 # closed with Return.
 #
 # Environment (set by tests/wine/CMakeLists.txt): SPINSTALL_EXE, SPINSTALL_PACKAGE,
+# SPINSTALL_DESCRIPTORS (the carried descriptor files, ':'-separated),
 # SPINSTALL_BUILD_DIR, SPINSTALL_SOURCE_DIR, SPINSTALL_WINE_TOOLS, SPINSTALL_MSP_TOOL.
 # SPINSTALL_WINE_KEEP=1 keeps the scenario prefixes for a look afterwards.
 # Everything is written under $SPINSTALL_BUILD_DIR/wine.
 
 set -euo pipefail
 
-: "${SPINSTALL_EXE:?}" "${SPINSTALL_PACKAGE:?}" "${SPINSTALL_BUILD_DIR:?}"
+: "${SPINSTALL_EXE:?}" "${SPINSTALL_PACKAGE:?}" "${SPINSTALL_DESCRIPTORS:?}" "${SPINSTALL_BUILD_DIR:?}"
 : "${SPINSTALL_SOURCE_DIR:?}" "${SPINSTALL_WINE_TOOLS:?}" "${SPINSTALL_MSP_TOOL:?}"
 
 WINE_WORK="$SPINSTALL_BUILD_DIR/wine"
@@ -29,6 +30,7 @@ unset DISPLAY WAYLAND_DISPLAY
 
 rm -rf "$WINE_SCRATCH"
 mkdir -p "$WINE_SCRATCH" "$WINE_SHOTS"
+cd "$WINE_SCRATCH"  # the program's current directory in every run
 
 WINE_PREFIXES=()
 WINE_XVFB_PID=""
@@ -170,10 +172,13 @@ run_tool() {
 
 # ---------------------------------------------------------------- products
 
-# The Nth (1-based) target product code of the carried package's definition.
-target_code() {
-  sed -n 's/^target *= *//p' "$SPINSTALL_SOURCE_DIR/resources/package.def" | sed -n "${1}p" | tr -d '\r'
+# The target product codes of the carried package's definition, one a line.
+carried_targets() {
+  sed -n 's/^target *= *//p' "$SPINSTALL_SOURCE_DIR/resources/package.def" | tr -d '\r'
 }
+
+# The Nth (1-based) of them.
+target_code() { carried_targets | sed -n "${1}p"; }
 
 # The demo family members the tests install: the first three target products.
 declare -A DEMO_CODE=([de]="$(target_code 1)" [fr]="$(target_code 2)" [ja]="$(target_code 3)")

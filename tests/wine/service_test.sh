@@ -40,7 +40,7 @@ expect_lines "$WINE_SCRATCH/products.txt" "$(
 )"
 
 step "the carried package: 21 target codes, upgrade 16.1.84.0, candidates 16.1.63.10,"
-targets=$(sed -n 's/^target *= *//p' "$SPINSTALL_SOURCE_DIR/resources/package.def" | tr -d '\r' | paste -sd ';')
+targets=$(carried_targets | paste -sd ';')
 [ "$(tr ';' '\n' <<<"$targets" | wc -l)" -eq 21 ] || fail "resources/package.def names no 21 targets"
 run_tool probe package "$(wine_path "$SPINSTALL_PACKAGE")" >"$WINE_SCRATCH/package.txt" ||
   fail "probe package failed"
