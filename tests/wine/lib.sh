@@ -106,12 +106,15 @@ copy_base_prefix() {
   export WINEPREFIX="$prefix"
 }
 
+# Starts the current prefix's wineserver for good (a run then takes a fraction
+# of a second), holding none of the test's output streams open.
+start_wineserver() { wineserver -p </dev/null >/dev/null 2>&1; }
+
 # A fresh prefix for scenario NAME without a display: a message box returns at
-# once. Its wineserver stays up between runs (a run then takes a fraction of a
-# second).
+# once.
 wine_new_prefix() {
   copy_base_prefix "$1"
-  wineserver -p
+  start_wineserver
 }
 
 # The same with a display of its own (Xvfb) for message boxes: Wine's desktop
@@ -121,7 +124,7 @@ wine_new_display_prefix() {
   copy_base_prefix "$1"
   start_xvfb
   export DISPLAY="$WINE_DISPLAY"
-  wineserver -p
+  start_wineserver
 }
 
 # The Linux path of the current prefix's temporary directory (TMP inside).
