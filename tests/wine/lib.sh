@@ -14,6 +14,7 @@
 # Everything is written under $SPINSTALL_BUILD_DIR/wine.
 
 set -euo pipefail
+shopt -u patsub_replacement 2>/dev/null || true  # '&' in a replacement is just '&'
 
 : "${SPINSTALL_EXE:?}" "${SPINSTALL_PACKAGE:?}" "${SPINSTALL_DESCRIPTORS:?}" "${SPINSTALL_BUILD_DIR:?}"
 : "${SPINSTALL_SOURCE_DIR:?}" "${SPINSTALL_WINE_TOOLS:?}" "${SPINSTALL_MSP_TOOL:?}"
