@@ -42,15 +42,18 @@ function(spinstall_read_catalogue dir)
   set(SPINSTALL_CATALOGUE_LANGUAGES "${languages}" PARENT_SCOPE)
 endfunction()
 
-# Writes the catalogue as .rc STRINGTABLE blocks, one LANGUAGE block each.
+# Writes the catalogue as .rc STRINGTABLE blocks, one LANGUAGE block each. The
+# texts are narrow UTF-8 literals under code page 65001, which the resource
+# compiler turns into UTF-16: windres copies the bytes of a wide L"..." literal
+# one by one instead, so every non-ASCII character would come out garbled.
 function(spinstall_write_catalogue_rc out)
-  set(rc "// Generated from resources/messages by the build.\n")
+  set(rc "// Generated from resources/messages by the build.\n#pragma code_page(65001)\n")
   foreach(language IN LISTS SPINSTALL_CATALOGUE_LANGUAGES)
     math(EXPR primary "${language} & 1023")
     math(EXPR sub "${language} >> 10")
     string(APPEND rc "\nLANGUAGE ${primary}, ${sub}\nSTRINGTABLE\nBEGIN\n")
     foreach(id IN LISTS SPINSTALL_CATALOGUE_${language}_IDS)
-      string(APPEND rc "  ${id}, L\"${SPINSTALL_CATALOGUE_${language}_${id}}\"\n")
+      string(APPEND rc "  ${id}, \"${SPINSTALL_CATALOGUE_${language}_${id}}\"\n")
     endforeach()
     string(APPEND rc "END\n")
   endforeach()

@@ -1,36 +1,47 @@
-# A minimal stand-in for the Wine harness (the harness branch replaces this
-# file; the functions below keep its names and meaning): throw-away prefixes
-# copied from one base prefix per build, demo products built with wixl and
-# installed with msiexec, and quiet runs of spinstall.exe with a relay trace of
-# MessageBoxW and MsiConfigureProductExW.
+# The Wine harness: sourced by every tests/wine/*_test.sh.
+#
+# It runs the real spinstall.exe in throw-away Wine prefixes: one base prefix
+# per build (made once with wineboot), copied for every scenario; demo products
+# built with wixl from products/demo.wxs.in and installed with msiexec; runs
+# without a display (message boxes return at once) or under Xvfb, where every
+# message box is recorded (caption, full text, icon, style, screenshot) and
+# closed with Return.
 #
 # Environment (set by tests/wine/CMakeLists.txt): SPINSTALL_EXE, SPINSTALL_PACKAGE,
-# SPINSTALL_BUILD_DIR, SPINSTALL_SOURCE_DIR, SPINSTALL_WINE_TOOLS.
+# SPINSTALL_DESCRIPTORS (the carried descriptor files, ':'-separated),
+# SPINSTALL_BUILD_DIR, SPINSTALL_SOURCE_DIR, SPINSTALL_WINE_TOOLS, SPINSTALL_MSP_TOOL.
 # SPINSTALL_WINE_KEEP=1 keeps the scenario prefixes for a look afterwards.
+# Everything is written under $SPINSTALL_BUILD_DIR/wine.
 
 set -euo pipefail
+shopt -u patsub_replacement 2>/dev/null || true  # '&' in a replacement is just '&'
 
-: "${SPINSTALL_EXE:?}" "${SPINSTALL_PACKAGE:?}" "${SPINSTALL_BUILD_DIR:?}"
-: "${SPINSTALL_SOURCE_DIR:?}" "${SPINSTALL_WINE_TOOLS:?}"
+: "${SPINSTALL_EXE:?}" "${SPINSTALL_PACKAGE:?}" "${SPINSTALL_DESCRIPTORS:?}" "${SPINSTALL_BUILD_DIR:?}"
+: "${SPINSTALL_SOURCE_DIR:?}" "${SPINSTALL_WINE_TOOLS:?}" "${SPINSTALL_MSP_TOOL:?}"
 
 WINE_WORK="$SPINSTALL_BUILD_DIR/wine"
 WINE_TEST_NAME="$(basename "$0" .sh)"
-WINE_SCRATCH="$WINE_WORK/$WINE_TEST_NAME"
+WINE_SCRATCH="$WINE_WORK/$WINE_TEST_NAME"  # this test's files, made afresh
+WINE_SHOTS="$WINE_WORK/shots"
 
+# No Mono or Gecko installer dialogs; quiet Wine unless a run asks for traces.
 export WINEDLLOVERRIDES="mscoree=;mshtml="
 export WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
 
 rm -rf "$WINE_SCRATCH"
-mkdir -p "$WINE_SCRATCH"
+mkdir -p "$WINE_SCRATCH" "$WINE_SHOTS"
+cd "$WINE_SCRATCH"  # the program's current directory in every run
+
 WINE_PREFIXES=()
+WINE_XVFB_PID=""
 
 fail() {
   echo "FAIL: $*" >&2
   exit 1
 }
 
-step() { echo "--- $*"; }
+step() { echo "--- [${SECONDS}s] $*"; }
 
 wine_cleanup() {
   local prefix
@@ -38,32 +49,57 @@ wine_cleanup() {
     WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
     [ "${SPINSTALL_WINE_KEEP:-0}" = 1 ] || rm -rf "$prefix"
   done
+  stop_xvfb
 }
 trap wine_cleanup EXIT
 
-# The base prefix, made once per build; the relay trace it sets up shows only
-# the calls of MessageBoxW and MsiConfigureProductExW.
+# ---------------------------------------------------------------- prefixes
+
+# Sets a registry value in the current prefix: reg_set KEY NAME TYPE DATA.
+reg_set() {
+  wine reg add "$1" /v "$2" /t "$3" /d "$4" /f >>"$WINE_WORK/base.log" 2>&1 ||
+    fail "cannot set $1\\$2"
+}
+
+# The base prefix, made once per build, with four settings for the box runs:
+# a +relay trace shows only the calls of MessageBoxW (with their style) and
+# MsiConfigureProductExW (with product and command line); Wine draws the
+# caption bar itself, as there is no window manager on Xvfb; the dialog font
+# falls back to a Debian CJK font for Chinese, Japanese and Korean text; and
+# Wine's Marlett (fonts-wine), which Debian's Wine does not pick up from its
+# data folder, is in the prefix's Fonts folder for the caption's close button.
+# (Wine's Tahoma is left out: its bold face, the caption's, has no CJK fallback.)
 wine_base_prefix() {
-  local base="$WINE_WORK/base"
-  [ -f "$base/.ready" ] && return 0
+  local base="$WINE_WORK/base" stamp
+  # Made again when Wine or these settings change.
+  stamp=$({ wine --version; declare -f wine_base_prefix reg_set; } | md5sum)
+  [ "$(cat "$base/.ready" 2>/dev/null)" = "$stamp" ] && return 0
   step "making the base prefix (once per build)"
   rm -rf "$base"
   (
     export WINEPREFIX="$base"
     wineboot -i >"$WINE_WORK/base.log" 2>&1 || fail "wineboot failed, see $WINE_WORK/base.log"
-    wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ \
-      /d 'user32.MessageBoxW;msi.MsiConfigureProductExW' /f >>"$WINE_WORK/base.log" 2>&1 ||
-      fail "cannot set up the relay trace"
+    reg_set 'HKCU\Software\Wine\Debug' RelayInclude REG_SZ 'user32.MessageBoxW;msi.MsiConfigureProductExW'
+    reg_set 'HKCU\Software\Wine\X11 Driver' Decorated REG_SZ N
+    local link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+    reg_set "$link" Tahoma REG_MULTI_SZ 'wqy-microhei.ttc,WenQuanYi Micro Hei'
+    reg_set "$link" 'Microsoft Sans Serif' REG_MULTI_SZ 'wqy-microhei.ttc,WenQuanYi Micro Hei'
     wineserver -w
+    cp /usr/share/wine/fonts/marlett.ttf "$base/drive_c/windows/Fonts/" ||
+      fail "Wine's Marlett font is missing: install fonts-wine"
   )
-  touch "$base/.ready"
+  echo "$stamp" >"$base/.ready"
 }
 
-# Makes a fresh scenario prefix NAME from the base and makes it current.
-wine_new_prefix() {
+# Makes a fresh copy of the base prefix for scenario NAME and makes it current
+# (WINEPREFIX). The previous scenario's server and display are stopped; every
+# prefix is removed when the test ends.
+copy_base_prefix() {
   wine_base_prefix
   local prefix="$WINE_WORK/prefixes/$WINE_TEST_NAME-$1"
-  [ -n "${WINEPREFIX:-}" ] && WINEPREFIX="$WINEPREFIX" wineserver -w
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
+  stop_xvfb
+  unset DISPLAY
   rm -rf "$prefix"
   mkdir -p "$(dirname "$prefix")"
   cp -a "$WINE_WORK/base" "$prefix"
@@ -71,37 +107,86 @@ wine_new_prefix() {
   export WINEPREFIX="$prefix"
 }
 
+# Starts the current prefix's wineserver for good (a run then takes a fraction
+# of a second), holding none of the test's output streams open.
+start_wineserver() { wineserver -p </dev/null >/dev/null 2>&1; }
+
+# A fresh prefix for scenario NAME without a display: a message box returns at
+# once.
+wine_new_prefix() {
+  copy_base_prefix "$1"
+  start_wineserver
+}
+
+# The same with a display of its own (Xvfb) for message boxes: Wine's desktop
+# process starts with the prefix's first program and serves every later window,
+# so the display must be there before anything runs in the prefix.
+wine_new_display_prefix() {
+  copy_base_prefix "$1"
+  start_xvfb
+  export DISPLAY="$WINE_DISPLAY"
+  start_wineserver
+}
+
+# The Linux path of the current prefix's temporary directory (TMP inside).
+wine_temp_dir() {
+  local dir="$WINEPREFIX/drive_c/users/$(id -un)/Temp"
+  [ -d "$dir" ] || fail "no temporary directory $dir in the prefix"
+  printf '%s\n' "$dir"
+}
+
 # A Linux path as the Windows program sees it (drive Z: is the root).
 wine_path() { printf 'Z:%s\n' "${1//\//\\}"; }
 
-# Runs spinstall.exe with ARGS without a display (a message box returns at
-# once), tracing the relayed calls into $WINE_SCRATCH/run.log.
+# ---------------------------------------------------------------- running
+
+# Runs spinstall.exe with ARGS in the current prefix without a display (a
+# message box would return at once), tracing the relayed calls into
+# $WINE_SCRATCH/run.log. Returns the program's exit status.
 run_quiet() {
   local status=0
   WINEDEBUG=+relay wine "$SPINSTALL_EXE" "$@" >"$WINE_SCRATCH/run.log" 2>&1 || status=$?
-  wineserver -w
   return "$status"
 }
 
 # The MessageBoxW calls in trace LOG, one line each.
 traced_box_calls() { grep -a 'Call user32\.MessageBoxW(' "$1" || true; }
 
-# The MsiConfigureProductExW calls in trace LOG, one line each.
-traced_configure_calls() { grep -a 'Call msi\.MsiConfigureProductExW(' "$1" || true; }
+# The MsiConfigureProductExW calls in trace LOG, one per line: the product code,
+# install level, install state (hexadecimal) and command line, tab-separated;
+# the command line as Wine's trace escapes it (\\ for \, \" for ").
+traced_configure_calls() {
+  sed -n 's/.*Call msi\.MsiConfigureProductExW([0-9a-f]* L"\([^"]*\)",\([0-9a-f]*\),\([0-9a-f]*\),[0-9a-f]* L"\(.*\)") ret=.*/\1\t\2\t\3\t\4/p' "$1"
+}
 
-# Runs a test tool from the build's wine-tools folder.
+# The results of the MsiConfigureProductExW calls in trace LOG, in decimal.
+traced_configure_results() {
+  local value
+  for value in $(sed -n 's/.*Ret  msi\.MsiConfigureProductExW() retval=\([0-9a-f]*\) .*/\1/p' "$1"); do
+    echo $((16#$value))
+  done
+}
+
+# Runs a test tool (probe, boxtext) from the build's wine-tools folder.
 run_tool() {
   local tool="$1"
   shift
   wine "$SPINSTALL_WINE_TOOLS/$tool.exe" "$@"
 }
 
-# The Nth (1-based) target product code of the carried package's definition.
-target_code() {
-  sed -n 's/^target *= *//p' "$SPINSTALL_SOURCE_DIR/resources/package.def" | sed -n "${1}p" | tr -d '\r'
+# ---------------------------------------------------------------- products
+
+# The target product codes of the carried package's definition, one a line.
+carried_targets() {
+  sed -n 's/^target *= *//p' "$SPINSTALL_SOURCE_DIR/resources/package.def" | tr -d '\r'
 }
 
+# The Nth (1-based) of them.
+target_code() { carried_targets | sed -n "${1}p"; }
+
+# The demo family members the tests install: the first three target products.
 declare -A DEMO_CODE=([de]="$(target_code 1)" [fr]="$(target_code 2)" [ja]="$(target_code 3)")
+declare -A DEMO_NAME=([de]="Quillmark Schreiber" [fr]="Quillmark Rédacteur" [ja]="Quillmark ライター")
 declare -A DEMO_LANGUAGE=([de]=1031 [fr]=1036 [ja]=1041)
 
 # A fixed GUID derived from TEXT, in registry form.
@@ -111,22 +196,218 @@ derived_guid() {
   printf '{%s-%s-%s-%s-%s}\n' "${h:0:8}" "${h:8:4}" "${h:12:4}" "${h:16:4}" "${h:20:12}"
 }
 
-# Installs demo product KEY (de, fr, ja) at VERSION into the current prefix,
-# into its own folder "Quillmark/Writer XXXXXXXX" (the code's first group).
-install_demo() {
-  local key="$1" version="$2" code="${DEMO_CODE[$1]}"
+# Builds a demo product MSI: demo_msi OUT CODE NAME LANGUAGE VERSION.
+# Each product gets its own folder and component GUIDs derived from its code,
+# so family members install side by side and keep their own files. wixl
+# crashes on some non-ASCII names and writes no database code page, so the
+# name goes in afterwards, with msibuild, into a UTF-8 (65001) database.
+demo_msi() {
+  local out="$1" code="$2" name="$3" language="$4" version="$5"
   local work
   work="$(mktemp -d "$WINE_SCRATCH/msi.XXXXXX")"
   cp "$SPINSTALL_SOURCE_DIR"/tests/wine/products/files/* "$work/"
   sed -e "s/@PRODUCT_CODE@/$code/" -e "s/@PRODUCT_NAME@/Quillmark/" \
-    -e "s/@LANGUAGE@/${DEMO_LANGUAGE[$key]}/" -e "s/@VERSION@/$version/" \
+    -e "s/@LANGUAGE@/$language/" -e "s/@VERSION@/$version/" \
     -e "s/@FOLDER@/Writer ${code:1:8}/" \
     -e "s/@README_GUID@/$(derived_guid "$code readme.txt")/" \
     -e "s/@DATA_GUID@/$(derived_guid "$code quillmark.dat")/" \
     "$SPINSTALL_SOURCE_DIR/tests/wine/products/demo.wxs.in" >"$work/demo.wxs"
-  (cd "$work" && wixl -o demo.msi demo.wxs) >"$work/build.log" 2>&1 ||
-    fail "cannot build the demo product $code $version, see $work/build.log"
-  wine msiexec /i "$(wine_path "$work/demo.msi")" /qn >"$WINE_SCRATCH/msiexec.log" 2>&1 ||
-    fail "msiexec could not install $key $version"
-  wineserver -w
+  printf '\r\n\r\n65001\t_ForceCodepage\r\n' >"$work/_ForceCodepage.idt"
+  (
+    cd "$work"
+    wixl -o demo.msi demo.wxs &&
+      msibuild demo.msi -i _ForceCodepage.idt &&
+      msibuild demo.msi -q "UPDATE Property SET Value='${name//\'/\'\'}' WHERE Property='ProductName'"
+  ) >"$work/build.log" 2>&1 || fail "cannot build the demo product $code $version, see $work/build.log"
+  mv "$work/demo.msi" "$out"
+  rm -rf "$work"
 }
+
+# Installs demo product KEY (de, fr, ja) at VERSION into the current prefix.
+install_demo() {
+  local key="$1" version="$2"
+  local msi="$WINE_SCRATCH/demo-$key-$version.msi"
+  demo_msi "$msi" "${DEMO_CODE[$key]}" "${DEMO_NAME[$key]}" "${DEMO_LANGUAGE[$key]}" "$version"
+  wine msiexec /i "$(wine_path "$msi")" /qn >"$WINE_SCRATCH/msiexec.log" 2>&1 ||
+    fail "msiexec could not install $key $version"
+}
+
+# Removes every installation source of the installed demo products: the
+# installer's cached packages in the prefix and the MSIs they came from. A
+# product then cannot be configured any more.
+remove_install_sources() {
+  rm -f "$WINEPREFIX"/drive_c/windows/Installer/*.msi "$WINE_SCRATCH"/demo-*.msi
+}
+
+# ---------------------------------------------------------------- expected texts
+
+# A catalogue text as the program shows it: message LANGUAGE ID [ARGUMENT],
+# the argument put in for %s or %d. Printed without a trailing line break.
+message() {
+  local line text
+  line=$(grep -m1 "^$2=" "$SPINSTALL_SOURCE_DIR/resources/messages/$1.txt") ||
+    fail "no message $2 in language $1"
+  text="${line#*=}"
+  text="${text//\\n/$'\n'}"
+  text="${text//%s/${3:-}}"
+  text="${text//%d/${3:-}}"
+  printf '%s' "$text"
+}
+
+# ---------------------------------------------------------------- message boxes
+
+# Starts Xvfb on a display number it picks itself; sets WINE_DISPLAY.
+start_xvfb() {
+  local numberFile="$WINE_SCRATCH/display"
+  : >"$numberFile"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numberFile" \
+    >"$WINE_SCRATCH/xvfb.log" 2>&1 &
+  WINE_XVFB_PID=$!
+  local tries
+  for tries in $(seq 100); do
+    [ -s "$numberFile" ] && break
+    sleep 0.05
+  done
+  [ -s "$numberFile" ] || fail "Xvfb did not start, see $WINE_SCRATCH/xvfb.log"
+  WINE_DISPLAY=":$(head -n1 "$numberFile")"
+}
+
+stop_xvfb() {
+  [ -n "$WINE_XVFB_PID" ] || return 0
+  kill "$WINE_XVFB_PID" 2>/dev/null || true
+  wait "$WINE_XVFB_PID" 2>/dev/null || true
+  WINE_XVFB_PID=""
+}
+
+# The visible top-level X windows, one id per line.
+visible_windows() { xdotool search --onlyvisible --name '.' 2>/dev/null || true; }
+
+# Records the box in window WINDOW as box number N in DIR, then presses Return.
+record_box() {
+  local dir="$1" n="$2" window="$3" tries
+  for tries in $(seq 20); do
+    run_tool boxtext >"$dir/$n.box" 2>/dev/null && break
+    sleep 0.1
+  done
+  [ -s "$dir/$n.box" ] || fail "box $n: boxtext found no single message box"
+  sed -n 1p "$dir/$n.box" >"$dir/$n.caption"
+  sed -n 2p "$dir/$n.box" >"$dir/$n.escaped"
+  tail -n +3 "$dir/$n.box" >"$dir/$n.text"
+  xdotool getwindowname "$window" >"$dir/$n.xcaption" 2>/dev/null || true
+  sleep 0.3  # let Wine paint the box before the picture is taken
+  import -window "$window" "$dir/$n.png" 2>/dev/null || fail "box $n: no screenshot"
+  xdotool key --window "$window" Return 2>/dev/null || true
+  for tries in $(seq 100); do
+    visible_windows | grep -qx "$window" || return 0
+    sleep 0.1
+  done
+  fail "box $n did not close on Return"
+}
+
+# Runs spinstall.exe with ARGS on the display of the current prefix and records
+# every message box into DIR (made afresh), closing each with Return, until the
+# program ends:
+#   DIR/boxes   one line per box: N <tab> style <tab> icon <tab> caption
+#   DIR/N.text  the box's full text; DIR/N.png its picture
+#   DIR/exit    the program's exit status
+# Captions and texts are cross-checked between the box itself (boxtext), the
+# X window name and Wine's traces of MessageBoxW and of the box's dialog.
+run_with_boxes() {
+  local dir="$1"
+  shift
+  rm -rf "$dir"
+  mkdir -p "$dir"
+  [ -n "${WINE_XVFB_PID:-}" ] || fail "run_with_boxes needs a prefix from wine_new_display_prefix"
+  WINEDEBUG=trace+msgbox,+relay wine "$SPINSTALL_EXE" "$@" >/dev/null 2>"$dir/trace.log" &
+  local pid=$! n=0 deadline=$((SECONDS + 120)) window
+  while kill -0 "$pid" 2>/dev/null; do
+    ((SECONDS < deadline)) || { kill "$pid"; fail "the program was still running after 120 s"; }
+    window=$(visible_windows | head -n1)
+    if [ -z "$window" ]; then
+      sleep 0.1
+      continue
+    fi
+    n=$((n + 1))
+    record_box "$dir" "$n" "$window"
+  done
+  local status=0
+  wait "$pid" || status=$?
+  echo "$status" >"$dir/exit"
+  summarize_boxes "$dir" "$n"
+}
+
+# The icon that a MessageBoxW style shows.
+style_icon() {
+  case $(($1 & 0xF0)) in
+    0) echo none ;;
+    16) echo error ;;
+    32) echo question ;;
+    48) echo warning ;;
+    64) echo information ;;
+    *) echo "icon-$(($1 & 0xF0))" ;;
+  esac
+}
+
+# Checks the N recorded boxes of DIR against the traces and writes DIR/boxes.
+summarize_boxes() {
+  local dir="$1" count="$2"
+  local -a styles traced
+  mapfile -t styles < <(sed -n 's/.*Call user32\.MessageBoxW(.*,\([0-9a-f]\{8\}\)) ret=[0-9a-f]*$/\1/p' "$dir/trace.log")
+  mapfile -t traced < <(sed -n 's/.*:trace:msgbox:MSGBOX_OnInit L"\(.*\)$/\1/p' "$dir/trace.log")
+  [ "${#styles[@]}" -eq "$count" ] ||
+    fail "$count boxes seen on the display, but ${#styles[@]} MessageBoxW calls traced"
+  [ "${#traced[@]}" -eq "$count" ] ||
+    fail "$count boxes seen on the display, but ${#traced[@]} box texts traced"
+  : >"$dir/boxes"
+  local n style caption escaped trace
+  for ((n = 1; n <= count; n++)); do
+    style=$(printf '0x%x' "0x${styles[n - 1]}")
+    caption=$(cat "$dir/$n.caption")
+    [ "$caption" = "$(cat "$dir/$n.xcaption")" ] ||
+      fail "box $n: the dialog's caption '$caption' is not the window name '$(cat "$dir/$n.xcaption")'"
+    # The trace cuts long texts and ends them with "..." after the quote.
+    escaped=$(cat "$dir/$n.escaped")
+    trace="${traced[n - 1]}"
+    if [[ "$trace" == *'"...' ]]; then
+      trace="${trace%\"...}"
+      [[ "$escaped" == "$trace"* ]] || fail "box $n: its text does not begin with the traced text"
+    else
+      [ "$escaped" = "${trace%\"}" ] || fail "box $n: its text is not the traced text"
+    fi
+    printf '%s\t%s\t%s\t%s\n' "$n" "$style" "$(style_icon "$style")" "$caption" >>"$dir/boxes"
+  done
+}
+
+# ---------------------------------------------------------------- assertions
+
+# expect_box_count DIR N
+expect_box_count() {
+  local count
+  count=$(wc -l <"$1/boxes")
+  [ "$count" -eq "$2" ] || {
+    cat "$1/boxes" >&2
+    fail "expected $2 message boxes, saw $count"
+  }
+}
+
+# expect_box DIR N STYLE CAPTION TEXT: box N has exactly that style, caption
+# and text.
+expect_box() {
+  local dir="$1" n="$2" style="$3" caption="$4" text="$5"
+  local line
+  line=$(sed -n "${n}p" "$dir/boxes")
+  [ -n "$line" ] || fail "no box $n"
+  local expected
+  expected=$(printf '%s\t%s\t%s\t%s' "$n" "$(printf '0x%x' "$style")" "$(style_icon "$style")" "$caption")
+  [ "$line" = "$expected" ] || fail "box $n: expected [$expected], saw [$line]"
+  if [ "$(cat "$dir/$n.text"; echo x)" != "${text}x" ]; then
+    echo "expected text:" >&2
+    printf '%s\n' "$text" >&2
+    echo "shown text:" >&2
+    cat "$dir/$n.text" >&2
+    fail "box $n: wrong text"
+  fi
+}
+
+# Keeps box N of DIR as build/windows/wine/shots/NAME.png.
+keep_shot() { cp "$1/$2.png" "$WINE_SHOTS/$3.png"; }

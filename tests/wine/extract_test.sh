@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# /e under Wine: the carried package written byte for byte, to a given path or
+# to the next free MSPn in TMP, and the program a GUI executable that needs no
+# DLL beyond Windows' own.
+source "$(dirname "$0")/lib.sh"
+
+# expect_package FILE: FILE holds exactly the carried package.
+expect_package() {
+  [ -f "$1" ] || fail "no file $1"
+  cmp -s "$1" "$SPINSTALL_PACKAGE" || fail "$1 is not the carried package ($(stat -c %s "$1") bytes)"
+}
+
+# expect_silent_success: the last quiet run exited 0 and showed no box.
+expect_silent_success() {
+  [ -z "$(traced_box_calls "$WINE_SCRATCH/run.log")" ] || fail "/e showed a message box"
+}
+
+step "the executable: GUI subsystem, only Windows' own DLLs imported"
+headers="$WINE_SCRATCH/objdump.txt"
+x86_64-w64-mingw32-objdump -p "$SPINSTALL_EXE" >"$headers"
+grep -q '^Subsystem[[:space:]]*00000002' "$headers" || fail "not a GUI-subsystem executable"
+mapfile -t dlls < <(sed -n 's/^[[:space:]]*DLL Name: //p' "$headers" | tr 'A-Z' 'a-z' | sort -u)
+((${#dlls[@]} > 0)) || fail "objdump listed no imported DLL"
+for dll in "${dlls[@]}"; do
+  # msi.dll is loaded at run time from system32 only, so it is no import.
+  case "$dll" in
+    kernel32.dll | user32.dll | shell32.dll | advapi32.dll | msvcrt.dll | api-ms-win-crt-*.dll) ;;
+    *) fail "the executable imports $dll, which Windows does not provide" ;;
+  esac
+done
+echo "imports: ${dlls[*]}"
+
+wine_new_prefix extract
+temp="$(wine_temp_dir)"
+
+step "/e PATH writes the carried package there, and exits 0"
+run_quiet /e "$(wine_path "$WINE_SCRATCH/x.msp")" || fail "/e PATH exited $?"
+expect_package "$WINE_SCRATCH/x.msp"
+expect_silent_success
+
+step "/e PATH over a longer existing file leaves exactly the package"
+head -c $(($(stat -c %s "$SPINSTALL_PACKAGE") + 4096)) /dev/urandom >"$WINE_SCRATCH/old.msp"
+run_quiet /e "$(wine_path "$WINE_SCRATCH/old.msp")" || fail "/e PATH exited $?"
+expect_package "$WINE_SCRATCH/old.msp"
+
+step "/e alone writes MSP2 into TMP"
+[ -z "$(ls "$temp")" ] || fail "the prefix's TMP is not empty: $(ls "$temp")"
+run_quiet /e || fail "/e exited $?"
+expect_package "$temp/MSP2"
+expect_silent_success
+
+step "/e in a second process skips the MSP2 of the first: MSP3"
+run_quiet /e || fail "/e exited $?"
+expect_package "$temp/MSP3"
+cmp -s "$temp/MSP2" "$SPINSTALL_PACKAGE" || fail "the second run changed MSP2"
+
+step "planted MSP2 and MSP3 stay untouched, MSP4 is written"
+rm -f "$temp"/MSP*
+printf 'planted two\r\n' >"$temp/MSP2"
+printf 'planted three\r\n' >"$temp/MSP3"
+run_quiet /e || fail "/e exited $?"
+[ "$(cat "$temp/MSP2")" = $'planted two\r' ] || fail "the planted MSP2 was changed"
+[ "$(cat "$temp/MSP3")" = $'planted three\r' ] || fail "the planted MSP3 was changed"
+expect_package "$temp/MSP4"
+
+step "a link planted at MSP2 is neither followed nor replaced"
+rm -f "$temp"/MSP*
+victim="$WINE_SCRATCH/victim"
+ln -s "$victim" "$temp/MSP2"  # dangling: the name looks free to a plain check
+run_quiet /e || fail "/e exited $?"
+[ ! -e "$victim" ] || fail "the extraction wrote through the link planted at MSP2"
+[ "$(readlink "$temp/MSP2")" = "$victim" ] || fail "the link planted at MSP2 was replaced"
+expect_package "$temp/MSP3"
+
+echo "PASS"

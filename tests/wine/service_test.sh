@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# The program's discovery and summary reader over Wine's real msi.dll, through
+# the probe tool: installed demo products and package files. The expected
+# values are the ones the host stand-in answers for the equivalent products
+# file (pinned by the host program tests), so both services agree.
+source "$(dirname "$0")/lib.sh"
+
+# expect_lines ACTUAL_FILE EXPECTED_TEXT
+expect_lines() {
+  if [ "$(cat "$1")" != "$2" ]; then
+    echo "expected:" >&2
+    printf '%s\n' "$2" >&2
+    echo "probe said:" >&2
+    cat "$1" >&2
+    fail "the real installer service answered otherwise"
+  fi
+}
+
+# The probe's lines for one product: state, installed, version, name, language.
+product_lines() {
+  printf '%s state %s\n%s installed %s\n%s VersionString %s\n%s ProductName %s\n%s Language %s' \
+    "$1" "$2" "$1" "$3" "$1" "$4" "$1" "$5" "$1" "$6"
+}
+
+wine_new_prefix service
+install_demo de 16.1.63.10
+install_demo fr 16.1.63.10
+absent="$(target_code 4)"
+
+step "installed products: state 5, name, language and version; an absent one: nothing"
+run_tool probe product "${DEMO_CODE[de]}" "${DEMO_CODE[fr]}" "$absent" >"$WINE_SCRATCH/products.txt" ||
+  fail "probe product failed"
+# An unknown product's state is INSTALLSTATE_UNKNOWN (-1); its fields stay empty.
+expect_lines "$WINE_SCRATCH/products.txt" "$(
+  product_lines "${DEMO_CODE[de]}" 5 yes 16.1.63.10 "${DEMO_NAME[de]}" 1031
+  echo
+  product_lines "${DEMO_CODE[fr]}" 5 yes 16.1.63.10 "${DEMO_NAME[fr]}" 1036
+  echo
+  product_lines "$absent" -1 no '' '' ''
+)"
+
+step "the carried package: 21 target codes, upgrade 16.1.84.0, candidates 16.1.63.10,"
+targets=$(carried_targets | paste -sd ';')
+[ "$(tr ';' '\n' <<<"$targets" | wc -l)" -eq 21 ] || fail "resources/package.def names no 21 targets"
+run_tool probe package "$(wine_path "$SPINSTALL_PACKAGE")" >"$WINE_SCRATCH/package.txt" ||
+  fail "probe package failed"
+expect_lines "$WINE_SCRATCH/package.txt" "package targets $targets
+package upgrade 16.1.84.0
+package candidates 16.1.63.10,"
+
+step "values of 2048 characters and more arrive whole after msi.dll's more-data answer"
+long_targets=""
+for i in $(seq 60); do long_targets+="${long_targets:+;}$(derived_guid "long target $i")"; done
+long_candidates=""
+for i in $(seq 200); do long_candidates+="16.1.63.$i,"; done
+((${#long_targets} > 2048 && ${#long_candidates} > 2048)) || fail "the long values are too short"
+{
+  echo "patch-code = $(derived_guid "long patch")"
+  echo "title = A package with long summary values"
+  echo "version-rule = 16.1.84.0;$long_candidates"
+  tr ';' '\n' <<<"$long_targets" | sed 's/^/target = /'
+} >"$WINE_SCRATCH/long.def"
+"$SPINSTALL_MSP_TOOL" author "$WINE_SCRATCH/long.def" "$WINE_SCRATCH/long.msp" ||
+  fail "msp_tool could not author the long package"
+run_tool probe package "$(wine_path "$WINE_SCRATCH/long.msp")" >"$WINE_SCRATCH/long.txt" ||
+  fail "probe package failed"
+expect_lines "$WINE_SCRATCH/long.txt" "package targets $long_targets
+package upgrade 16.1.84.0
+package candidates $long_candidates"
+
+step "a file that is no package: both reads fail"
+printf 'not a package\r\n' >"$WINE_SCRATCH/text.msp"
+run_tool probe package "$(wine_path "$WINE_SCRATCH/text.msp")" >"$WINE_SCRATCH/text.txt" ||
+  fail "probe package failed"
+grep -q '^package targets-failed ' "$WINE_SCRATCH/text.txt" &&
+  grep -q '^package rule-failed ' "$WINE_SCRATCH/text.txt" ||
+  fail "reading a text file as a package did not fail: $(cat "$WINE_SCRATCH/text.txt")"
+
+echo "PASS"
