@@ -13,8 +13,10 @@ constexpr std::uint32_t kMaxTries = 32767;
 
 std::uint32_t g_counter = 1;
 
+// A directory qualifies only when its query succeeds: one we may not look at
+// is passed over, unlike a candidate name, which then counts as taken.
 bool Exists(const std::wstring& path) {
-  return platform::QueryPath(path) != platform::PathState::Missing;
+  return platform::QueryPath(path) == platform::PathState::Exists;
 }
 
 std::wstring ChooseDirectory(const std::wstring& directory) {
