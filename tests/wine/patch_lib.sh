@@ -45,7 +45,6 @@ install_msis() {
     wine msiexec /i "$(wine_path "$msi")" /qn >"$WINE_SCRATCH/msiexec.log" 2>&1 ||
       fail "msiexec could not install $msi"
   done
-  wineserver -w
 }
 
 # Installs a product of the other family with product code CODE at VERSION.

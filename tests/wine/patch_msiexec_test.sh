@@ -27,7 +27,6 @@ run_quiet /e "$(wine_path "$package")"
 cmp -s "$package" "$SPINSTALL_PACKAGE" || fail "the extracted package is not the carried one"
 wine msiexec /p "$(wine_path "$package")" /qn >"$WINE_SCRATCH/msiexec-p.log" 2>&1 ||
   fail "msiexec /p failed, see $WINE_SCRATCH/msiexec-p.log"
-wineserver -w
 end_state "$DE" "$OTHER" >"$WINE_SCRATCH/msiexec.state"
 
 # The end state is the patched one, not merely the same in both prefixes.
