@@ -4,14 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "bytes.h"
+
 namespace msptool {
 namespace {
-
-std::string Bytes(std::initializer_list<int> values) {
-  std::string out;
-  for (int v : values) out.push_back(static_cast<char>(v));
-  return out;
-}
 
 TEST(SummaryStreamTest, SmallPropertySetIsLaidOutByteForByte) {
   using T = SummaryProperty::Type;

@@ -3,16 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "bytes.h"
+
 #include "string_pool.h"
 
 namespace msptool {
 namespace {
-
-std::string Bytes(std::initializer_list<int> values) {
-  std::string out;
-  for (int v : values) out.push_back(static_cast<char>(v));
-  return out;
-}
 
 using Type = Column::Type;
 
