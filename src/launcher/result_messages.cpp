@@ -70,8 +70,7 @@ void ShowResultMessage(std::uint32_t id) {
   if (tmpl.empty()) {
     // A catalogue without the entry still shows which message, and its value.
     static const wchar_t* const kFallbackArgument[] = {L"", L": %d", L": %s"};
-    tmpl = L"Message " + std::to_wstring(id) +
-           kFallbackArgument[static_cast<int>(shape->argument)];
+    tmpl = L"Message " + std::to_wstring(id) + kFallbackArgument[static_cast<int>(shape->argument)];
   }
   const std::size_t bufferChars = tmpl.size() + kSpareChars;
   std::wstring text;

@@ -160,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RuleCase{" x ; y ", L" x ", L" y "}));
 
 class RejectedVersionRuleTest : public SummaryReaderTest,
-                           public testing::WithParamInterface<const char*> {};
+                                public testing::WithParamInterface<const char*> {};
 
 TEST_P(RejectedVersionRuleTest, FailsWith4316AndLeavesTheResults) {
   CountingService counting;
