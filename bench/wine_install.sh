@@ -5,7 +5,7 @@
 # timed). Called by bench/run with the environment the Wine harness needs.
 # shellcheck source=../tests/wine/patch_lib.sh
 source "$SPINSTALL_SOURCE_DIR/tests/wine/patch_lib.sh"
-runs=${BENCH_RUNS:-5}
+runs=${BENCH_RUNS:-3}
 
 now() { date +%s.%N; }
 time_run() {  # time_run LABEL COMMAND...: one fresh prefix, one timed command
