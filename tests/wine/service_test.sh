@@ -58,6 +58,9 @@ for i in $(seq 200); do long_candidates+="16.1.63.$i,"; done
   echo "patch-code = $(derived_guid "long patch")"
   echo "title = A package with long summary values"
   echo "version-rule = 16.1.84.0;$long_candidates"
+  echo "upgrade-code = $(derived_guid "long family")"
+  echo "from-version = 16.1.63.1"
+  echo "to-version = 16.1.84.0"
   tr ';' '\n' <<<"$long_targets" | sed 's/^/target = /'
 } >"$WINE_SCRATCH/long.def"
 "$SPINSTALL_MSP_TOOL" author "$WINE_SCRATCH/long.def" "$WINE_SCRATCH/long.msp" ||
