@@ -7,6 +7,7 @@
 #include <string>
 
 #include "installer/installer_service.h"
+#include "installer/text_answer.h"
 
 namespace fuzzing {
 
@@ -24,7 +25,7 @@ class FuzzService : public spinstall::installer::Service {
   std::uint32_t SummaryInfoGetProperty(spinstall::installer::Handle, std::uint32_t, std::uint32_t&,
                                        std::int32_t&, spinstall::installer::FileTime&,
                                        wchar_t* buffer, std::uint32_t& count) override {
-    return CopyOut(value, buffer, count);
+    return spinstall::installer::AnswerText(value, buffer, count);
   }
   std::uint32_t CloseHandle(spinstall::installer::Handle) override {
     --open;
@@ -35,22 +36,11 @@ class FuzzService : public spinstall::installer::Service {
   }
   std::uint32_t GetProductInfo(const std::wstring& code, const std::wstring&, wchar_t* buffer,
                                std::uint32_t& count) override {
-    return CopyOut(code, buffer, count);
+    return spinstall::installer::AnswerText(code, buffer, count);
   }
   std::uint32_t ConfigureProductEx(const std::wstring&, int, std::int32_t,
                                    const std::wstring&) override {
     return 0;
-  }
-
- private:
-  static std::uint32_t CopyOut(const std::wstring& text, wchar_t* buffer, std::uint32_t& count) {
-    const std::uint32_t capacity = count;
-    count = static_cast<std::uint32_t>(text.size());
-    if (capacity == 0) return 234;
-    const std::size_t n = std::min<std::size_t>(text.size(), capacity - 1);
-    std::copy_n(text.data(), n, buffer);
-    buffer[n] = L'\0';
-    return text.size() < capacity ? 0 : 234;
   }
 };
 

@@ -12,6 +12,7 @@
 #include "installer/host/product_registry.h"
 #include "installer/host/summary_snapshot.h"
 #include "installer/installer_service.h"
+#include "installer/text_answer.h"
 #include "platform/error_codes.h"
 #include "platform/host/utf8.h"
 
@@ -25,19 +26,6 @@ constexpr std::uint32_t kErrorOpenFailed = 110;
 constexpr std::uint32_t kErrorUnknownProperty = 1608;
 constexpr std::int32_t kStateUnknown = -1;
 constexpr std::uint32_t kVtEmpty = 0, kVtI4 = 3, kVtLpstr = 30, kVtFileTime = 64;
-
-// Copies `value` into the caller's buffer the way the installer does: the
-// whole text and 0, or as much as fits and 234 with the length needed.
-std::uint32_t CopyOut(const std::wstring& value, wchar_t* buffer, std::uint32_t& count) {
-  const std::uint32_t capacity = count;
-  count = static_cast<std::uint32_t>(value.size());
-  if (buffer && capacity > 0) {
-    const std::size_t n = std::min<std::size_t>(value.size(), capacity - 1);
-    std::copy_n(value.data(), n, buffer);
-    buffer[n] = L'\0';
-  }
-  return value.size() < capacity ? platform::kErrorSuccess : platform::kErrorMoreData;
-}
 
 // The upgrade version a patch package gives a product: property 5 before ';'.
 std::wstring UpgradeVersionOf(const std::string& packagePath) {
@@ -80,7 +68,7 @@ class StandInService final : public Service {
       switch (value->second.type) {
         case host::SummaryValue::Type::Text:
           dataType = kVtLpstr;
-          return CopyOut(Widen(value->second.text), buffer, count);
+          return AnswerText(Widen(value->second.text), buffer, count);
         case host::SummaryValue::Type::Integer:
           dataType = kVtI4;
           integer = static_cast<std::int32_t>(value->second.number);
@@ -94,7 +82,7 @@ class StandInService final : public Service {
       }
     }
     // Not text: the buffer holds the empty text.
-    return CopyOut(L"", buffer, count);
+    return AnswerText(L"", buffer, count);
   }
 
   std::uint32_t CloseHandle(Handle handle) override {
@@ -114,7 +102,7 @@ class StandInService final : public Service {
     if (!product) return platform::kErrorUnknownProduct;
     const std::wstring* value = product->Property(property);
     if (!value) return kErrorUnknownProperty;
-    return CopyOut(*value, buffer, count);
+    return AnswerText(*value, buffer, count);
   }
 
   std::uint32_t ConfigureProductEx(const std::wstring& productCode, int, std::int32_t,

@@ -2,23 +2,10 @@
 
 #include <algorithm>
 
+#include "installer/text_answer.h"
 #include "platform/error_codes.h"
 
 namespace testsupport {
-namespace {
-
-std::uint32_t CopyOut(const std::wstring& value, wchar_t* buffer, std::uint32_t& count) {
-  const std::uint32_t capacity = count;
-  count = static_cast<std::uint32_t>(value.size());
-  if (buffer && capacity > 0) {
-    const std::size_t n = std::min<std::size_t>(value.size(), capacity - 1);
-    std::copy_n(value.data(), n, buffer);
-    buffer[n] = L'\0';
-  }
-  return value.size() < capacity ? 0u : spinstall::platform::kErrorMoreData;
-}
-
-}  // namespace
 
 std::uint32_t FakeService::GetSummaryInformation(spinstall::installer::Handle,
                                                  const std::wstring& path, std::uint32_t,
@@ -48,7 +35,8 @@ std::uint32_t FakeService::SummaryInfoGetProperty(spinstall::installer::Handle s
   }
   dataType = 30;
   const auto found = properties.find(property);
-  return CopyOut(found == properties.end() ? L"" : found->second, buffer, count);
+  return spinstall::installer::AnswerText(found == properties.end() ? L"" : found->second, buffer,
+                                          count);
 }
 
 std::uint32_t FakeService::CloseHandle(spinstall::installer::Handle handle) {
@@ -71,7 +59,7 @@ std::uint32_t FakeService::GetProductInfo(const std::wstring& productCode,
   if (product == products.end()) return spinstall::platform::kErrorUnknownProduct;
   const auto value = product->second.info.find(property);
   if (value == product->second.info.end()) return 1608;
-  return CopyOut(value->second, buffer, count);
+  return spinstall::installer::AnswerText(value->second, buffer, count);
 }
 
 std::uint32_t FakeService::ConfigureProductEx(const std::wstring& productCode, int installLevel,
