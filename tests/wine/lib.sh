@@ -306,7 +306,7 @@ record_box() {
 
 # Runs spinstall.exe with ARGS on the display of the current prefix and records
 # every message box into DIR (made afresh), closing each with Return, until the
-# program ends:
+# program ends (WINE_MORE_TRACES adds Wine debug channels to DIR/trace.log):
 #   DIR/boxes   one line per box: N <tab> style <tab> icon <tab> caption
 #   DIR/N.text  the box's full text; DIR/N.png its picture
 #   DIR/exit    the program's exit status
@@ -318,7 +318,8 @@ run_with_boxes() {
   rm -rf "$dir"
   mkdir -p "$dir"
   [ -n "${WINE_XVFB_PID:-}" ] || fail "run_with_boxes needs a prefix from wine_new_display_prefix"
-  WINEDEBUG=trace+msgbox,+relay wine "$SPINSTALL_EXE" "$@" >/dev/null 2>"$dir/trace.log" &
+  WINEDEBUG=trace+msgbox,+relay${WINE_MORE_TRACES:+,$WINE_MORE_TRACES} \
+    wine "$SPINSTALL_EXE" "$@" >/dev/null 2>"$dir/trace.log" &
   local pid=$! n=0 deadline=$((SECONDS + 120)) window
   while kill -0 "$pid" 2>/dev/null; do
     ((SECONDS < deadline)) || { kill "$pid"; fail "the program was still running after 120 s"; }

@@ -18,19 +18,19 @@ cd "$folder"
 
 step "control: a plain LoadLibrary from that folder loads the planted msi.dll"
 wine ./loadlib.exe msi.dll >/dev/null 2>&1 || fail "loadlib could not load msi.dll"
-[ -e planted-loaded ] || fail "the planted msi.dll was not loaded, so this test proves nothing"
-rm planted-loaded
+[ -e msi.dll.planted ] || fail "the planted msi.dll was not loaded, so this test proves nothing"
+rm msi.dll.planted
 
 step "/q: installs through the system's msi.dll, never the planted one"
 SPINSTALL_EXE="$folder/spinstall.exe" run_quiet /q || fail "/q exited $?"
-[ ! -e planted-loaded ] || fail "/q loaded the planted msi.dll"
+[ ! -e msi.dll.planted ] || fail "/q loaded the planted msi.dll"
 [ "$(traced_configure_calls "$WINE_SCRATCH/run.log" | cut -f1)" = "${DEMO_CODE[de]}" ] ||
   fail "/q did not configure the German product through the system's msi.dll"
 
 step "/i and /p: the same"
 for args in /i "/p list.txt"; do
   SPINSTALL_EXE="$folder/spinstall.exe" run_quiet $args || fail "$args exited $?"
-  [ ! -e planted-loaded ] || fail "$args loaded the planted msi.dll"
+  [ ! -e msi.dll.planted ] || fail "$args loaded the planted msi.dll"
 done
 
 echo "PASS"
