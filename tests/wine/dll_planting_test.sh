@@ -16,6 +16,13 @@ known_dlls=(
   kernel32.dll kernelbase.dll # KERNEL32, which every program imports
   msvcrt.dll                  # the C runtime that MinGW's programs import
 )
+# Delay-loaded by Wine's own system DLLs. Windows resolves a delay load with
+# the search path the program set (SetDefaultDllDirectories: System32 only);
+# Wine's loader resolves it with the process's original path, the program's
+# folder first:
+wine_delay_loads=(
+  msimg32.dll # by uxtheme, for the box's themed button
+)
 
 # The markers of planted copies that were loaded, one a line.
 planted_markers() {
@@ -66,7 +73,7 @@ wine_new_display_prefix listing
 install_demo de 16.1.63.10
 WINE_MORE_TRACES=+loaddll runs "$WINE_SCRATCH/listing"
 mapfile -t names < <({ loaded_names "$WINE_SCRATCH/listing"; printf '%s.dll\n' "${extra_names[@]}"; } |
-  grep -vxF -f <(printf '%s\n' "${known_dlls[@]}") | sort -u)
+  grep -vxF -f <(printf '%s\n' "${known_dlls[@]}" "${wine_delay_loads[@]}") | sort -u)
 echo "planted: ${names[*]}"
 overrides=$(printf '%s\n' "${names[@]}" | sed 's/\.dll$//' | paste -sd,)
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$overrides=n,b"

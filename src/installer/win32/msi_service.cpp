@@ -4,9 +4,12 @@
 #include <windows.h>
 
 #include "installer/installer_service.h"
+#include "platform/win32/system_library.h"
 
 namespace spinstall::installer {
 namespace {
+
+using platform::win32::Resolve;
 
 constexpr std::uint32_t kErrorServiceMissing = 1601;  // ERROR_INSTALL_SERVICE_FAILURE
 
@@ -17,16 +20,10 @@ using QueryProductStateFn = INT(WINAPI*)(LPCWSTR);
 using GetProductInfoFn = UINT(WINAPI*)(LPCWSTR, LPCWSTR, LPWSTR, DWORD*);
 using ConfigureProductExFn = UINT(WINAPI*)(LPCWSTR, int, INT, LPCWSTR);
 
-template <typename Fn>
-Fn Resolve(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
-                : nullptr;
-}
-
 class MsiService final : public Service {
  public:
   MsiService()
-      : module_(::LoadLibraryExW(L"msi.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)),
+      : module_(platform::win32::LoadSystemLibrary(L"msi.dll")),
         getSummaryInformation_(
             Resolve<GetSummaryInformationFn>(module_, "MsiGetSummaryInformationW")),
         summaryInfoGetProperty_(

@@ -2,10 +2,9 @@
 
 #include <windows.h>
 
-// After windows.h, which it builds on.
-#include <shellapi.h>
-
 #include <vector>
+
+#include "platform/win32/system_library.h"
 
 namespace spinstall::platform {
 
@@ -13,8 +12,11 @@ const wchar_t kSeparator = L'\\';
 const wchar_t* const kRootDirectory = L"\\";
 
 std::vector<std::wstring> CommandLineArguments() {
+  using CommandLineToArgvFn = LPWSTR*(WINAPI*)(LPCWSTR, int*);
+  const auto commandLineToArgv =
+      win32::SystemFunction<CommandLineToArgvFn>(L"shell32.dll", "CommandLineToArgvW");
   int count = 0;
-  LPWSTR* args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  LPWSTR* args = commandLineToArgv ? commandLineToArgv(::GetCommandLineW(), &count) : nullptr;
   if (!args) return {};
   std::vector<std::wstring> result(args, args + count);
   ::LocalFree(args);

@@ -2,10 +2,14 @@
 
 #include <windows.h>
 
+#include "platform/win32/system_library.h"
+
 namespace spinstall::platform {
 
 void ShowMessageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t style) {
-  ::MessageBoxW(nullptr, text.c_str(), caption.c_str(), style);
+  using MessageBoxFn = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
+  static const auto messageBox = win32::SystemFunction<MessageBoxFn>(L"user32.dll", "MessageBoxW");
+  if (messageBox) messageBox(nullptr, text.c_str(), caption.c_str(), style);
 }
 
 }  // namespace spinstall::platform
