@@ -29,12 +29,16 @@ if(SPINSTALL_PACKAGE)
     COMMENT "Carrying the package ${SPINSTALL_PACKAGE}")
 else()
   # The files the patch replaces, named in the definition.
+  # Signed (cmake/Signing.cmake) before anything reads its length.
   file(GLOB patch_files CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/resources/patch-files/*")
+  spinstall_sign_command(sign_package "${SPINSTALL_PACKAGE_FILE}")
   add_custom_command(OUTPUT "${SPINSTALL_PACKAGE_FILE}"
     COMMAND ${CMAKE_COMMAND} -E make_directory "${carried_dir}"
     COMMAND ${SPINSTALL_MSP_TOOL} author "${definition}" "${SPINSTALL_PACKAGE_FILE}"
-    DEPENDS "${definition}" ${patch_files} ${SPINSTALL_MSP_TOOL_TARGET}
-    COMMENT "Authoring the carried package from resources/package.def")
+    ${sign_package}
+    DEPENDS "${definition}" ${patch_files} ${SPINSTALL_MSP_TOOL_TARGET} ${SPINSTALL_SIGN_DEPENDS}
+    COMMENT "Authoring the carried package from resources/package.def"
+    VERBATIM)
 endif()
 
 set(descriptor_files "")
