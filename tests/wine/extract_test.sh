@@ -24,6 +24,16 @@ mapfile -t dlls < <(sed -n 's/^[[:space:]]*DLL Name: //p' "$headers" | tr 'A-Z' 
 # Every other DLL is loaded at run time from System32 only, so that no DLL
 # planted beside the program is loaded before its first line runs.
 [ "${dlls[*]}" = "kernel32.dll msvcrt.dll" ] || fail "the executable imports ${dlls[*]}"
+# The loader takes the load configuration from the data directory: there it
+# must be, with DependentLoadFlags (offset 78) LOAD_LIBRARY_SEARCH_SYSTEM32.
+read -r _ _ rva size _ < <(grep 'Load Configuration Directory' "$headers")
+section=$(x86_64-w64-mingw32-objdump -h "$SPINSTALL_EXE" | awk '$2 == ".loadcfg" {print $4, $6}')
+[ "$((16#$rva)) $((16#$size))" != "0 0" ] || fail "the data directory names no load configuration"
+base=$(sed -n 's/^ImageBase[[:space:]]*//p' "$headers")
+[ "$((16#${section% *} - 16#$base))" = "$((16#$rva))" ] ||
+  fail "the load configuration entry is not the _load_config_used section"
+flags=$(od -An -tu2 -j $((16#${section#* } + 78)) -N2 "$SPINSTALL_EXE" | tr -d ' ')
+[ "$flags" = 2048 ] || fail "DependentLoadFlags is $flags, not LOAD_LIBRARY_SEARCH_SYSTEM32"
 
 wine_new_prefix extract
 temp="$(wine_temp_dir)"
