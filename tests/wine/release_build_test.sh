@@ -59,8 +59,10 @@ release_build "$WINE_SCRATCH/one" "$one"
 sleep 1  # a link time stamp would differ
 release_build "$WINE_SCRATCH/two/deeper" "$two"
 cmp "$one/spinstall.exe" "$two/spinstall.exe" || fail "two unsigned builds differ"
-! osslsigncode extract-signature -in "$one/spinstall.exe" -out "$WINE_SCRATCH/none.p7" \
-  >/dev/null 2>&1 || fail "a build without a certificate signed the program"
+for file in spinstall.exe carried/package.msp; do
+  ! osslsigncode extract-signature -in "$one/$file" -out "$WINE_SCRATCH/none.p7" >/dev/null 2>&1 ||
+    fail "a build without a certificate signed $file"
+done
 
 step "both signed with the same certificate and signing time"
 make_certificate "$WINE_SCRATCH/certificate"
