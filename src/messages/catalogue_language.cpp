@@ -1,10 +1,10 @@
-#include "launcher/catalogue_language.h"
+#include "messages/catalogue_language.h"
 
 #include <algorithm>
 
 #include "platform/environment.h"
 
-namespace spinstall::launcher {
+namespace spinstall::messages {
 namespace {
 
 constexpr std::uint16_t kLanguages[] = {1028, 1029, 1031, 1033, 1034, 1036, 1038,
@@ -45,4 +45,4 @@ std::uint16_t ChooseCatalogueLanguage(std::uint32_t locale, std::uint16_t userDe
   return sibling != available.end() ? *sibling : kEnglish;
 }
 
-}  // namespace spinstall::launcher
+}  // namespace spinstall::messages

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/catalogue_language.h"
+#include "messages/catalogue_language.h"
 #include "platform/host/embedded_resources.h"
 #include "platform/host/utf8.h"
 #include "support/catalogue_text.h"
@@ -74,7 +74,7 @@ TEST(Catalogue, TranslationsDifferFromEnglish) {
 }
 
 TEST(Catalogue, HoldsTheFourteenLanguagesAndTenIdsOnly) {
-  const auto languages = spinstall::launcher::CatalogueLanguages();
+  const auto languages = spinstall::messages::CatalogueLanguages();
   EXPECT_TRUE(
       std::equal(languages.begin(), languages.end(), std::begin(kLanguages), std::end(kLanguages)));
   std::set<std::pair<std::uint16_t, std::uint32_t>> seen;
