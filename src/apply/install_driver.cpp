@@ -9,7 +9,6 @@
 #include "package/extraction.h"
 #include "package/summary_reader.h"
 #include "platform/environment.h"
-#include "platform/error_codes.h"
 #include "platform/last_error.h"
 
 namespace spinstall::apply {
@@ -19,18 +18,12 @@ using messages::ShowResultMessage;
 
 constexpr std::size_t kCommandLineChars = 1024;
 
-bool AppliedSuccessfully(std::uint32_t result) {
-  // A restart still to come does not undo the patch.
-  return result == platform::kErrorSuccess || result == platform::kErrorSuccessRebootRequired ||
-         result == platform::kErrorSuccessRebootInitiated;
-}
-
 void ApplyPatch(ProductRecord& record, const std::wstring& packagePath) {
   record.commandLine = messages::FormatTemplate(L"PATCH=\"%s\"", packagePath, 0, kCommandLineChars);
   const std::uint32_t result = installer::ActiveService().ConfigureProductEx(
       record.productCode, installer::kInstallLevelDefault, installer::kInstallStateDefault,
       record.commandLine);
-  if (AppliedSuccessfully(result)) {
+  if (installer::AppliedSuccessfully(result)) {
     ShowResultMessage(messages::kMsgSuccess);
   } else {
     platform::SetLastError(result);
