@@ -7,8 +7,10 @@
 namespace spinstall::messages {
 namespace {
 
-constexpr std::uint16_t kLanguages[] = {1028, 1029, 1031, 1033, 1034, 1036, 1038,
-                                        1040, 1041, 1042, 1045, 1046, 1049, 2052};
+// One per file of the message catalogue (resources/messages/<language>.txt).
+constexpr std::uint16_t kLanguages[] = {
+#include "catalogue_languages.inc"
+};
 
 constexpr std::uint16_t PrimaryLanguage(std::uint16_t language) { return language & 0x3FF; }
 
