@@ -99,6 +99,7 @@ std::string AssembleSummaryStream(const std::string& header,
     PutU32(index, p.id);
     PutU32(index, indexSize + static_cast<std::uint32_t>(values.size()));
     values += p.value;
+    Pad4(values);  // a value read unpadded (the last one) is padded again
   }
   std::string stream = header;
   PutU32(stream, kHeaderSize);  // the section follows the header
@@ -112,8 +113,11 @@ bool ReadSummaryStream(const std::string& stream, std::string& header,
   if (stream.size() < kHeaderSize + 8 || U32(stream, 24) != 1) return false;
   const std::size_t section = U32(stream, 44);
   if (section < kHeaderSize || section > stream.size() - 8) return false;
-  const std::size_t size = U32(stream, section), count = U32(stream, section + 4);
-  if (size > stream.size() - section || count > (size - 8) / 8) return false;
+  // Some writers leave the last value unpadded, ending the stream before the
+  // section's stated size: the values then end with the stream.
+  const std::size_t size = std::min<std::size_t>(U32(stream, section), stream.size() - section);
+  const std::size_t count = U32(stream, section + 4);
+  if (size < 8 || count > (size - 8) / 8) return false;
   // A value runs to the next value's offset, the last one to the section's end.
   std::vector<std::uint32_t> offsets;
   for (std::size_t i = 0; i < count; ++i) offsets.push_back(U32(stream, section + 12 + 8 * i));

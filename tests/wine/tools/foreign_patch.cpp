@@ -14,6 +14,7 @@
 #include <windows.h>
 // msi.h and propidl.h need the types of windows.h.
 #include <msi.h>
+#include <msiquery.h>
 #include <propidl.h>
 
 #include <cstdio>
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include "stream_name.h"
+#include "summary_stream.h"
 #include "table_schema.h"
 
 namespace {
@@ -91,8 +93,8 @@ bool WriteStrings(IStorage* storage, const StringPool& strings) {
          WriteTable(storage, "_StringData", strings.DataBytes());
 }
 
-// Summary information through OLE's property sets: texts as VT_LPSTR, the
-// rest as VT_I4.
+// Summary information through OLE's property sets, as such tools write it:
+// texts as VT_LPSTR, the rest as VT_I4.
 struct Property {
   PROPID id;
   std::string text;
@@ -145,9 +147,17 @@ bool WriteTransform(IStorage* root, const std::string& name, LONG characterCount
     return Fail(name.c_str());
   const std::string description =
       facts.product + facts.from + ";" + facts.product + facts.to + ";" + facts.upgrade;
-  if (!WriteSummary(
-          storage.p,
-          {{7, ";1033", 0}, {8, ";1033", 0}, {9, description, 0}, {16, "", characterCount}}) ||
+  // The transforms' summaries as bytes: Wine's ole32 leaves a property set's
+  // last value unpadded, short of the section's stated size, and Wine's
+  // msi.dll then reads none of its properties (Windows' ole32 pads it). The
+  // root's set is OLE's own; msp_tool stamp writes it anew, padded.
+  using Type = msptool::SummaryProperty::Type;
+  const std::string summary = msptool::BuildSummaryStream({{1, Type::I2, 1252, {}},
+                                                           {7, Type::Text, 0, ";1033"},
+                                                           {8, Type::Text, 0, ";1033"},
+                                                           {9, Type::Text, 0, description},
+                                                           {16, Type::I4, characterCount, {}}});
+  if (!WriteStream(storage.p, "\x05SummaryInformation", summary) ||
       !WriteStrings(storage.p, strings))
     return false;
   for (const auto& [table, bytes] : tables)
@@ -185,12 +195,19 @@ bool WritePatch(const std::wstring& path, const PatchFacts& facts, const std::st
       !WriteStream(root.p, msptool::EncodeStreamName("ViewerCab", false), cabinet))
     return false;
 
+  // Property 16: validation as Windows-made transforms have it (upper word).
+  // Of their suppressed errors (0x0017) the lower word keeps 0x0007: Wine
+  // reads that word as validation, and 0x0010 as the minor version, which it
+  // checks against the product as the data transform left it, so the patch
+  // transform, checked after the version moved, would never apply there.
+  constexpr LONG kErrors = 0x0007;
+
   // The data transform: the file's new size and the new ProductVersion.
   StringPool dataStrings;
   TableStream file(msptool::kFileLayout), property(msptool::kPropertyLayout);
   file.Update({facts.file, {}, {}, facts.size, {}, {}, {}, {}}, 1u << 3, dataStrings);
   property.Update({std::string("ProductVersion"), facts.to}, 1u << 1, dataStrings);
-  if (!WriteTransform(root.p, pair, 0x09220017, facts,
+  if (!WriteTransform(root.p, pair, 0x09220000 | kErrors, facts,
                       {{"File", file.Bytes()}, {"Property", property.Bytes()}}, dataStrings))
     return false;
 
@@ -219,7 +236,7 @@ bool WritePatch(const std::wstring& path, const PatchFacts& facts, const std::st
       {"InstallExecuteSequence",
        Inserts(msptool::kSequenceLayout, {{std::string("PatchFiles"), {}, 4010}}, patchStrings)},
   };
-  return WriteTransform(root.p, "#" + pair, 0x09270017, facts, patchTables, patchStrings);
+  return WriteTransform(root.p, "#" + pair, 0x09270000 | kErrors, facts, patchTables, patchStrings);
 }
 
 bool WriteProduct(const std::wstring& folder, const std::wstring& path,
