@@ -270,6 +270,22 @@ INSTANTIATE_TEST_SUITE_P(
             "patch transform \"#T1\" has no PatchPackage row for the patch code \"" + kB + "\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(CheckTest, ValidationWordsOfAWindowsMadePatchPass) {
+  TempDir dir;
+  msptool::PatchContent content;
+  content.targets = {kA};
+  content.patchCode = kB;
+  auto transforms = msptool::BuildTransforms(content);
+  transforms[0].characterCount = 0x09220017;
+  transforms[1].characterCount = 0x09270017;
+  std::string error;
+  ASSERT_TRUE(msptool::WritePatchPackage(Summary(kA, "16.1.84.0;16.1.63.10,"), content, transforms,
+                                         dir / "p.msp", error));
+  const auto check = RunMspTool({"check", "--authored", dir / "p.msp"});
+  EXPECT_EQ(check.exitStatus, 0) << check.standardError;
+  EXPECT_EQ(check.standardError, "");
+}
+
 TEST(CheckTest, AuthoredPackageHasTheWindowsShape) {
   TempDir dir;
   ASSERT_EQ(RunMspTool({"author", SourceDefinition(), dir / "p.msp"}).exitStatus, 0);
