@@ -1,6 +1,6 @@
 #include "admin/patch_list_export.h"
 
-#include "launcher/result_messages.h"
+#include "messages/result_messages.h"
 #include "package/extraction.h"
 #include "package/summary_reader.h"
 #include "platform/files.h"
@@ -49,7 +49,7 @@ bool ExportPatchList(std::wstring& listPath) {
 
   platform::ListFile file;
   if (!file.Open(listPath)) {
-    launcher::ShowResultMessage(launcher::kMsgNoPatchList);
+    messages::ShowResultMessage(messages::kMsgNoPatchList);
     return false;
   }
   std::int64_t end = file.SeekEnd();
@@ -58,15 +58,15 @@ bool ExportPatchList(std::wstring& listPath) {
     platform::ResourceBytes descriptor;
     const auto lookup = platform::FindResourceBytes(L"TXT", name, descriptor);
     if (lookup == platform::ResourceLookup::NotFound) {
-      if (k == 0) launcher::ShowResultMessage(launcher::kMsgNoPatchList);
+      if (k == 0) messages::ShowResultMessage(messages::kMsgNoPatchList);
       break;
     }
     if (lookup == platform::ResourceLookup::Unloadable) {
-      launcher::ShowResultMessage(launcher::kMsgFailure);
+      messages::ShowResultMessage(messages::kMsgFailure);
       break;
     }
     if (end < 0 || !AppendBlock(file, end, descriptor)) {
-      launcher::ShowResultMessage(launcher::kMsgFailure);
+      messages::ShowResultMessage(messages::kMsgFailure);
       break;
     }
     end = file.SeekEnd();

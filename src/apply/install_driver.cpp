@@ -4,44 +4,37 @@
 #include "apply/product_discovery.h"
 #include "apply/version_quad.h"
 #include "installer/installer_service.h"
-#include "launcher/message_format.h"
-#include "launcher/result_messages.h"
+#include "messages/message_format.h"
+#include "messages/result_messages.h"
 #include "package/extraction.h"
 #include "package/summary_reader.h"
 #include "platform/environment.h"
-#include "platform/error_codes.h"
 #include "platform/last_error.h"
 
 namespace spinstall::apply {
 namespace {
 
-using launcher::ShowResultMessage;
+using messages::ShowResultMessage;
 
 constexpr std::size_t kCommandLineChars = 1024;
 
-bool AppliedSuccessfully(std::uint32_t result) {
-  // A restart still to come does not undo the patch.
-  return result == platform::kErrorSuccess || result == platform::kErrorSuccessRebootRequired ||
-         result == platform::kErrorSuccessRebootInitiated;
-}
-
 void ApplyPatch(ProductRecord& record, const std::wstring& packagePath) {
-  record.commandLine = launcher::FormatTemplate(L"PATCH=\"%s\"", packagePath, 0, kCommandLineChars);
+  record.commandLine = messages::FormatTemplate(L"PATCH=\"%s\"", packagePath, 0, kCommandLineChars);
   const std::uint32_t result = installer::ActiveService().ConfigureProductEx(
       record.productCode, installer::kInstallLevelDefault, installer::kInstallStateDefault,
       record.commandLine);
-  if (AppliedSuccessfully(result)) {
-    ShowResultMessage(launcher::kMsgSuccess);
+  if (installer::AppliedSuccessfully(result)) {
+    ShowResultMessage(messages::kMsgSuccess);
   } else {
     platform::SetLastError(result);
-    ShowResultMessage(launcher::kMsgFailure);
+    ShowResultMessage(messages::kMsgFailure);
   }
 }
 
 // Matches the installed version against each ','-ended candidate in turn.
 // Returns true when the product was up to date.
 bool HandleProduct(ProductRecord& record, const std::wstring& packagePath) {
-  launcher::CurrentProductName() = record.productName;
+  messages::CurrentProductName() = record.productName;
   platform::SetThreadLocale(static_cast<std::uint32_t>(ReadDecimal(record.language)));
   const VersionQuad installed = ParseVersionQuad(record.installedVersion);
   const VersionQuad upgrade = ParseVersionQuad(record.upgradeVersion);
@@ -51,7 +44,7 @@ bool HandleProduct(ProductRecord& record, const std::wstring& packagePath) {
   for (;;) {
     const auto comma = candidates.find(L',');
     if (comma == std::wstring_view::npos) {
-      ShowResultMessage(launcher::kMsgWrongVersion);
+      ShowResultMessage(messages::kMsgWrongVersion);
       return false;
     }
     const VersionQuad candidate = ParseVersionQuad(std::wstring(candidates.substr(0, comma)));
@@ -71,24 +64,24 @@ bool RunInstall() {
   std::wstring packagePath;
   platform::HeldFile held;
   if (!package::ExtractAndHoldPackage(packagePath, held)) {
-    ShowResultMessage(launcher::kMsgFailure);
+    ShowResultMessage(messages::kMsgFailure);
     return false;
   }
   ProductRecord templateRecord;
   if (!package::ReadVersionRule(packagePath, templateRecord.upgradeVersion,
                                 templateRecord.candidateVersions)) {
-    ShowResultMessage(launcher::kMsgFailure);
+    ShowResultMessage(messages::kMsgFailure);
     return false;
   }
   std::wstring targetList;
   if (!package::ReadTargetList(packagePath, targetList)) {
-    ShowResultMessage(launcher::kMsgFailure);
+    ShowResultMessage(messages::kMsgFailure);
     return false;
   }
   DiscoverInstalledProducts(targetList, templateRecord);
   auto& products = ProductList();
   if (products.empty()) {
-    ShowResultMessage(launcher::kMsgNoProduct);
+    ShowResultMessage(messages::kMsgNoProduct);
     return false;
   }
 
@@ -98,7 +91,7 @@ bool RunInstall() {
   }
   if (upToDate == products.size()) {
     platform::SetThreadLocale(platform::kLocaleUserDefault);
-    ShowResultMessage(launcher::kMsgNotNeeded);
+    ShowResultMessage(messages::kMsgNotNeeded);
   }
   held.Close();
   platform::DeleteFileAt(packagePath);

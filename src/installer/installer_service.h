@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/error_codes.h"
+
 namespace spinstall::installer {
 
 using Handle = std::uint32_t;  // 0 means none
@@ -20,6 +22,13 @@ inline constexpr std::int32_t kStateDefault = 5;
 
 inline constexpr int kInstallLevelDefault = 0;
 inline constexpr std::int32_t kInstallStateDefault = 5;
+
+// True for the ConfigureProductEx results that mean the patch is applied: a
+// restart still to come does not undo it.
+inline bool AppliedSuccessfully(std::uint32_t result) {
+  return result == platform::kErrorSuccess || result == platform::kErrorSuccessRebootRequired ||
+         result == platform::kErrorSuccessRebootInitiated;
+}
 
 struct FileTime {
   std::uint32_t low = 0;

@@ -5,6 +5,7 @@
 #include "apply/install_driver.h"
 #include "apply/product_discovery.h"
 #include "launcher/run_mode.h"
+#include "messages/result_messages.h"
 #include "package/extraction.h"
 
 namespace spinstall::launcher {
@@ -12,6 +13,7 @@ namespace spinstall::launcher {
 int RunProgram() {
   ParseCommandLine();
   RunMode& mode = CurrentRunMode();
+  messages::Quiet() = mode.quiet;
   if (mode.install) {
     apply::RunInstall();
   } else {

@@ -1,14 +1,13 @@
-#include "launcher/result_messages.h"
+#include "messages/result_messages.h"
 
-#include "launcher/catalogue_language.h"
-#include "launcher/message_format.h"
-#include "launcher/run_mode.h"
+#include "messages/catalogue_language.h"
+#include "messages/message_format.h"
 #include "platform/environment.h"
 #include "platform/last_error.h"
 #include "platform/message_box.h"
 #include "platform/resources.h"
 
-namespace spinstall::launcher {
+namespace spinstall::messages {
 namespace {
 
 constexpr std::size_t kCatalogueChars = 256;
@@ -43,6 +42,11 @@ std::wstring& CurrentProductName() {
   return name;
 }
 
+bool& Quiet() {
+  static bool quiet = false;
+  return quiet;
+}
+
 std::wstring LoadCatalogueString(std::uint32_t id, std::size_t maxChars) {
   const std::uint16_t language = ChooseCatalogueLanguage(
       platform::ThreadLocale(), platform::UserDefaultLanguage(), CatalogueLanguages());
@@ -56,7 +60,7 @@ std::wstring LoadCatalogueString(std::uint32_t id, std::size_t maxChars) {
 }
 
 void ShowResultMessage(std::uint32_t id) {
-  if (CurrentRunMode().quiet) return;
+  if (Quiet()) return;
   // Before any other call can change it.
   const std::uint32_t lastError = platform::LastError();
 
@@ -90,4 +94,4 @@ void ShowResultMessage(std::uint32_t id) {
   platform::ShowMessageBox(text, caption, shape->style);
 }
 
-}  // namespace spinstall::launcher
+}  // namespace spinstall::messages

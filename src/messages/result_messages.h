@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace spinstall::launcher {
+namespace spinstall::messages {
 
 enum MessageId : std::uint32_t {
   kMsgFailure = 300,
@@ -25,6 +25,10 @@ enum MessageId : std::uint32_t {
 // print it.
 std::wstring& CurrentProductName();
 
+// When set, ShowResultMessage shows nothing; the entry sets it from the
+// command line's quiet option before any mode runs.
+bool& Quiet();
+
 // One catalogue entry in the language of the thread's locale (falling back as
 // ChooseCatalogueLanguage says, then to English), cut to `maxChars` - 1
 // characters. Empty when no language has the entry.
@@ -33,4 +37,4 @@ std::wstring LoadCatalogueString(std::uint32_t id, std::size_t maxChars);
 // Shows the box for one of the IDs 300, 301, 306-310, unless quiet is set.
 void ShowResultMessage(std::uint32_t id);
 
-}  // namespace spinstall::launcher
+}  // namespace spinstall::messages
