@@ -43,8 +43,9 @@ int Author(const std::string& definitionPath, const std::string& outPath) {
 }
 
 int Check(const std::string& packagePath, const std::vector<std::string>& descriptors) {
-  std::string bytes, error;
-  if (!ReadFileBytes(packagePath, bytes)) return Fail("cannot read " + packagePath);
+  std::string error;
+  std::uint64_t size = 0;
+  if (!ReadableFileSize(packagePath, size)) return Fail("cannot read " + packagePath);
   PackageSummary summary;
   if (!ReadPackageSummary(packagePath, summary, error)) return Fail(error);
   std::vector<std::string> warnings;
@@ -55,7 +56,7 @@ int Check(const std::string& packagePath, const std::vector<std::string>& descri
   }
   for (const auto& w : warnings)
     std::cerr << "msp_tool: warning: " << packagePath << ": " << w << "\n";
-  const DescribedPackage described{bytes.size(), summary.targets, CandidateText(summary.keywords),
+  const DescribedPackage described{size, summary.targets, CandidateText(summary.keywords),
                                    summary.revision};
   for (const auto& path : descriptors) {
     std::string text;
@@ -68,14 +69,14 @@ int Check(const std::string& packagePath, const std::vector<std::string>& descri
 
 int Describe(const std::string& packagePath, const std::string& templatePath,
              const std::string& outPath) {
-  std::string bytes, text, error;
-  if (!ReadFileBytes(packagePath, bytes)) return Fail("cannot read " + packagePath);
+  std::string text, error;
+  std::uint64_t size = 0;
+  if (!ReadableFileSize(packagePath, size)) return Fail("cannot read " + packagePath);
   if (!ReadFileBytes(templatePath, text)) return Fail("cannot read " + templatePath);
   PackageSummary summary;
   if (!ReadPackageSummary(packagePath, summary, error)) return Fail(error);
   const std::pair<std::string, std::string> fills[] = {
-      {"@PATCH_SIZE@", std::to_string(bytes.size())},
-      {"@CANDIDATES@", CandidateText(summary.keywords)}};
+      {"@PATCH_SIZE@", std::to_string(size)}, {"@CANDIDATES@", CandidateText(summary.keywords)}};
   for (const auto& [marker, value] : fills) {
     for (auto at = text.find(marker); at != std::string::npos; at = text.find(marker, at))
       text.replace(at, marker.size(), value);

@@ -1,5 +1,7 @@
 #include "package_writer.h"
 
+#include <cstdio>
+
 #include "compound_file.h"
 #include "summary_stream.h"
 
@@ -18,6 +20,13 @@ constexpr std::int64_t kCodePage = 1252;
 constexpr char kSummaryStream[] = "\x05SummaryInformation";
 
 using T = SummaryProperty::Type;
+
+// The cabinet on its way into the package: a file beside it, removed at the
+// end, so that no file is ever held in memory whole.
+struct CabinetFileOnDisk {
+  std::string path;
+  ~CabinetFileOnDisk() { std::remove(path.c_str()); }
+};
 
 bool AddStringPool(GsfOutfile* storage, const StringPool& strings) {
   return CompoundFile::AddStream(storage, EncodeStreamName("_StringPool", true),
@@ -52,8 +61,8 @@ bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
   std::string transformList;
   for (const auto& t : transforms) transformList += (transformList.empty() ? ":" : ";:") + t.name;
 
-  std::string cabinet;
-  if (!content.files.empty() && !BuildCabinet(content.files, cabinet, error)) return false;
+  const CabinetFileOnDisk cabinet{content.files.empty() ? "" : path + ".cab"};
+  if (!content.files.empty() && !WriteCabinet(content.files, cabinet.path, error)) return false;
 
   const std::vector<SummaryProperty> props = {
       {1, T::I2, kCodePage, {}},
@@ -76,9 +85,9 @@ bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
   bool ok = CompoundFile::AddStream(file.Root(), kSummaryStream, BuildSummaryStream(props)) &&
             AddStringPool(file.Root(), StringPool());
   for (const auto& t : transforms) ok = ok && AddTransform(file.Root(), t);
-  if (!cabinet.empty())
-    ok = ok &&
-         CompoundFile::AddStream(file.Root(), EncodeStreamName(kCabinetStream, false), cabinet);
+  if (!content.files.empty())
+    ok = ok && CompoundFile::AddStreamFromFile(file.Root(), EncodeStreamName(kCabinetStream, false),
+                                               cabinet.path);
   if (!ok) {
     error = "cannot write the streams of " + path;
     return false;

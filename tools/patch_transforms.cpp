@@ -75,7 +75,7 @@ Transform FilesTransform(const PatchContent& content) {
     file.Update({f.name,
                  {},
                  {},
-                 static_cast<std::int32_t>(f.contents.size()),
+                 static_cast<std::int32_t>(f.size),
                  {},
                  {},
                  kPatchFileAttributes,

@@ -16,7 +16,7 @@ struct PatchContent {
   std::string upgradeCode;           // of the product family whose files it replaces
   std::string fromVersion;           // a candidate version
   std::string toVersion;             // the upgrade version
-  std::vector<CabinetFile> files;    // File table key and new contents
+  std::vector<CabinetFile> files;    // File table key and new contents' file
 };
 
 // The stream name (unencoded) of the patch's cabinet in the package root.
