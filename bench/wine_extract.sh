@@ -7,12 +7,10 @@
 source "$SPINSTALL_SOURCE_DIR/tests/wine/lib.sh"
 
 wine_new_prefix bench-extract
-cp "$SPINSTALL_EXE" spinstall.exe
-cp "$BENCH_COPY_EXE" copy_file.exe
 cp "$SPINSTALL_PACKAGE" package.msp
-# Relative names: the current folder is the programs' own (drive Z:).
+# Relative names for the files: the current folder is on drive Z:.
 hyperfine -N --warmup 2 --runs "$BENCH_EXTRACT_RUNS" --export-json extract.json \
-  "wine spinstall.exe /e out.msp" "wine copy_file.exe package.msp copy.msp" >/dev/null
+  "wine $SPINSTALL_EXE /e out.msp" "wine $BENCH_COPY_EXE package.msp copy.msp" >/dev/null
 cmp -s out.msp package.msp || fail "spinstall.exe /e did not write the package"
 cmp -s copy.msp package.msp || fail "copy_file.exe did not copy the package"
 grep -o '"mean": [0-9.e-]*' extract.json | awk '{ m[NR] = $2 } END {
