@@ -330,16 +330,16 @@ TEST_F(InstallDriverTest, LanguageIsReadAsADecimalNumber) {
                               ResultBox(1036, 308, "Rédacteur")}));
 }
 
-TEST_F(InstallDriverTest, LanguageWithoutDigitsKeepsThePreviousLocale) {
-  // A locale of 0 is refused, so the box stays in the language the thread had:
-  // the previous product's, or for the first product the one before the run.
+TEST_F(InstallDriverTest, LanguageThatNamesNoLanguageTakesTheUsersDefault) {
+  // Neither the locale the thread had before the run nor the previous
+  // product's: the user's own (English here).
   platform::SetThreadLocale(1040);
-  AddProduct(kFrench, L"Rédacteur", L"abc", L"16.1.50.0");
+  AddProduct(kFrench, L"Rédacteur", L"0x40C", L"16.1.50.0");
   AddProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10");
-  AddProduct(kJapanese, L"ライター", L"", L"16.1.50.0");
+  AddProduct(kJapanese, L"ライター", L"abc", L"16.1.50.0");
   EXPECT_EQ(Run(),
-            (std::vector<Box>{ResultBox(1040, 308, "Rédacteur"), ResultBox(1031, 301, "Schreiber"),
-                              ResultBox(1031, 308, "ライター")}));
+            (std::vector<Box>{ResultBox(1033, 308, "Rédacteur"), ResultBox(1031, 301, "Schreiber"),
+                              ResultBox(1033, 308, "ライター")}));
 }
 
 TEST_F(InstallDriverTest, LanguageMissingFromTheCatalogueFallsBack) {
