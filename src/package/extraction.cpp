@@ -86,7 +86,7 @@ bool Replace(const std::wstring& path, const platform::ResourceBytes& package) {
     OutputFile sibling;
     if (CreateSibling(target.path, siblingPath, sibling)) {
       if (!WriteOut(sibling, package, OutputFile::Sync::ToDisk)) return false;
-      if (platform::ReplaceFile(siblingPath, target.path)) return true;
+      if (platform::MoveIntoPlace(siblingPath, target.path)) return true;
       const std::uint32_t error = platform::LastError();
       platform::DeleteFileAt(siblingPath);
       platform::SetLastError(error);

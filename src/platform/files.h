@@ -24,7 +24,7 @@ class OutputFile {
     // the host. Fails with kErrorFileExists when the name is taken.
     CreateNew,
     // As CreateNew, with the permissions a "wb" open gives a new file: the
-    // file that is to take another's place (ReplaceFile).
+    // file that is to take another's place (MoveIntoPlace).
     CreateReplacement,
   };
   // Whether Close waits until the contents are on the disk.
@@ -67,7 +67,7 @@ OutputTarget ResolveOutputTarget(const std::wstring& path);
 // Puts the closed file `from` in the place of `to` in one step, replacing
 // whatever file is there, and makes the change durable. On failure nothing has
 // moved and the last-error value says why.
-bool ReplaceFile(const std::wstring& from, const std::wstring& to);
+bool MoveIntoPlace(const std::wstring& from, const std::wstring& to);
 
 // An extracted package held open from the end of its write until the installer
 // has read it for the last time: on Windows nobody else may write or delete it

@@ -156,7 +156,7 @@ OutputTarget ResolveOutputTarget(const std::wstring& path) {
   return {host::Widen(name), replaceable};
 }
 
-bool ReplaceFile(const std::wstring& from, const std::wstring& to) {
+bool MoveIntoPlace(const std::wstring& from, const std::wstring& to) {
   const std::string source = host::Narrow(from);
   const std::string target = host::Narrow(to);
   // The new file keeps the permissions of the one it replaces, as a "wb"

@@ -134,7 +134,7 @@ OutputTarget ResolveOutputTarget(const std::wstring& path) {
   return {final, true};
 }
 
-bool ReplaceFile(const std::wstring& from, const std::wstring& to) {
+bool MoveIntoPlace(const std::wstring& from, const std::wstring& to) {
   return ::MoveFileExW(from.c_str(), to.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
