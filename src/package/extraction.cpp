@@ -16,9 +16,6 @@ constexpr std::uint32_t kTempPathChars = 1024;
 // Bounds the retries when generated names keep turning out to be taken between
 // the name check and the exclusive create.
 constexpr int kMaxCreateRaces = 32767;
-// Bounds the sibling names tried; each taken one is a leftover of a run that
-// was killed.
-constexpr int kMaxSiblings = 1000;
 
 bool MakeName(std::wstring& path) {
   std::wstring directory;
@@ -57,41 +54,14 @@ bool CreateGenerated(std::wstring& path, OutputFile& file) {
   return false;
 }
 
-// A new file beside `target`, in the same folder, so that it can take the
-// target's place in one rename.
-bool CreateSibling(const std::wstring& target, std::wstring& sibling, OutputFile& file) {
-  const auto cut = target.find_last_of(platform::kNameStarters);
-  const std::wstring folder = cut == std::wstring::npos ? L"" : target.substr(0, cut + 1);
-  for (int n = 1; n <= kMaxSiblings; ++n) {
-    sibling = folder + L"~spinstall" + std::to_wstring(n) + L".tmp";
-    if (file.Open(sibling, OutputFile::Mode::CreateReplacement)) return true;
-    if (platform::LastError() != platform::kErrorFileExists) return false;
-  }
-  return false;
-}
-
-// Another program holds the file open, or the folder refuses us a new name.
-bool InPlaceMaySucceed(std::uint32_t error) {
-  return error == platform::kErrorAccessDenied || error == platform::kErrorSharingViolation;
-}
-
-// An administrator's file: the package goes to a sibling, reaches the disk and
-// then takes the target's place in one step, so the name holds either the whole
-// package or what it held before. Only where no sibling can be made, or the
-// swap is refused, is the file written in place.
+// An administrator's file: it holds either the whole package or what it held
+// before. Only where no new file can be made beside it, or another program's
+// hold refuses the swap, is it written in place.
 bool Replace(const std::wstring& path, const platform::ResourceBytes& package) {
   const platform::OutputTarget target = platform::ResolveOutputTarget(path);
   if (target.replaceable) {
-    std::wstring siblingPath;
-    OutputFile sibling;
-    if (CreateSibling(target.path, siblingPath, sibling)) {
-      if (!WriteOut(sibling, package, OutputFile::Sync::ToDisk)) return false;
-      if (platform::MoveIntoPlace(siblingPath, target.path)) return true;
-      const std::uint32_t error = platform::LastError();
-      platform::DeleteFileAt(siblingPath);
-      platform::SetLastError(error);
-    }
-    if (!InPlaceMaySucceed(platform::LastError())) return false;
+    const auto outcome = platform::ReplaceWhole(target.path, package.data, package.size);
+    if (outcome != platform::Replacement::Refused) return outcome == platform::Replacement::Done;
   }
   OutputFile file;
   return file.Open(path, OutputFile::Mode::CreateOrTruncate) &&

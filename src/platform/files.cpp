@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/environment.h"
 #include "platform/error_codes.h"
 #include "platform/file_io.h"
 #include "platform/last_error.h"
@@ -15,6 +16,9 @@ namespace {
 // Large enough that a copy costs little more than the kernel's own work, small
 // enough that no request ties up memory in proportion to the package.
 constexpr std::size_t kPiece = std::size_t{1} << 20;
+// Bounds the sibling names tried; each taken one is a leftover of a run that
+// was killed.
+constexpr int kMaxSiblings = 1000;
 
 bool WriteAll(FileHandle& file, const void* data, std::size_t size, std::size_t piece) {
   const auto* bytes = static_cast<const unsigned char*>(data);
@@ -31,7 +35,43 @@ bool WriteAll(FileHandle& file, const void* data, std::size_t size, std::size_t 
   return true;
 }
 
+// A new file beside `target`, in the same folder, so that it can take the
+// target's place in one rename.
+bool CreateSibling(const std::wstring& target, std::wstring& sibling, OutputFile& file) {
+  const auto cut = target.find_last_of(kNameStarters);
+  const std::wstring folder = cut == std::wstring::npos ? L"" : target.substr(0, cut + 1);
+  for (int n = 1; n <= kMaxSiblings; ++n) {
+    sibling = folder + L"~spinstall" + std::to_wstring(n) + L".tmp";
+    if (file.Open(sibling, OutputFile::Mode::CreateReplacement)) return true;
+    if (LastError() != kErrorFileExists) return false;
+  }
+  return false;
+}
+
+// The folder refuses us a new name, or another program holds the target.
+Replacement RefusedOrFailed() {
+  const std::uint32_t error = LastError();
+  return error == kErrorAccessDenied || error == kErrorSharingViolation ? Replacement::Refused
+                                                                        : Replacement::Failed;
+}
+
 }  // namespace
+
+Replacement ReplaceWhole(const std::wstring& target, const void* data, std::size_t size) {
+  std::wstring siblingPath;
+  OutputFile sibling;
+  if (!CreateSibling(target, siblingPath, sibling)) return RefusedOrFailed();
+  if (!sibling.Write(data, size) || !sibling.Close(OutputFile::Sync::ToDisk)) {
+    sibling.Discard();
+    return Replacement::Failed;
+  }
+  if (MoveIntoPlace(siblingPath, target)) return Replacement::Done;
+  const Replacement outcome = RefusedOrFailed();
+  const std::uint32_t error = LastError();
+  DeleteFileAt(siblingPath);
+  SetLastError(error);
+  return outcome;
+}
 
 bool OutputFile::Write(const void* data, std::size_t size) {
   if (!IsOpen()) {

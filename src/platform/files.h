@@ -69,6 +69,15 @@ OutputTarget ResolveOutputTarget(const std::wstring& path);
 // moved and the last-error value says why.
 bool MoveIntoPlace(const std::wstring& from, const std::wstring& to);
 
+// Writes `size` bytes to a new file beside `target` (in its folder), brings it
+// to the disk and moves it into the target's place: afterwards the target holds
+// either all of the bytes or what it held before. Refused when no file can be
+// made in that folder or another program's hold refuses the move; the target
+// is untouched then, and writing it in place may still work. The last-error
+// value says why whenever the result is not Done.
+enum class Replacement { Done, Refused, Failed };
+Replacement ReplaceWhole(const std::wstring& target, const void* data, std::size_t size);
+
 // An extracted package held open from the end of its write until the installer
 // has read it for the last time: on Windows nobody else may write or delete it
 // meanwhile (others may read); on the host it is owner-only anyway.
