@@ -78,7 +78,11 @@ bool OutputFile::Write(const void* data, std::size_t size) {
     SetLastError(kErrorInvalidHandle);
     return false;
   }
-  return WriteAll(*file_, data, size, kPiece);
+  const std::int64_t copied =
+      io::CopyFromImage(*file_, static_cast<const unsigned char*>(data), size);
+  if (copied < 0) return false;
+  const auto done = static_cast<std::size_t>(copied);
+  return WriteAll(*file_, static_cast<const unsigned char*>(data) + done, size - done, kPiece);
 }
 
 bool HeldFile::HasContents(const unsigned char* data, std::size_t size) {

