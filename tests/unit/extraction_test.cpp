@@ -189,6 +189,14 @@ TEST_F(ExtractionTest, HeldPackageIsTheCarriedOne) {
   EXPECT_FALSE(held.HasContents(reinterpret_cast<const unsigned char*>("x"), 1));
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 // The address space this process uses now, in bytes.
 rlim_t AddressSpaceInUse() {
   std::ifstream statm("/proc/self/statm");
@@ -201,11 +209,7 @@ rlim_t AddressSpaceInUse() {
 // room for half of it: a copy of the whole package in memory would fail, the
 // bounded pieces do not.
 TEST_F(ExtractionTest, LargePackageIsWrittenInBoundedMemory) {
-#if defined(__SANITIZE_ADDRESS__) || defined(__has_feature)
-#if defined(__SANITIZE_ADDRESS__) || __has_feature(address_sanitizer)
-  GTEST_SKIP() << "the sanitizer's shadow memory defeats an address-space limit";
-#endif
-#endif
+  if (kAddressSanitizer) GTEST_SKIP() << "the sanitizer's shadow memory defeats the limit";
   constexpr std::size_t kSize = 12u << 20;
   const std::string source = scratch_ / "large.msp";
   {
