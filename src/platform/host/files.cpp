@@ -58,19 +58,26 @@ std::optional<off64_t> ImageOffset(const unsigned char* data, std::size_t size) 
   return search.offset;
 }
 
-}  // namespace
-
-namespace io {
-
-std::int64_t WriteOnce(FileHandle& file, const unsigned char* data, std::size_t size) {
+// A read or write repeated while a signal interrupts it; -1 with the
+// last-error value set when it fails.
+template <typename Call>
+std::int64_t Uninterrupted(Call call) {
   for (;;) {
-    const ssize_t n = ::write(file.fd, data, size);
+    const ssize_t n = call();
     if (n >= 0) return n;
     if (errno != EINTR) {
       host::SetLastErrorFromErrno();
       return -1;
     }
   }
+}
+
+}  // namespace
+
+namespace io {
+
+std::int64_t WriteOnce(FileHandle& file, const unsigned char* data, std::size_t size) {
+  return Uninterrupted([&] { return ::write(file.fd, data, size); });
 }
 
 std::int64_t CopyFromImage(FileHandle& file, const unsigned char* data, std::size_t size) {
@@ -100,14 +107,7 @@ std::int64_t CopyFromImage(FileHandle& file, const unsigned char* data, std::siz
 }
 
 std::int64_t ReadOnce(FileHandle& file, unsigned char* data, std::size_t size) {
-  for (;;) {
-    const ssize_t n = ::read(file.fd, data, size);
-    if (n >= 0) return n;
-    if (errno != EINTR) {
-      host::SetLastErrorFromErrno();
-      return -1;
-    }
-  }
+  return Uninterrupted([&] { return ::read(file.fd, data, size); });
 }
 
 bool SeekTo(FileHandle& file, std::int64_t offset) {
