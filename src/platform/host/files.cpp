@@ -211,7 +211,10 @@ OutputTarget ResolveOutputTarget(const std::wstring& path) {
     name = next.front() == '/' ? next : FolderOf(name) + next;
   }
   struct stat st;
-  const bool replaceable = ::lstat(name.c_str(), &st) == 0 ? S_ISREG(st.st_mode) : errno == ENOENT;
+  // A file we may not write is not ours to replace either, as on Windows.
+  const bool replaceable = ::lstat(name.c_str(), &st) == 0
+                               ? S_ISREG(st.st_mode) && ::access(name.c_str(), W_OK) == 0
+                               : errno == ENOENT;
   return {host::Widen(name), replaceable};
 }
 
