@@ -27,18 +27,19 @@ expect_only link.msp old.msp
 rm -f "$dir"/*
 
 # hold_and_extract SHARE: /e onto held.msp while the holder keeps it open
-# with SHARE; the exit status of the holder's start, then /e's, in $status.
+# with SHARE (rw or r).
 hold_and_extract() {
   printf 'old' >"$dir/held.msp"
-  rm -f "$WINE_SCRATCH/release"
+  rm -f "$WINE_SCRATCH/release" "$WINE_SCRATCH/holder.out"
   run_tool holder "$(wine_path "$dir/held.msp")" "$1" "$(wine_path "$WINE_SCRATCH/release")" \
     >"$WINE_SCRATCH/holder.out" 2>/dev/null &
   local holder=$!
   for _ in $(seq 200); do
-    grep -q held "$WINE_SCRATCH/holder.out" && break
+    grep -qs held "$WINE_SCRATCH/holder.out" && break
     kill -0 "$holder" 2>/dev/null || fail "the holder could not open the file"
     sleep 0.05
   done
+  grep -qs held "$WINE_SCRATCH/holder.out" || fail "the holder did not report its hold"
   run_quiet /e "$(wine_path "$dir/held.msp")" || fail "/e exited $?"
   touch "$WINE_SCRATCH/release"
   wait "$holder" || fail "the holder exited $?"
