@@ -1,5 +1,7 @@
 #include "admin/patch_list_export.h"
 
+#include <string>
+
 #include "messages/result_messages.h"
 #include "package/extraction.h"
 #include "package/summary_reader.h"
@@ -12,7 +14,7 @@ namespace {
 
 constexpr unsigned kFirstDescriptor = 206;
 constexpr char kSeparator[] = "*****\r\n";
-constexpr char kBlockEnd[] = "\r\n";
+constexpr char kLineEnd[] = "\r\n";
 
 std::wstring DeriveListPath() {
   std::wstring packagePath;
@@ -22,13 +24,18 @@ std::wstring DeriveListPath() {
   return DefaultListName(targets);
 }
 
-// Writes one whole block, or nothing: a failed write cuts the file back to
-// where the block began, keeping the write's error as the last-error value.
-bool AppendBlock(platform::ListFile& file, std::int64_t blockStart,
-                 const platform::ResourceBytes& descriptor) {
-  if (file.Write(kSeparator, sizeof kSeparator - 1) &&
-      file.Write(descriptor.data, descriptor.size) && file.Write(kBlockEnd, sizeof kBlockEnd - 1))
-    return true;
+// Appends one whole block in one write, or nothing: a failed write cuts the
+// file back to where the block began, keeping the write's error as the
+// last-error value. A list whose last line lacks its end gets one first, so
+// that the separator stands on a line of its own.
+bool AppendBlock(platform::ListFile& file, const platform::ResourceBytes& descriptor) {
+  const std::int64_t blockStart = file.Size();
+  if (blockStart < 0) return false;
+  std::string block = file.EndsLine() ? "" : kLineEnd;
+  block += kSeparator;
+  block.append(reinterpret_cast<const char*>(descriptor.data), descriptor.size);
+  block += kLineEnd;
+  if (file.Append(block.data(), block.size())) return true;
   const std::uint32_t error = platform::LastError();
   file.Truncate(blockStart);
   platform::SetLastError(error);
@@ -52,7 +59,6 @@ bool ExportPatchList(std::wstring& listPath) {
     messages::ShowResultMessage(messages::kMsgNoPatchList);
     return false;
   }
-  std::int64_t end = file.SeekEnd();
   for (unsigned k = 0;; ++k) {
     const std::wstring name = L"#" + std::to_wstring(kFirstDescriptor + k);
     platform::ResourceBytes descriptor;
@@ -65,11 +71,10 @@ bool ExportPatchList(std::wstring& listPath) {
       messages::ShowResultMessage(messages::kMsgFailure);
       break;
     }
-    if (end < 0 || !AppendBlock(file, end, descriptor)) {
+    if (!AppendBlock(file, descriptor)) {
       messages::ShowResultMessage(messages::kMsgFailure);
       break;
     }
-    end = file.SeekEnd();
   }
   file.Close();
   return true;

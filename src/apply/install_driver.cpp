@@ -35,7 +35,10 @@ void ApplyPatch(ProductRecord& record, const std::wstring& packagePath) {
 // Returns true when the product was up to date.
 bool HandleProduct(ProductRecord& record, const std::wstring& packagePath) {
   messages::CurrentProductName() = record.productName;
-  platform::SetThreadLocale(static_cast<std::uint32_t>(ReadDecimal(record.language)));
+  // A Language that names no language gives the user's default, never the
+  // previous product's.
+  if (!platform::SetThreadLocale(static_cast<std::uint32_t>(ReadDecimal(record.language))))
+    platform::SetThreadLocale(platform::kLocaleUserDefault);
   const VersionQuad installed = ParseVersionQuad(record.installedVersion);
   const VersionQuad upgrade = ParseVersionQuad(record.upgradeVersion);
   if (VersionQuadEquals(installed, upgrade)) return true;

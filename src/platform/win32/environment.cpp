@@ -11,6 +11,7 @@ namespace spinstall::platform {
 
 const wchar_t kSeparator = L'\\';
 const wchar_t* const kRootDirectory = L"\\";
+const wchar_t* const kNameStarters = L"\\/:";
 
 std::vector<std::wstring> CommandLineArguments() {
   int count = 0;

@@ -11,8 +11,7 @@ std::uint32_t FakeService::GetSummaryInformation(spinstall::installer::Handle,
                                                  const std::wstring& path, std::uint32_t,
                                                  spinstall::installer::Handle& summary) {
   openedPaths.push_back(path);
-  if (std::find(unopenable.begin(), unopenable.end(), path) != unopenable.end())
-    return spinstall::platform::kErrorOpenFailed;
+  if (std::find(unopenable.begin(), unopenable.end(), path) != unopenable.end()) return openFailure;
   ++opens;
   summary = next_++;
   live_[summary] = true;

@@ -28,8 +28,9 @@ class FakeService : public spinstall::installer::Service {
 
   // Summary properties by id, for every path that opens.
   std::map<std::uint32_t, std::wstring> properties;
-  // Paths that fail to open (result 110), and paths seen by opens.
+  // Paths that fail to open (with openFailure), and paths seen by opens.
   std::vector<std::wstring> unopenable;
+  std::uint32_t openFailure = 110;
   std::vector<std::wstring> openedPaths;
   // Forced property-read results, consumed one per call before the real answer.
   std::vector<std::uint32_t> forcedPropertyResults;
