@@ -1,8 +1,10 @@
 #include "admin/patch_list_export.h"
 
 #include "launcher/result_messages.h"
+#include "log/run_log.h"
 #include "package/extraction.h"
 #include "package/summary_reader.h"
+#include "platform/error_codes.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
 #include "platform/resources.h"
@@ -35,6 +37,11 @@ bool AppendBlock(platform::ListFile& file, std::int64_t blockStart,
   return false;
 }
 
+void LogExport(const std::wstring& listPath, unsigned blocks, std::uint32_t result) {
+  log::Line(L"patch list " + listPath + L": " + std::to_wstring(blocks) +
+            L" blocks appended, result " + log::ResultText(result));
+}
+
 }  // namespace
 
 std::wstring DefaultListName(const std::wstring& targetList) {
@@ -49,29 +56,35 @@ bool ExportPatchList(std::wstring& listPath) {
 
   platform::ListFile file;
   if (!file.Open(listPath)) {
+    LogExport(listPath, 0, platform::LastError());
     launcher::ShowResultMessage(launcher::kMsgNoPatchList);
     return false;
   }
   std::int64_t end = file.SeekEnd();
-  for (unsigned k = 0;; ++k) {
+  unsigned k = 0;
+  std::uint32_t result = 0;
+  for (;; ++k) {
     const std::wstring name = L"#" + std::to_wstring(kFirstDescriptor + k);
     platform::ResourceBytes descriptor;
     const auto lookup = platform::FindResourceBytes(L"TXT", name, descriptor);
     if (lookup == platform::ResourceLookup::NotFound) {
-      if (k == 0) launcher::ShowResultMessage(launcher::kMsgNoPatchList);
+      if (k == 0) {
+        result = platform::kErrorResourceNameNotFound;
+        platform::SetLastError(result);
+        launcher::ShowResultMessage(launcher::kMsgNoPatchList);
+      }
       break;
     }
-    if (lookup == platform::ResourceLookup::Unloadable) {
-      launcher::ShowResultMessage(launcher::kMsgFailure);
-      break;
-    }
-    if (end < 0 || !AppendBlock(file, end, descriptor)) {
+    if (lookup == platform::ResourceLookup::Unloadable || end < 0 ||
+        !AppendBlock(file, end, descriptor)) {
+      result = platform::LastError();
       launcher::ShowResultMessage(launcher::kMsgFailure);
       break;
     }
     end = file.SeekEnd();
   }
   file.Close();
+  LogExport(listPath, k, result);
   return true;
 }
 

@@ -1,6 +1,7 @@
 #include "apply/product_discovery.h"
 
 #include "installer/installer_service.h"
+#include "log/run_log.h"
 
 namespace spinstall::apply {
 namespace {
@@ -31,7 +32,10 @@ void ClearProductList() { ProductList().clear(); }
 
 bool IsProductInstalled(const std::wstring& productCode) {
   const auto state = installer::ActiveService().QueryProductState(productCode);
-  return state == installer::kStateAdvertised || state == installer::kStateDefault;
+  const bool installed = state == installer::kStateAdvertised || state == installer::kStateDefault;
+  log::Line(L"product " + productCode + L": state " + std::to_wstring(state) +
+            (installed ? L", installed" : L", not installed"));
+  return installed;
 }
 
 std::wstring ReadInstalledVersion(const std::wstring& productCode) {

@@ -4,6 +4,8 @@
 #include "installer/installer_service.h"
 #include "launcher/result_messages.h"
 #include "launcher/run_mode.h"
+#include "log/run_log.h"
+#include "log/run_outcome.h"
 #include "package/temporary_name.h"
 #include "platform/environment.h"
 #include "platform/host/embedded_resources.h"
@@ -22,6 +24,8 @@ void ResetProcessState() {
   spinstall::platform::host::OverrideResources({});
   spinstall::platform::host::OverrideStrings({});
   spinstall::installer::SetActiveService(nullptr);
+  spinstall::log::CloseRunLog();
+  spinstall::log::CurrentOutcome() = {};
 }
 
 std::string CarriedPackageBytes() { return ReadFileBytes(SPINSTALL_CARRIED_PACKAGE); }
