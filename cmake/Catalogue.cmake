@@ -60,19 +60,21 @@ function(spinstall_write_catalogue_rc out)
   file(CONFIGURE OUTPUT "${out}" CONTENT "${rc}" @ONLY)
 endfunction()
 
-# Writes the host build's table: {language, id, "UTF-8 text"}.
+# Writes the host build's table, {language, id, "UTF-8 text"}, from its
+# template.
 function(spinstall_write_catalogue_cpp out)
-  set(cpp "// Generated from resources/messages by the build.\n")
-  string(APPEND cpp "#include \"platform/host/embedded_resources.h\"\n\n")
-  string(APPEND cpp "namespace spinstall::platform::host {\nnamespace {\n")
-  string(APPEND cpp "constexpr EmbeddedString kStrings[] = {\n")
+  set(SPINSTALL_STRINGS "")
   foreach(language IN LISTS SPINSTALL_CATALOGUE_LANGUAGES)
     foreach(id IN LISTS SPINSTALL_CATALOGUE_${language}_IDS)
-      string(APPEND cpp "    {${language}, ${id}, \"${SPINSTALL_CATALOGUE_${language}_${id}}\"},\n")
+      string(APPEND SPINSTALL_STRINGS "    {${language}, ${id}, \"${SPINSTALL_CATALOGUE_${language}_${id}}\"},\n")
     endforeach()
   endforeach()
-  string(APPEND cpp "};\n}  // namespace\n\n")
-  string(APPEND cpp "std::span<const EmbeddedString> BuiltInStrings() { return kStrings; }\n\n")
-  string(APPEND cpp "}  // namespace spinstall::platform::host\n")
-  file(CONFIGURE OUTPUT "${out}" CONTENT "${cpp}" @ONLY)
+  configure_file("${CMAKE_CURRENT_FUNCTION_LIST_DIR}/embedded_catalogue.cpp.in" "${out}" @ONLY)
+endfunction()
+
+# Writes the catalogue's languages as the elements of a C++ array, so that the
+# program's list and the language files are one and the same.
+function(spinstall_write_catalogue_languages out)
+  list(JOIN SPINSTALL_CATALOGUE_LANGUAGES ", " languages)
+  file(CONFIGURE OUTPUT "${out}" CONTENT "// Generated from resources/messages by the build.\n${languages}\n")
 endfunction()

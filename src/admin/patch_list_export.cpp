@@ -1,7 +1,7 @@
 #include "admin/patch_list_export.h"
 
-#include "launcher/result_messages.h"
 #include "log/run_log.h"
+#include "messages/result_messages.h"
 #include "package/extraction.h"
 #include "package/summary_reader.h"
 #include "platform/error_codes.h"
@@ -57,7 +57,7 @@ bool ExportPatchList(std::wstring& listPath) {
   platform::ListFile file;
   if (!file.Open(listPath)) {
     LogExport(listPath, 0, platform::LastError());
-    launcher::ShowResultMessage(launcher::kMsgNoPatchList);
+    messages::ShowResultMessage(messages::kMsgNoPatchList);
     return false;
   }
   std::int64_t end = file.SeekEnd();
@@ -71,14 +71,14 @@ bool ExportPatchList(std::wstring& listPath) {
       if (k == 0) {
         result = platform::kErrorResourceNameNotFound;
         platform::SetLastError(result);
-        launcher::ShowResultMessage(launcher::kMsgNoPatchList);
+        messages::ShowResultMessage(messages::kMsgNoPatchList);
       }
       break;
     }
     if (lookup == platform::ResourceLookup::Unloadable || end < 0 ||
         !AppendBlock(file, end, descriptor)) {
       result = platform::LastError();
-      launcher::ShowResultMessage(launcher::kMsgFailure);
+      messages::ShowResultMessage(messages::kMsgFailure);
       break;
     }
     end = file.SeekEnd();

@@ -4,36 +4,28 @@
 #include "apply/product_discovery.h"
 #include "apply/version_quad.h"
 #include "installer/installer_service.h"
-#include "launcher/message_format.h"
-#include "launcher/result_messages.h"
-#include "launcher/run_mode.h"
 #include "log/run_log.h"
 #include "log/run_outcome.h"
+#include "messages/message_format.h"
+#include "messages/result_messages.h"
 #include "package/extraction.h"
 #include "package/summary_reader.h"
 #include "platform/environment.h"
-#include "platform/error_codes.h"
 #include "platform/last_error.h"
 
 namespace spinstall::apply {
 namespace {
 
-using launcher::ShowResultMessage;
+using messages::ShowResultMessage;
 
 constexpr std::size_t kCommandLineChars = 1024;
-
-bool AppliedSuccessfully(std::uint32_t result) {
-  // A restart still to come does not undo the patch.
-  return result == platform::kErrorSuccess || result == platform::kErrorSuccessRebootRequired ||
-         result == platform::kErrorSuccessRebootInitiated;
-}
 
 // Before the first configure call: the installer's own interface stays out of
 // a quiet run and shows only its progress otherwise; its verbose log goes
 // beside the run log.
 void PrepareInstaller() {
   installer::Service& service = installer::ActiveService();
-  service.SetInternalUI(launcher::CurrentRunMode().quiet
+  service.SetInternalUI(messages::Quiet()
                             ? installer::kUiLevelNone
                             : installer::kUiLevelBasic | installer::kUiLevelProgressOnly);
   const std::wstring installerLog = log::InstallerLogPath();
@@ -45,25 +37,25 @@ void PrepareInstaller() {
 }
 
 void ApplyPatch(ProductRecord& record, const std::wstring& packagePath) {
-  record.commandLine = launcher::FormatTemplate(L"PATCH=\"%s\"", packagePath, 0, kCommandLineChars);
+  record.commandLine = messages::FormatTemplate(L"PATCH=\"%s\"", packagePath, 0, kCommandLineChars);
   const std::uint32_t result = installer::ActiveService().ConfigureProductEx(
       record.productCode, installer::kInstallLevelDefault, installer::kInstallStateDefault,
       record.commandLine);
   log::Line(L"configure " + record.productCode + L" with " + record.commandLine + L": result " +
             log::ResultText(result));
   log::NotePatchResult(result);
-  if (AppliedSuccessfully(result)) {
-    ShowResultMessage(launcher::kMsgSuccess);
+  if (installer::AppliedSuccessfully(result)) {
+    ShowResultMessage(messages::kMsgSuccess);
   } else {
     platform::SetLastError(result);
-    ShowResultMessage(launcher::kMsgFailure);
+    ShowResultMessage(messages::kMsgFailure);
   }
 }
 
 // Matches the installed version against each ','-ended candidate in turn.
 // Returns true when the product was up to date.
 bool HandleProduct(ProductRecord& record, const std::wstring& packagePath) {
-  launcher::CurrentProductName() = record.productName;
+  messages::CurrentProductName() = record.productName;
   platform::SetThreadLocale(static_cast<std::uint32_t>(ReadDecimal(record.language)));
   const VersionQuad installed = ParseVersionQuad(record.installedVersion);
   const VersionQuad upgrade = ParseVersionQuad(record.upgradeVersion);
@@ -82,7 +74,7 @@ bool HandleProduct(ProductRecord& record, const std::wstring& packagePath) {
     if (comma == std::wstring_view::npos) {
       log::Line(product + L"not a candidate version");
       ++log::CurrentOutcome().notCandidate;
-      ShowResultMessage(launcher::kMsgWrongVersion);
+      ShowResultMessage(messages::kMsgWrongVersion);
       return false;
     }
     const VersionQuad candidate = ParseVersionQuad(std::wstring(candidates.substr(0, comma)));
@@ -113,25 +105,25 @@ bool RunInstall() {
   std::wstring packagePath;
   platform::HeldFile held;
   if (!package::ExtractAndHoldPackage(packagePath, held)) {
-    ShowResultMessage(launcher::kMsgFailure);
+    ShowResultMessage(messages::kMsgFailure);
     return false;
   }
   ProductRecord templateRecord;
   if (!package::ReadVersionRule(packagePath, templateRecord.upgradeVersion,
                                 templateRecord.candidateVersions)) {
-    ShowResultMessage(launcher::kMsgFailure);
+    ShowResultMessage(messages::kMsgFailure);
     return false;
   }
   std::wstring targetList;
   if (!package::ReadTargetList(packagePath, targetList)) {
-    ShowResultMessage(launcher::kMsgFailure);
+    ShowResultMessage(messages::kMsgFailure);
     return false;
   }
   LogPackage(packagePath, templateRecord, targetList);
   DiscoverInstalledProducts(targetList, templateRecord);
   auto& products = ProductList();
   if (products.empty()) {
-    ShowResultMessage(launcher::kMsgNoProduct);
+    ShowResultMessage(messages::kMsgNoProduct);
     return false;
   }
   PrepareInstaller();
@@ -142,7 +134,7 @@ bool RunInstall() {
   }
   if (upToDate == products.size()) {
     platform::SetThreadLocale(platform::kLocaleUserDefault);
-    ShowResultMessage(launcher::kMsgNotNeeded);
+    ShowResultMessage(messages::kMsgNotNeeded);
   }
   held.Close();
   platform::DeleteFileAt(packagePath);

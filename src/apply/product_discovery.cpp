@@ -1,5 +1,7 @@
 #include "apply/product_discovery.h"
 
+#include <string_view>
+
 #include "installer/installer_service.h"
 #include "log/run_log.h"
 
@@ -51,11 +53,13 @@ void ReadNameAndLanguage(const std::wstring& productCode, std::wstring& name,
 }
 
 void DiscoverInstalledProducts(const std::wstring& targetList, ProductRecord& templateRecord) {
-  // The template's code field holds the rest of the list, ';'-terminated.
-  templateRecord.productCode = targetList + L';';
-  std::wstring& rest = templateRecord.productCode;
-  auto separator = rest.find(L';');
-  while (separator != std::wstring::npos && separator > 0) {
+  // One pass over the list. The template's own code field stays empty, so each
+  // copy costs only its own fields, not the rest of the list.
+  templateRecord.productCode.clear();
+  const std::wstring list = targetList + L';';  // the last element ';'-ended too
+  std::wstring_view rest = list;
+  for (auto separator = rest.find(L';'); separator != std::wstring_view::npos && separator > 0;
+       separator = rest.find(L';')) {
     auto record = std::make_unique<ProductRecord>(templateRecord);
     record->productCode = rest.substr(0, separator);
     if (IsProductInstalled(record->productCode)) {
@@ -63,8 +67,7 @@ void DiscoverInstalledProducts(const std::wstring& targetList, ProductRecord& te
       ReadNameAndLanguage(record->productCode, record->productName, record->language);
       ProductList().push_back(std::move(record));
     }
-    rest.erase(0, separator + 1);
-    separator = rest.find(L';');
+    rest.remove_prefix(separator + 1);
   }
 }
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/error_codes.h"
+
 namespace spinstall::installer {
 
 using Handle = std::uint32_t;  // 0 means none
@@ -32,6 +34,13 @@ inline constexpr std::uint32_t kLogAttributeFlushEachLine = 0x2;
 inline constexpr std::uint32_t kUiLevelNone = 2;
 inline constexpr std::uint32_t kUiLevelBasic = 3;
 inline constexpr std::uint32_t kUiLevelProgressOnly = 0x40;
+
+// True for the ConfigureProductEx results that mean the patch is applied: a
+// restart still to come does not undo it.
+inline bool AppliedSuccessfully(std::uint32_t result) {
+  return result == platform::kErrorSuccess || result == platform::kErrorSuccessRebootRequired ||
+         result == platform::kErrorSuccessRebootInitiated;
+}
 
 struct FileTime {
   std::uint32_t low = 0;

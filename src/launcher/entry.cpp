@@ -4,10 +4,10 @@
 #include "admin/patch_list_export.h"
 #include "apply/install_driver.h"
 #include "apply/product_discovery.h"
-#include "launcher/result_messages.h"
 #include "launcher/run_mode.h"
 #include "log/run_log.h"
 #include "log/run_outcome.h"
+#include "messages/result_messages.h"
 #include "package/extraction.h"
 #include "platform/last_error.h"
 #include "platform/process_facts.h"
@@ -41,11 +41,12 @@ void Extract(std::wstring& path) {
 int RunProgram() {
   ParseCommandLine();
   RunMode& mode = CurrentRunMode();
+  messages::Quiet() = mode.quiet;
   log::OpenRunLog(mode.logPath);
   log::Line(L"spinstall " SPINSTALL_VERSION L", command line: " + platform::RawCommandLine());
   log::Line(L"mode: " + ModeText(mode));
   if (mode.help) {
-    ShowUsage();
+    messages::ShowUsage();
   } else if (mode.install) {
     apply::RunInstall();
   } else {

@@ -1,4 +1,4 @@
-// The program's body, called by the platform's entry point.
+// The program's body, called by the entry point of each build (host/, win32/).
 #pragma once
 
 namespace spinstall::launcher {

@@ -3,9 +3,6 @@
 #include "platform/error_codes.h"
 
 namespace spinstall::log {
-namespace {
-constexpr std::uint32_t kErrorProductVersion = 1642;  // ERROR_PATCH_TARGET_NOT_FOUND
-}
 
 RunOutcome& CurrentOutcome() {
   static RunOutcome outcome;
@@ -41,7 +38,7 @@ std::wstring InstallSummary(const RunOutcome& outcome) {
 std::uint32_t InstallExitCode(const RunOutcome& outcome) {
   if (outcome.firstFailure != 0) return outcome.firstFailure;
   if (outcome.restartCode != 0) return outcome.restartCode;
-  if (outcome.patched + outcome.upToDate == 0) return kErrorProductVersion;
+  if (outcome.patched + outcome.upToDate == 0) return platform::kErrorPatchTargetNotFound;
   return platform::kErrorSuccess;
 }
 

@@ -17,16 +17,18 @@ inline constexpr std::uint32_t kErrorGenFailure = 31;
 inline constexpr std::uint32_t kErrorSharingViolation = 32;
 inline constexpr std::uint32_t kErrorFileExists = 80;
 inline constexpr std::uint32_t kErrorInvalidParameter = 87;
+inline constexpr std::uint32_t kErrorOpenFailed = 110;
 inline constexpr std::uint32_t kErrorDiskFull = 112;
 inline constexpr std::uint32_t kErrorFilenameTooLong = 206;
 inline constexpr std::uint32_t kErrorMoreData = 234;
-inline constexpr std::uint32_t kErrorResourceTypeNotFound = 1813;
-inline constexpr std::uint32_t kErrorResourceNameNotFound = 1814;
-inline constexpr std::uint32_t kErrorUnknownProduct = 1605;
+inline constexpr std::uint32_t kErrorInstallServiceFailure = 1601;
 inline constexpr std::uint32_t kErrorInstallFailure = 1603;
+inline constexpr std::uint32_t kErrorUnknownProduct = 1605;
+inline constexpr std::uint32_t kErrorUnknownProperty = 1608;
 inline constexpr std::uint32_t kErrorInstallPackageInvalid = 1620;
-inline constexpr std::uint32_t kErrorPatchPackageInvalid = 1636;
 inline constexpr std::uint32_t kErrorSuccessRebootInitiated = 1641;
+inline constexpr std::uint32_t kErrorPatchTargetNotFound = 1642;
+inline constexpr std::uint32_t kErrorResourceNameNotFound = 1814;
 inline constexpr std::uint32_t kErrorSuccessRebootRequired = 3010;
 // Set by the summary reader when the version rule has no ';' after its first
 // character.

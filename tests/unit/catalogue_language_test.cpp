@@ -1,6 +1,6 @@
 // Which catalogue language a thread locale gets, and the host user's default
 // language from the POSIX locale variables.
-#include "launcher/catalogue_language.h"
+#include "messages/catalogue_language.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include "platform/host/user_language.h"
 #include "support/env_guard.h"
 
-namespace spinstall::launcher {
+namespace spinstall::messages {
 namespace {
 
 struct ChoiceCase {
@@ -113,4 +113,4 @@ TEST(UserDefaultLanguage, LcAllThenLcMessagesThenLang) {
 }
 
 }  // namespace
-}  // namespace spinstall::launcher
+}  // namespace spinstall::messages

@@ -8,7 +8,7 @@
 #include <set>
 
 #include "admin/patch_list_export.h"
-#include "launcher/result_messages.h"
+#include "messages/result_messages.h"
 #include "package/extraction.h"
 #include "platform/error_codes.h"
 #include "platform/host/utf8.h"

@@ -7,7 +7,7 @@
 
 #include "apply/product_discovery.h"
 #include "installer/installer_service.h"
-#include "launcher/run_mode.h"
+#include "messages/result_messages.h"
 #include "platform/environment.h"
 #include "platform/host/utf8.h"
 #include "support/boxes.h"
@@ -295,7 +295,7 @@ TEST_F(InstallDriverTest, AllUpToDateShowsOneClosingMessageInTheUsersLanguage) {
 }
 
 TEST_F(InstallDriverTest, QuietMakesTheSameCallsAndShowsNothing) {
-  launcher::CurrentRunMode().quiet = true;
+  messages::Quiet() = true;
   AddProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10", 1603);
   AddProduct(kFrench, L"Rédacteur", L"1036", L"16.1.63.10");
   AddProduct(kJapanese, L"ライター", L"1041", L"16.1.50.0");
@@ -309,7 +309,7 @@ TEST_F(InstallDriverTest, QuietMakesTheSameCallsAndShowsNothing) {
 }
 
 TEST_F(InstallDriverTest, QuietEarlyExitKeepsThePackage) {
-  launcher::CurrentRunMode().quiet = true;
+  messages::Quiet() = true;
   testsupport::BoxCapture capture;
   EXPECT_FALSE(RunInstall());
   capture.Stop();

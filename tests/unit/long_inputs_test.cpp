@@ -7,7 +7,7 @@
 #include "admin/package_info.h"
 #include "apply/product_discovery.h"
 #include "installer/installer_service.h"
-#include "launcher/result_messages.h"
+#include "messages/result_messages.h"
 #include "package/summary_reader.h"
 #include "platform/host/utf8.h"
 #include "support/boxes.h"
@@ -28,9 +28,9 @@ std::wstring Code(int n) {
 }
 
 TEST_F(LongInputsTest, ProductNameOfTenThousandCharactersIsCutAtTheBuffer) {
-  spinstall::launcher::CurrentProductName() = std::wstring(10000, L'n');
+  spinstall::messages::CurrentProductName() = std::wstring(10000, L'n');
   testsupport::BoxCapture capture;
-  spinstall::launcher::ShowResultMessage(spinstall::launcher::kMsgSuccess);
+  spinstall::messages::ShowResultMessage(spinstall::messages::kMsgSuccess);
   const auto boxes = capture.Stop();
   ASSERT_EQ(boxes.size(), 1u);
   // The English template has 68 characters; the buffer holds 511 more.

@@ -1,12 +1,12 @@
 // Filling a message template as the Windows formatter does, bounded by the
 // output buffer.
-#include "launcher/message_format.h"
+#include "messages/message_format.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 
-namespace spinstall::launcher {
+namespace spinstall::messages {
 namespace {
 
 struct FormatCase {
@@ -54,4 +54,4 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{L"%s", L"x", 0, 1, L""}));
 
 }  // namespace
-}  // namespace spinstall::launcher
+}  // namespace spinstall::messages

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "installer/installer_service.h"
-#include "launcher/run_mode.h"
+#include "messages/result_messages.h"
 #include "package/temporary_name.h"
 #include "support/boxes.h"
 #include "support/deep_directory.h"
@@ -77,7 +77,7 @@ TEST_F(ShowPackageInfoTest, CarriedPackage) {
 }
 
 TEST_F(ShowPackageInfoTest, QuietDoesNotSilenceIt) {
-  launcher::CurrentRunMode().quiet = true;
+  messages::Quiet() = true;
   const auto boxes = Show();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].caption, "Info");

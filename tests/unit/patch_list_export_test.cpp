@@ -8,7 +8,7 @@
 #include <string>
 
 #include "installer/installer_service.h"
-#include "launcher/run_mode.h"
+#include "messages/result_messages.h"
 #include "platform/host/embedded_resources.h"
 #include "platform/host/utf8.h"
 #include "support/boxes.h"
@@ -250,7 +250,7 @@ TEST_F(PatchListExportTest, MessagesFollowTheQuietFlag) {
   static const std::string b = "B=2\r\n";
   static const EmbeddedResource resources[] = {Descriptor(L"#207", b)};
   UseResources(resources);
-  launcher::CurrentRunMode().quiet = true;
+  messages::Quiet() = true;
   testsupport::BoxCapture capture;
   std::wstring path = Widen(ListPath());
   EXPECT_TRUE(ExportPatchList(path));

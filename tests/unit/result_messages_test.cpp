@@ -1,12 +1,11 @@
 // Result messages: one box per outcome, in the thread locale's language, with
 // the caption and icon of its ID, and nothing at all when quiet.
-#include "launcher/result_messages.h"
+#include "messages/result_messages.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "launcher/run_mode.h"
 #include "platform/environment.h"
 #include "platform/host/embedded_resources.h"
 #include "platform/host/utf8.h"
@@ -15,7 +14,7 @@
 #include "support/catalogue_text.h"
 #include "support/fresh_process.h"
 
-namespace spinstall::launcher {
+namespace spinstall::messages {
 namespace {
 
 using testsupport::Box;
@@ -41,7 +40,7 @@ class ResultMessagesTest : public testsupport::FreshProcessTest {
 };
 
 TEST_F(ResultMessagesTest, QuietShowsNothingAndLeavesTheLastErrorAlone) {
-  CurrentRunMode().quiet = true;
+  Quiet() = true;
   CurrentProductName() = L"Sample Writer";
   for (std::uint32_t id : {300, 301, 306, 307, 308, 309, 310}) {
     platform::SetLastError(1603);
@@ -260,4 +259,4 @@ TEST_F(OverriddenCatalogueTest, MissingCaptionReadsError) {
 }
 
 }  // namespace
-}  // namespace spinstall::launcher
+}  // namespace spinstall::messages

@@ -38,7 +38,8 @@ step "/q patches the German product: its default log in TMP says so"
 wine_new_prefix runlog
 install_demo de 16.1.63.10
 run_quiet /q || fail "/q exited $?"
-logs=("$(wine_temp_dir)"/spinstall-*-[0-9]*[0-9].log)
+temp="$(wine_temp_dir)"
+logs=("$temp"/spinstall-*-[0-9]*[0-9].log)
 [ "${#logs[@]}" -eq 1 ] && [ -f "${logs[0]}" ] || fail "expected one run log in TMP, saw: ${logs[*]}"
 log="${logs[0]}"
 [ "$(grep -c $'\r$' "$log")" -eq "$(wc -l <"$log")" ] || fail "not every line of $log ends in CR LF"
@@ -49,8 +50,7 @@ expect_logged "$log" "result: 1 patched, 0 failed, 0 up to date, 0 not a candida
 installer="$log.installer.log"
 expect_logged "$log" "installer log: $TEMP_DIR\\$(basename "$installer"), result 0 ("
 [ -s "$installer" ] || fail "no installer log beside the run log"
-iconv -f UTF-16LE -t UTF-8 "$installer" 2>/dev/null | grep -qF "$DE" || grep -qaF "$DE" "$installer" ||
-  fail "the installer log does not name $DE"
+grep -qaF "$DE" "$installer" || fail "the installer log does not name $DE"
 
 step "the product's sources are gone: 1612 in the log and as the /exitcode status"
 wine_new_prefix gone

@@ -23,8 +23,6 @@ namespace {
 using platform::host::Narrow;
 using platform::host::Widen;
 
-constexpr std::uint32_t kErrorOpenFailed = 110;
-constexpr std::uint32_t kErrorUnknownProperty = 1608;
 constexpr std::int32_t kStateUnknown = -1;
 constexpr std::uint32_t kVtEmpty = 0, kVtI4 = 3, kVtLpstr = 30, kVtFileTime = 64;
 
@@ -45,7 +43,7 @@ class StandInService final : public Service {
     host::SummarySnapshot snapshot;
     switch (host::ReadSummarySnapshot(Narrow(path), snapshot)) {
       case host::SnapshotResult::NotOpened:
-        return kErrorOpenFailed;
+        return platform::kErrorOpenFailed;
       case host::SnapshotResult::NotAPackage:
         return platform::kErrorInstallPackageInvalid;
       case host::SnapshotResult::Read:
@@ -102,7 +100,7 @@ class StandInService final : public Service {
     const auto* product = Find(products, productCode);
     if (!product) return platform::kErrorUnknownProduct;
     const std::wstring* value = product->Property(property);
-    if (!value) return kErrorUnknownProperty;
+    if (!value) return platform::kErrorUnknownProperty;
     return AnswerText(*value, buffer, count);
   }
 
@@ -136,8 +134,7 @@ class StandInService final : public Service {
     auto* product = Find(products, productCode);
     if (!product) return platform::kErrorUnknownProduct;
     const std::uint32_t result = product->configureResult;
-    if (result == platform::kErrorSuccess || result == platform::kErrorSuccessRebootRequired ||
-        result == platform::kErrorSuccessRebootInitiated) {
+    if (AppliedSuccessfully(result)) {
       // Applied: the product now has the patch's upgrade version, as on a
       // real machine, so that a second run finds it up to date.
       // A patch that names no upgrade version leaves the version as it was.

@@ -4,11 +4,10 @@
 #include <windows.h>
 
 #include "installer/installer_service.h"
+#include "platform/error_codes.h"
 
 namespace spinstall::installer {
 namespace {
-
-constexpr std::uint32_t kErrorServiceMissing = 1601;  // ERROR_INSTALL_SERVICE_FAILURE
 
 using GetSummaryInformationFn = UINT(WINAPI*)(DWORD, LPCWSTR, UINT, DWORD*);
 using SummaryInfoGetPropertyFn = UINT(WINAPI*)(DWORD, UINT, UINT*, INT*, FILETIME*, LPWSTR, DWORD*);
@@ -42,7 +41,7 @@ class MsiService final : public Service {
 
   std::uint32_t GetSummaryInformation(Handle database, const std::wstring& path,
                                       std::uint32_t updateCount, Handle& summary) override {
-    if (!getSummaryInformation_) return kErrorServiceMissing;
+    if (!getSummaryInformation_) return platform::kErrorInstallServiceFailure;
     DWORD handle = 0;
     const UINT result = getSummaryInformation_(database, path.c_str(), updateCount, &handle);
     summary = handle;
@@ -53,7 +52,7 @@ class MsiService final : public Service {
                                        std::uint32_t& dataType, std::int32_t& integer,
                                        FileTime& fileTime, wchar_t* buffer,
                                        std::uint32_t& count) override {
-    if (!summaryInfoGetProperty_) return kErrorServiceMissing;
+    if (!summaryInfoGetProperty_) return platform::kErrorInstallServiceFailure;
     UINT type = 0;
     INT value = 0;
     FILETIME time = {};
@@ -68,7 +67,7 @@ class MsiService final : public Service {
   }
 
   std::uint32_t CloseHandle(Handle handle) override {
-    return closeHandle_ ? closeHandle_(handle) : kErrorServiceMissing;
+    return closeHandle_ ? closeHandle_(handle) : platform::kErrorInstallServiceFailure;
   }
 
   std::int32_t QueryProductState(const std::wstring& productCode) override {
@@ -77,7 +76,7 @@ class MsiService final : public Service {
 
   std::uint32_t GetProductInfo(const std::wstring& productCode, const std::wstring& property,
                                wchar_t* buffer, std::uint32_t& count) override {
-    if (!getProductInfo_) return kErrorServiceMissing;
+    if (!getProductInfo_) return platform::kErrorInstallServiceFailure;
     DWORD chars = count;
     const UINT result = getProductInfo_(productCode.c_str(), property.c_str(), buffer, &chars);
     count = chars;
@@ -87,14 +86,15 @@ class MsiService final : public Service {
   std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel,
                                    std::int32_t installState,
                                    const std::wstring& commandLine) override {
-    if (!configureProductEx_) return kErrorServiceMissing;
+    if (!configureProductEx_) return platform::kErrorInstallServiceFailure;
     return configureProductEx_(productCode.c_str(), installLevel, installState,
                                commandLine.c_str());
   }
 
   std::uint32_t EnableLog(std::uint32_t logMode, const std::wstring& path,
                           std::uint32_t attributes) override {
-    return enableLog_ ? enableLog_(logMode, path.c_str(), attributes) : kErrorServiceMissing;
+    return enableLog_ ? enableLog_(logMode, path.c_str(), attributes)
+                      : platform::kErrorInstallServiceFailure;
   }
 
   std::uint32_t SetInternalUI(std::uint32_t level) override {

@@ -22,7 +22,8 @@ std::uint32_t FakeService::GetSummaryInformation(spinstall::installer::Handle,
                                                  const std::wstring& path, std::uint32_t,
                                                  spinstall::installer::Handle& summary) {
   openedPaths.push_back(path);
-  if (std::find(unopenable.begin(), unopenable.end(), path) != unopenable.end()) return 110;
+  if (std::find(unopenable.begin(), unopenable.end(), path) != unopenable.end())
+    return spinstall::platform::kErrorOpenFailed;
   ++opens;
   summary = next_++;
   live_[summary] = true;
@@ -69,7 +70,7 @@ std::uint32_t FakeService::GetProductInfo(const std::wstring& productCode,
   const auto product = products.find(productCode);
   if (product == products.end()) return spinstall::platform::kErrorUnknownProduct;
   const auto value = product->second.info.find(property);
-  if (value == product->second.info.end()) return 1608;
+  if (value == product->second.info.end()) return spinstall::platform::kErrorUnknownProperty;
   return spinstall::installer::AnswerText(value->second, buffer, count);
 }
 

@@ -2,10 +2,10 @@
 
 #include "apply/product_discovery.h"
 #include "installer/installer_service.h"
-#include "launcher/result_messages.h"
 #include "launcher/run_mode.h"
 #include "log/run_log.h"
 #include "log/run_outcome.h"
+#include "messages/result_messages.h"
 #include "package/temporary_name.h"
 #include "platform/environment.h"
 #include "platform/host/embedded_resources.h"
@@ -18,7 +18,8 @@ void ResetProcessState() {
   spinstall::launcher::CurrentRunMode() = spinstall::launcher::RunMode{};
   spinstall::package::ResetTemporaryNameCounter();
   spinstall::apply::ClearProductList();
-  spinstall::launcher::CurrentProductName().clear();
+  spinstall::messages::CurrentProductName().clear();
+  spinstall::messages::Quiet() = false;
   spinstall::platform::SetThreadLocale(spinstall::platform::kLocaleUserDefault);
   spinstall::platform::SetLastError(0);
   spinstall::platform::host::OverrideResources({});

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <span>
 
-namespace spinstall::launcher {
+namespace spinstall::messages {
 
 // The languages the catalogue carries.
 std::span<const std::uint16_t> CatalogueLanguages();
@@ -18,4 +18,4 @@ inline constexpr std::uint16_t kEnglish = 1033;
 std::uint16_t ChooseCatalogueLanguage(std::uint32_t locale, std::uint16_t userDefault,
                                       std::span<const std::uint16_t> available);
 
-}  // namespace spinstall::launcher
+}  // namespace spinstall::messages

@@ -1,16 +1,15 @@
-#include "launcher/result_messages.h"
+#include "messages/result_messages.h"
 
-#include "launcher/catalogue_language.h"
-#include "launcher/message_format.h"
-#include "launcher/run_mode.h"
 #include "log/run_log.h"
 #include "log/run_outcome.h"
+#include "messages/catalogue_language.h"
+#include "messages/message_format.h"
 #include "platform/environment.h"
 #include "platform/last_error.h"
 #include "platform/message_box.h"
 #include "platform/resources.h"
 
-namespace spinstall::launcher {
+namespace spinstall::messages {
 namespace {
 
 constexpr std::size_t kCatalogueChars = 256;
@@ -43,7 +42,7 @@ constexpr MessageShape kShapes[] = {
 // Shows the box unless quiet is set, and records it in the run log.
 void Present(std::uint32_t id, const std::wstring& text, const std::wstring& caption,
              std::uint32_t style) {
-  const bool quiet = CurrentRunMode().quiet;
+  const bool quiet = Quiet();
   log::Line(L"box " + std::to_wstring(id) +
             (quiet ? L" not shown (quiet)" : L" \"" + caption + L"\"") + L": " + text);
   if (!quiet) platform::ShowMessageBox(text, caption, style);
@@ -54,6 +53,11 @@ void Present(std::uint32_t id, const std::wstring& text, const std::wstring& cap
 std::wstring& CurrentProductName() {
   static std::wstring name;
   return name;
+}
+
+bool& Quiet() {
+  static bool quiet = false;
+  return quiet;
 }
 
 std::wstring LoadCatalogueString(std::uint32_t id, std::size_t maxChars) {
@@ -109,4 +113,4 @@ void ShowUsage() {
   Present(kMsgUsage, text, LoadCatalogueString(kCaptionUsage, kCatalogueChars), kInformationStyle);
 }
 
-}  // namespace spinstall::launcher
+}  // namespace spinstall::messages

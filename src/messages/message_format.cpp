@@ -1,6 +1,6 @@
-#include "launcher/message_format.h"
+#include "messages/message_format.h"
 
-namespace spinstall::launcher {
+namespace spinstall::messages {
 
 std::wstring FormatTemplate(std::wstring_view tmpl, std::wstring_view text, std::int32_t number,
                             std::size_t bufferChars) {
@@ -36,4 +36,4 @@ std::wstring FormatTemplate(std::wstring_view tmpl, std::wstring_view text, std:
   return out;
 }
 
-}  // namespace spinstall::launcher
+}  // namespace spinstall::messages

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-namespace spinstall::launcher {
+namespace spinstall::messages {
 
 enum MessageId : std::uint32_t {
   kMsgFailure = 300,
@@ -27,6 +27,10 @@ enum MessageId : std::uint32_t {
 // print it.
 std::wstring& CurrentProductName();
 
+// When set, ShowResultMessage shows nothing; the entry sets it from the
+// command line's quiet option before any mode runs.
+bool& Quiet();
+
 // One catalogue entry in the language of the thread's locale (falling back as
 // ChooseCatalogueLanguage says, then to English), cut to `maxChars` - 1
 // characters. Empty when no language has the entry.
@@ -41,4 +45,4 @@ void ShowResultMessage(std::uint32_t id);
 // quiet is set; recorded in the run log either way.
 void ShowUsage();
 
-}  // namespace spinstall::launcher
+}  // namespace spinstall::messages

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace spinstall::launcher {
+namespace spinstall::messages {
 
 // Formats `tmpl` as wsprintfW does for the one argument a catalogue template
 // takes: "%s" inserts `text`, "%d" (and "%i") `number` in decimal; a '%'
@@ -16,4 +16,4 @@ namespace spinstall::launcher {
 std::wstring FormatTemplate(std::wstring_view tmpl, std::wstring_view text, std::int32_t number,
                             std::size_t bufferChars);
 
-}  // namespace spinstall::launcher
+}  // namespace spinstall::messages

@@ -1,14 +1,16 @@
-#include "launcher/catalogue_language.h"
+#include "messages/catalogue_language.h"
 
 #include <algorithm>
 
 #include "platform/environment.h"
 
-namespace spinstall::launcher {
+namespace spinstall::messages {
 namespace {
 
-constexpr std::uint16_t kLanguages[] = {1028, 1029, 1031, 1033, 1034, 1036, 1038,
-                                        1040, 1041, 1042, 1045, 1046, 1049, 2052};
+// One per file of the message catalogue (resources/messages/<language>.txt).
+constexpr std::uint16_t kLanguages[] = {
+#include "catalogue_languages.inc"
+};
 
 constexpr std::uint16_t PrimaryLanguage(std::uint16_t language) { return language & 0x3FF; }
 
@@ -45,4 +47,4 @@ std::uint16_t ChooseCatalogueLanguage(std::uint32_t locale, std::uint16_t userDe
   return sibling != available.end() ? *sibling : kEnglish;
 }
 
-}  // namespace spinstall::launcher
+}  // namespace spinstall::messages
