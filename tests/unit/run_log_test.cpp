@@ -106,13 +106,6 @@ TEST_F(RunLogTest, UnopenableLogWritesNothingAndKeepsTheLastError) {
   EXPECT_EQ(platform::LastError(), 1234u);
 }
 
-TEST_F(RunLogTest, ResultTextNamesTheCodeAndKeepsTheLastError) {
-  platform::SetLastError(5);
-  EXPECT_EQ(ResultText(1603), L"1603 (Fatal error during installation.)");
-  EXPECT_EQ(ResultText(4316), L"4316");
-  EXPECT_EQ(platform::LastError(), 5u);
-}
-
 TEST_F(RunLogTest, ConcurrentRunsSharingOneLogKeepWholeLines) {
   const std::string path = scratch_ / "shared.log";
   constexpr int kRuns = 2, kLines = 2000;
