@@ -2,9 +2,11 @@
 
 #include <string>
 
+#include "log/run_log.h"
 #include "messages/result_messages.h"
 #include "package/extraction.h"
 #include "package/summary_reader.h"
+#include "platform/error_codes.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
 #include "platform/resources.h"
@@ -42,6 +44,11 @@ bool AppendBlock(platform::ListFile& file, const platform::ResourceBytes& descri
   return false;
 }
 
+void LogExport(const std::wstring& listPath, unsigned blocks, std::uint32_t result) {
+  log::Line(L"patch list " + listPath + L": " + std::to_wstring(blocks) +
+            L" blocks appended, result " + log::ResultText(result));
+}
+
 }  // namespace
 
 std::wstring DefaultListName(const std::wstring& targetList) {
@@ -56,27 +63,32 @@ bool ExportPatchList(std::wstring& listPath) {
 
   platform::ListFile file;
   if (!file.Open(listPath)) {
+    LogExport(listPath, 0, platform::LastError());
     messages::ShowResultMessage(messages::kMsgNoPatchList);
     return false;
   }
-  for (unsigned k = 0;; ++k) {
+  unsigned k = 0;
+  std::uint32_t result = 0;
+  for (;; ++k) {
     const std::wstring name = L"#" + std::to_wstring(kFirstDescriptor + k);
     platform::ResourceBytes descriptor;
     const auto lookup = platform::FindResourceBytes(L"TXT", name, descriptor);
     if (lookup == platform::ResourceLookup::NotFound) {
-      if (k == 0) messages::ShowResultMessage(messages::kMsgNoPatchList);
+      if (k == 0) {
+        result = platform::kErrorResourceNameNotFound;
+        platform::SetLastError(result);
+        messages::ShowResultMessage(messages::kMsgNoPatchList);
+      }
       break;
     }
-    if (lookup == platform::ResourceLookup::Unloadable) {
-      messages::ShowResultMessage(messages::kMsgFailure);
-      break;
-    }
-    if (!AppendBlock(file, descriptor)) {
+    if (lookup == platform::ResourceLookup::Unloadable || !AppendBlock(file, descriptor)) {
+      result = platform::LastError();
       messages::ShowResultMessage(messages::kMsgFailure);
       break;
     }
   }
   file.Close();
+  LogExport(listPath, k, result);
   return true;
 }
 

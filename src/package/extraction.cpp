@@ -97,4 +97,9 @@ bool ExtractAndHoldPackage(std::wstring& path, platform::HeldFile& held) {
   return false;
 }
 
+std::size_t CarriedPackageSize() {
+  platform::ResourceBytes package;
+  return FindPackage(package) ? package.size : 0;
+}
+
 }  // namespace spinstall::package

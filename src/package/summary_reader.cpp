@@ -87,6 +87,10 @@ bool ReadTargetList(std::wstring path, std::wstring& targets) {
   return true;
 }
 
+bool ReadPatchCode(std::wstring path, std::wstring& patchCode) {
+  return ReadProperty(path, installer::kPropertyRevisionNumber, patchCode);
+}
+
 bool ReadVersionRule(std::wstring path, std::wstring& upgradeVersion,
                      std::wstring& candidateVersions) {
   std::wstring value;

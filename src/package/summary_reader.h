@@ -22,4 +22,7 @@ bool ReadTargetList(std::wstring path, std::wstring& targets);
 bool ReadVersionRule(std::wstring path, std::wstring& upgradeVersion,
                      std::wstring& candidateVersions);
 
+// Property 9, the patch code(s). `patchCode` is written only on success.
+bool ReadPatchCode(std::wstring path, std::wstring& patchCode);
+
 }  // namespace spinstall::package

@@ -45,10 +45,7 @@ class InstallDriverTest : public testsupport::FreshProcessTest {
   // Puts `code` on the target list, installed with these properties.
   void AddProduct(const wchar_t* code, const std::wstring& name, const std::wstring& language,
                   const std::wstring& version, std::uint32_t configureResult = 0) {
-    AddTarget(code);
-    auto& product = service_.products[code];
-    product.info = {{L"ProductName", name}, {L"Language", language}, {L"VersionString", version}};
-    product.configureResult = configureResult;
+    service_.AddTargetProduct(code, name, language, version, configureResult);
   }
   void AddTarget(const wchar_t* code) {
     std::wstring& targets = service_.properties[kTargets];

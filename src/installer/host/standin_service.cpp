@@ -1,6 +1,7 @@
 // The host build's installer service: summary information is read from the
 // package file with libmsi, installed products come from the product registry
-// file that SPINSTALL_PRODUCTS names (none without it).
+// file that SPINSTALL_PRODUCTS names (none without it). Its log, once enabled,
+// gets one line per configure call.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -106,8 +107,32 @@ class StandInService final : public Service {
     return AnswerText(*value, buffer, count);
   }
 
-  std::uint32_t ConfigureProductEx(const std::wstring& productCode, int, std::int32_t,
+  std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel,
+                                   std::int32_t installState,
                                    const std::wstring& commandLine) override {
+    const std::uint32_t result = Configure(productCode, commandLine);
+    if (!logPath_.empty()) {
+      std::ofstream(Narrow(logPath_), std::ios::app)
+          << "MsiConfigureProductExW " << Narrow(productCode) << " level " << installLevel
+          << " state " << installState << " ui level " << uiLevel_ << " command line "
+          << Narrow(commandLine) << " result " << result << "\n";
+    }
+    return result;
+  }
+
+  std::uint32_t EnableLog(std::uint32_t, const std::wstring& path, std::uint32_t) override {
+    logPath_ = path;
+    return platform::kErrorSuccess;
+  }
+
+  std::uint32_t SetInternalUI(std::uint32_t level) override {
+    const std::uint32_t previous = uiLevel_;
+    uiLevel_ = level;
+    return previous;
+  }
+
+ private:
+  static std::uint32_t Configure(const std::wstring& productCode, const std::wstring& commandLine) {
     auto products = LoadProducts();
     auto* product = Find(products, productCode);
     if (!product) return platform::kErrorUnknownProduct;
@@ -125,7 +150,6 @@ class StandInService final : public Service {
     return result;
   }
 
- private:
   static std::string RegistryPath() {
     const char* path = std::getenv("SPINSTALL_PRODUCTS");
     return path ? path : "";
@@ -182,6 +206,8 @@ class StandInService final : public Service {
 
   std::map<Handle, host::SummarySnapshot> summaries_;
   Handle next_ = 1;
+  std::wstring logPath_;
+  std::uint32_t uiLevel_ = 1;  // INSTALLUILEVEL_DEFAULT until the program sets one
 };
 
 }  // namespace
