@@ -42,6 +42,8 @@ class FuzzService : public spinstall::installer::Service {
                                    const std::wstring&) override {
     return 0;
   }
+  std::uint32_t EnableLog(std::uint32_t, const std::wstring&, std::uint32_t) override { return 0; }
+  std::uint32_t SetInternalUI(std::uint32_t) override { return 0; }
 };
 
 }  // namespace fuzzing

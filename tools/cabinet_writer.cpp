@@ -30,16 +30,16 @@ bool Failed(GError* err, const std::string& what, std::string& error) {
 
 }  // namespace
 
-bool BuildCabinet(const std::vector<CabinetFile>& files, std::string& cabinet, std::string& error) {
+bool WriteCabinet(const std::vector<CabinetFile>& files, const std::string& cabinetPath,
+                  std::string& error) {
   Ref<GCabCabinet> cab(gcab_cabinet_new());
   Ref<GCabFolder> folder(gcab_folder_new(GCAB_COMPRESSION_MSZIP));
   // 2026-01-01 00:00: the date of every file, whenever the cabinet is made.
   GDateTime* date = g_date_time_new_utc(2026, 1, 1, 0, 0, 0);
   GError* err = nullptr;
   for (const auto& file : files) {
-    GBytes* bytes = g_bytes_new(file.contents.data(), file.contents.size());
-    Ref<GCabFile> entry(gcab_file_new_with_bytes(file.name.c_str(), bytes));
-    g_bytes_unref(bytes);
+    Ref<GFile> source(g_file_new_for_path(file.path.c_str()));
+    Ref<GCabFile> entry(gcab_file_new_with_file(file.name.c_str(), source.get()));
     gcab_file_set_date_time(entry.get(), date);
     gcab_file_set_attributes(entry.get(), GCAB_FILE_ATTRIBUTE_ARCH);
     if (!gcab_folder_add_file(folder.get(), entry.get(), FALSE, nullptr, &err)) {
@@ -51,13 +51,14 @@ bool BuildCabinet(const std::vector<CabinetFile>& files, std::string& cabinet, s
   if (!gcab_cabinet_add_folder(cab.get(), folder.get(), &err))
     return Failed(err, "cannot make the cabinet", error);
 
-  Ref<GOutputStream> out(g_memory_output_stream_new_resizable());
-  if (!gcab_cabinet_write_simple(cab.get(), out.get(), nullptr, nullptr, nullptr, &err) ||
-      !g_output_stream_close(out.get(), nullptr, &err))
+  Ref<GFile> target(g_file_new_for_path(cabinetPath.c_str()));
+  Ref<GFileOutputStream> out(
+      g_file_replace(target.get(), nullptr, FALSE, G_FILE_CREATE_PRIVATE, nullptr, &err));
+  if (!out.get()) return Failed(err, "cannot create " + cabinetPath, error);
+  if (!gcab_cabinet_write_simple(cab.get(), G_OUTPUT_STREAM(out.get()), nullptr, nullptr, nullptr,
+                                 &err) ||
+      !g_output_stream_close(G_OUTPUT_STREAM(out.get()), nullptr, &err))
     return Failed(err, "cannot write the cabinet", error);
-  auto* memory = G_MEMORY_OUTPUT_STREAM(out.get());
-  cabinet.assign(static_cast<const char*>(g_memory_output_stream_get_data(memory)),
-                 g_memory_output_stream_get_data_size(memory));
   return true;
 }
 

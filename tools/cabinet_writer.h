@@ -3,17 +3,22 @@
 // the same bytes.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace msptool {
 
 struct CabinetFile {
-  std::string name;      // the File table key the installer looks the file up by
-  std::string contents;  // the bytes to install
+  std::string name;    // the File table key the installer looks the file up by
+  std::string path;    // where the bytes to install are
+  std::uint64_t size;  // their length
 };
 
-// The cabinet's bytes (one MSZIP folder), or false with `error` set.
-bool BuildCabinet(const std::vector<CabinetFile>& files, std::string& cabinet, std::string& error);
+// Writes the cabinet (one MSZIP folder) to `cabinetPath`, reading each file
+// as it is compressed: memory stays small whatever the files' sizes. False
+// with `error` set on failure.
+bool WriteCabinet(const std::vector<CabinetFile>& files, const std::string& cabinetPath,
+                  std::string& error);
 
 }  // namespace msptool

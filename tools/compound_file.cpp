@@ -37,6 +37,20 @@ bool CompoundFile::AddStream(GsfOutfile* storage, const std::string& name,
   return ok;
 }
 
+bool CompoundFile::AddStreamFromFile(GsfOutfile* storage, const std::string& name,
+                                     const std::string& path) {
+  GsfInput* source = gsf_input_stdio_new(path.c_str(), nullptr);
+  if (!source) return false;
+  GsfOutput* stream = gsf_outfile_new_child(storage, name.c_str(), FALSE);
+  bool ok = stream && gsf_input_copy(source, stream);
+  if (stream) {
+    ok = gsf_output_close(stream) && ok;
+    g_object_unref(stream);
+  }
+  g_object_unref(source);
+  return ok;
+}
+
 GsfOutfile* CompoundFile::AddStorage(GsfOutfile* storage, const std::string& name,
                                      const unsigned char classId[16]) {
   GsfOutput* child = gsf_outfile_new_child(storage, name.c_str(), TRUE);

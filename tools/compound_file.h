@@ -24,6 +24,9 @@ class CompoundFile {
 
   // A stream named exactly `name` (already encoded where it needs to be).
   static bool AddStream(GsfOutfile* storage, const std::string& name, const std::string& bytes);
+  // The same with the contents of the file at `path`, copied in pieces.
+  static bool AddStreamFromFile(GsfOutfile* storage, const std::string& name,
+                                const std::string& path);
   // A sub-storage; the returned storage must be passed to CloseStorage.
   static GsfOutfile* AddStorage(GsfOutfile* storage, const std::string& name,
                                 const unsigned char classId[16]);

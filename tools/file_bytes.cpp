@@ -1,5 +1,6 @@
 #include "file_bytes.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -12,6 +13,14 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
   s << in.rdbuf();
   bytes = s.str();
   return true;
+}
+
+bool ReadableFileSize(const std::string& path, std::uint64_t& size) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error) || !std::ifstream(path, std::ios::binary))
+    return false;
+  size = std::filesystem::file_size(path, error);
+  return !error;
 }
 
 }  // namespace msptool

@@ -58,8 +58,9 @@ int Author(const std::string& definitionPath, const std::string& outPath) {
 
 int Check(const std::string& packagePath, const std::vector<std::string>& descriptors,
           bool authored) {
-  std::string bytes, error;
-  if (!ReadFileBytes(packagePath, bytes)) return Fail("cannot read " + packagePath);
+  std::string error;
+  std::uint64_t size = 0;
+  if (!ReadableFileSize(packagePath, size)) return Fail("cannot read " + packagePath);
   PackageSummary summary;
   if (!ReadPackageSummary(packagePath, summary, error)) return Fail(error);
   std::vector<std::string> warnings;
@@ -75,7 +76,7 @@ int Check(const std::string& packagePath, const std::vector<std::string>& descri
   warnings.insert(warnings.end(), shape.problems.begin(), shape.problems.end());
   for (const auto& w : warnings)
     std::cerr << "msp_tool: warning: " << packagePath << ": " << w << "\n";
-  const DescribedPackage described{bytes.size(), summary.targets, CandidateText(summary.keywords),
+  const DescribedPackage described{size, summary.targets, CandidateText(summary.keywords),
                                    summary.revision};
   for (const auto& path : descriptors) {
     std::string text;
@@ -99,8 +100,9 @@ int Stamp(const std::string& packagePath, const std::string& outPath, const std:
 
 int Describe(const std::string& packagePath, const std::string& templatePath,
              const std::string& outPath, const std::string& targetNumber) {
-  std::string bytes, text, error;
-  if (!ReadFileBytes(packagePath, bytes)) return Fail("cannot read " + packagePath);
+  std::string text, error;
+  std::uint64_t size = 0;
+  if (!ReadableFileSize(packagePath, size)) return Fail("cannot read " + packagePath);
   if (!ReadFileBytes(templatePath, text)) return Fail("cannot read " + templatePath);
   PackageSummary summary;
   if (!ReadPackageSummary(packagePath, summary, error)) return Fail(error);
@@ -110,7 +112,7 @@ int Describe(const std::string& packagePath, const std::string& templatePath,
     return Fail(packagePath + ": no target product number " + Quoted(targetNumber) + " among " +
                 std::to_string(targets.size()));
   const std::pair<std::string, std::string> fills[] = {
-      {"@PATCH_SIZE@", std::to_string(bytes.size())},
+      {"@PATCH_SIZE@", std::to_string(size)},
       {"@CANDIDATES@", CandidateText(summary.keywords)},
       {"@PRODUCT_CODE@", targets[n - 1]},
       {"@PATCH_CODE@", summary.revision.substr(0, 38)},

@@ -1,5 +1,7 @@
 #include "package_writer.h"
 
+#include <cstdio>
+
 #include "compound_file.h"
 #include "summary_stream.h"
 #include "table_schema.h"
@@ -23,6 +25,13 @@ using T = SummaryProperty::Type;
 bool AddTable(GsfOutfile* storage, const std::string& table, const std::string& bytes) {
   return CompoundFile::AddStream(storage, EncodeStreamName(table, true), bytes);
 }
+
+// The cabinet on its way into the package: a file beside it, removed at the
+// end, so that no file is ever held in memory whole.
+struct CabinetFileOnDisk {
+  std::string path;
+  ~CabinetFileOnDisk() { std::remove(path.c_str()); }
+};
 
 bool AddStringPool(GsfOutfile* storage, const StringPool& strings) {
   return CompoundFile::AddStream(storage, EncodeStreamName("_StringPool", true),
@@ -61,8 +70,8 @@ bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
   std::string transformList;
   for (const auto& t : transforms) transformList += (transformList.empty() ? ":" : ";:") + t.name;
 
-  std::string cabinet;
-  if (!content.files.empty() && !BuildCabinet(content.files, cabinet, error)) return false;
+  const CabinetFileOnDisk cabinet{content.files.empty() ? "" : path + ".cab"};
+  if (!content.files.empty() && !WriteCabinet(content.files, cabinet.path, error)) return false;
 
   const std::vector<SummaryProperty> props = {
       {1, T::I2, kCodePage, {}},
@@ -100,9 +109,9 @@ bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
             AddStringPool(file.Root(), strings);
   for (const auto& [table, bytes] : tables) ok = ok && AddTable(file.Root(), table, bytes);
   for (const auto& t : transforms) ok = ok && AddTransform(file.Root(), t);
-  if (!cabinet.empty())
-    ok = ok &&
-         CompoundFile::AddStream(file.Root(), EncodeStreamName(kCabinetStream, false), cabinet);
+  if (!content.files.empty())
+    ok = ok && CompoundFile::AddStreamFromFile(file.Root(), EncodeStreamName(kCabinetStream, false),
+                                               cabinet.path);
   if (!ok) {
     error = "cannot write the streams of " + path;
     return false;

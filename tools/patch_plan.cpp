@@ -68,8 +68,8 @@ std::string ReadFiles(const Definition& def, const std::string& folder,
              " is not a File table key (letters, digits, '_' and '.', at most 72 characters)";
     for (const auto& earlier : files)
       if (earlier.name == key) return "file " + Quoted(key) + " is named twice";
-    CabinetFile file{key, {}};
-    if (!ReadFileBytes(base + key, file.contents)) return "cannot read file " + Quoted(base + key);
+    CabinetFile file{key, base + key, 0};
+    if (!ReadableFileSize(file.path, file.size)) return "cannot read file " + Quoted(file.path);
     files.push_back(std::move(file));
   }
   return {};

@@ -63,7 +63,7 @@ Transform DataTransform(const std::string& name, const std::string& code,
   if (files) {
     TableStream file(kFileLayout);
     for (const auto& f : content.files)
-      file.Update({f.name, {}, {}, static_cast<std::int32_t>(f.contents.size()), {}, {}, {}, {}},
+      file.Update({f.name, {}, {}, static_cast<std::int32_t>(f.size), {}, {}, {}, {}},
                   kFileSizeChanged, t.strings);
     t.tables.emplace_back("File", file.Bytes());
   }

@@ -17,7 +17,7 @@ struct PatchContent {
   std::string upgradeCode;           // of the product family whose files it replaces
   std::string fromVersion;           // a candidate version
   std::string toVersion;             // the upgrade version
-  std::vector<CabinetFile> files;    // File table key and new contents
+  std::vector<CabinetFile> files;    // File table key and new contents' file
   std::string patchCode;             // property 9's GUID
   std::string subject;               // the patched product's new summary subject
 };

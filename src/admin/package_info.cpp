@@ -1,5 +1,6 @@
 #include "admin/package_info.h"
 
+#include "log/run_log.h"
 #include "package/extraction.h"
 #include "package/summary_reader.h"
 #include "platform/message_box.h"
@@ -29,9 +30,13 @@ void ShowPackageInfo() {
   std::wstring upgrade;
   std::wstring candidates;
   package::ReadVersionRule(packagePath, upgrade, candidates);
+  const std::wstring text = PackageInfoText(TargetListLines(targets), candidates, upgrade);
+  for (std::size_t start = 0, end = 0; end != std::wstring::npos; start = end + 1) {
+    end = text.find(L'\n', start);
+    log::Line(L"info box: " + text.substr(start, end - start));
+  }
   platform::ShowMessageBox(
-      PackageInfoText(TargetListLines(targets), candidates, upgrade), L"Info",
-      platform::kIconExclamation | platform::kSetForeground | platform::kTopMost);
+      text, L"Info", platform::kIconExclamation | platform::kSetForeground | platform::kTopMost);
 }
 
 }  // namespace spinstall::admin

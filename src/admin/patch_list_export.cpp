@@ -1,8 +1,12 @@
 #include "admin/patch_list_export.h"
 
+#include <string>
+
+#include "log/run_log.h"
 #include "messages/result_messages.h"
 #include "package/extraction.h"
 #include "package/summary_reader.h"
+#include "platform/error_codes.h"
 #include "platform/files.h"
 #include "platform/last_error.h"
 #include "platform/resources.h"
@@ -12,7 +16,7 @@ namespace {
 
 constexpr unsigned kFirstDescriptor = 206;
 constexpr char kSeparator[] = "*****\r\n";
-constexpr char kBlockEnd[] = "\r\n";
+constexpr char kLineEnd[] = "\r\n";
 
 std::wstring DeriveListPath() {
   std::wstring packagePath;
@@ -22,17 +26,27 @@ std::wstring DeriveListPath() {
   return DefaultListName(targets);
 }
 
-// Writes one whole block, or nothing: a failed write cuts the file back to
-// where the block began, keeping the write's error as the last-error value.
-bool AppendBlock(platform::ListFile& file, std::int64_t blockStart,
-                 const platform::ResourceBytes& descriptor) {
-  if (file.Write(kSeparator, sizeof kSeparator - 1) &&
-      file.Write(descriptor.data, descriptor.size) && file.Write(kBlockEnd, sizeof kBlockEnd - 1))
-    return true;
+// Appends one whole block in one write, or nothing: a failed write cuts the
+// file back to where the block began, keeping the write's error as the
+// last-error value. A list whose last line lacks its end gets one first, so
+// that the separator stands on a line of its own.
+bool AppendBlock(platform::ListFile& file, const platform::ResourceBytes& descriptor) {
+  const std::int64_t blockStart = file.Size();
+  if (blockStart < 0) return false;
+  std::string block = file.EndsLine() ? "" : kLineEnd;
+  block += kSeparator;
+  block.append(reinterpret_cast<const char*>(descriptor.data), descriptor.size);
+  block += kLineEnd;
+  if (file.Append(block.data(), block.size())) return true;
   const std::uint32_t error = platform::LastError();
   file.Truncate(blockStart);
   platform::SetLastError(error);
   return false;
+}
+
+void LogExport(const std::wstring& listPath, unsigned blocks, std::uint32_t result) {
+  log::Line(L"patch list " + listPath + L": " + std::to_wstring(blocks) +
+            L" blocks appended, result " + log::ResultText(result));
 }
 
 }  // namespace
@@ -49,29 +63,32 @@ bool ExportPatchList(std::wstring& listPath) {
 
   platform::ListFile file;
   if (!file.Open(listPath)) {
+    LogExport(listPath, 0, platform::LastError());
     messages::ShowResultMessage(messages::kMsgNoPatchList);
     return false;
   }
-  std::int64_t end = file.SeekEnd();
-  for (unsigned k = 0;; ++k) {
+  unsigned k = 0;
+  std::uint32_t result = 0;
+  for (;; ++k) {
     const std::wstring name = L"#" + std::to_wstring(kFirstDescriptor + k);
     platform::ResourceBytes descriptor;
     const auto lookup = platform::FindResourceBytes(L"TXT", name, descriptor);
     if (lookup == platform::ResourceLookup::NotFound) {
-      if (k == 0) messages::ShowResultMessage(messages::kMsgNoPatchList);
+      if (k == 0) {
+        result = platform::kErrorResourceNameNotFound;
+        platform::SetLastError(result);
+        messages::ShowResultMessage(messages::kMsgNoPatchList);
+      }
       break;
     }
-    if (lookup == platform::ResourceLookup::Unloadable) {
+    if (lookup == platform::ResourceLookup::Unloadable || !AppendBlock(file, descriptor)) {
+      result = platform::LastError();
       messages::ShowResultMessage(messages::kMsgFailure);
       break;
     }
-    if (end < 0 || !AppendBlock(file, end, descriptor)) {
-      messages::ShowResultMessage(messages::kMsgFailure);
-      break;
-    }
-    end = file.SeekEnd();
   }
   file.Close();
+  LogExport(listPath, k, result);
   return true;
 }
 

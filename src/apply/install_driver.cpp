@@ -4,6 +4,8 @@
 #include "apply/product_discovery.h"
 #include "apply/version_quad.h"
 #include "installer/installer_service.h"
+#include "log/run_log.h"
+#include "log/run_outcome.h"
 #include "messages/message_format.h"
 #include "messages/result_messages.h"
 #include "package/extraction.h"
@@ -18,11 +20,30 @@ using messages::ShowResultMessage;
 
 constexpr std::size_t kCommandLineChars = 1024;
 
+// Before the first configure call: the installer's own interface stays out of
+// a quiet run and shows only its progress otherwise; its verbose log goes
+// beside the run log.
+void PrepareInstaller() {
+  installer::Service& service = installer::ActiveService();
+  service.SetInternalUI(messages::Quiet()
+                            ? installer::kUiLevelNone
+                            : installer::kUiLevelBasic | installer::kUiLevelProgressOnly);
+  const std::wstring installerLog = log::InstallerLogPath();
+  if (installerLog.empty()) return;
+  const std::uint32_t result =
+      service.EnableLog(installer::kLogModeVerbose, installerLog,
+                        installer::kLogAttributeAppend | installer::kLogAttributeFlushEachLine);
+  log::Line(L"installer log: " + installerLog + L", result " + log::ResultText(result));
+}
+
 void ApplyPatch(ProductRecord& record, const std::wstring& packagePath) {
   record.commandLine = messages::FormatTemplate(L"PATCH=\"%s\"", packagePath, 0, kCommandLineChars);
   const std::uint32_t result = installer::ActiveService().ConfigureProductEx(
       record.productCode, installer::kInstallLevelDefault, installer::kInstallStateDefault,
       record.commandLine);
+  log::Line(L"configure " + record.productCode + L" with " + record.commandLine + L": result " +
+            log::ResultText(result));
+  log::NotePatchResult(result);
   if (installer::AppliedSuccessfully(result)) {
     ShowResultMessage(messages::kMsgSuccess);
   } else {
@@ -35,20 +56,33 @@ void ApplyPatch(ProductRecord& record, const std::wstring& packagePath) {
 // Returns true when the product was up to date.
 bool HandleProduct(ProductRecord& record, const std::wstring& packagePath) {
   messages::CurrentProductName() = record.productName;
-  platform::SetThreadLocale(static_cast<std::uint32_t>(ReadDecimal(record.language)));
+  // A Language that names no language gives the user's default, never the
+  // previous product's.
+  if (!platform::SetThreadLocale(static_cast<std::uint32_t>(ReadDecimal(record.language))))
+    platform::SetThreadLocale(platform::kLocaleUserDefault);
   const VersionQuad installed = ParseVersionQuad(record.installedVersion);
   const VersionQuad upgrade = ParseVersionQuad(record.upgradeVersion);
-  if (VersionQuadEquals(installed, upgrade)) return true;
+  const std::wstring product = L"product " + record.productCode + L": name \"" +
+                               record.productName + L"\", language " + record.language +
+                               L", installed version " + record.installedVersion + L": ";
+  if (VersionQuadEquals(installed, upgrade)) {
+    log::Line(product + L"up to date");
+    ++log::CurrentOutcome().upToDate;
+    return true;
+  }
 
   std::wstring_view candidates = record.candidateVersions;
   for (;;) {
     const auto comma = candidates.find(L',');
     if (comma == std::wstring_view::npos) {
+      log::Line(product + L"not a candidate version");
+      ++log::CurrentOutcome().notCandidate;
       ShowResultMessage(messages::kMsgWrongVersion);
       return false;
     }
     const VersionQuad candidate = ParseVersionQuad(std::wstring(candidates.substr(0, comma)));
     if (VersionQuadEquals(installed, candidate)) {
+      log::Line(product + L"patching");
       ApplyPatch(record, packagePath);
       return false;
     }
@@ -56,6 +90,16 @@ bool HandleProduct(ProductRecord& record, const std::wstring& packagePath) {
     // is not at the upgrade version), so the walk simply goes on.
     candidates.remove_prefix(comma + 1);
   }
+}
+
+void LogPackage(const std::wstring& packagePath, const ProductRecord& rule,
+                const std::wstring& targetList) {
+  if (!log::IsRunLogOpen()) return;
+  std::wstring patchCode;
+  package::ReadPatchCode(packagePath, patchCode);
+  log::Line(L"package " + packagePath + L": patch code " + patchCode + L", " +
+            std::to_wstring(package::CarriedPackageSize()) + L" bytes, version rule " +
+            rule.upgradeVersion + L";" + rule.candidateVersions + L", targets " + targetList);
 }
 
 }  // namespace
@@ -78,12 +122,14 @@ bool RunInstall() {
     ShowResultMessage(messages::kMsgFailure);
     return false;
   }
+  LogPackage(packagePath, templateRecord, targetList);
   DiscoverInstalledProducts(targetList, templateRecord);
   auto& products = ProductList();
   if (products.empty()) {
     ShowResultMessage(messages::kMsgNoProduct);
     return false;
   }
+  PrepareInstaller();
 
   std::size_t upToDate = 0;
   for (auto& record : products) {

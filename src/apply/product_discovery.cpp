@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "installer/installer_service.h"
+#include "log/run_log.h"
 
 namespace spinstall::apply {
 namespace {
@@ -33,7 +34,10 @@ void ClearProductList() { ProductList().clear(); }
 
 bool IsProductInstalled(const std::wstring& productCode) {
   const auto state = installer::ActiveService().QueryProductState(productCode);
-  return state == installer::kStateAdvertised || state == installer::kStateDefault;
+  const bool installed = state == installer::kStateAdvertised || state == installer::kStateDefault;
+  log::Line(L"product " + productCode + L": state " + std::to_wstring(state) +
+            (installed ? L", installed" : L", not installed"));
+  return installed;
 }
 
 std::wstring ReadInstalledVersion(const std::wstring& productCode) {

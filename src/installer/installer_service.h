@@ -1,4 +1,4 @@
-// The six Windows Installer operations the program uses. The interface takes
+// The eight Windows Installer operations the program uses. The interface takes
 // plain 32-bit codes and wide strings, so it needs no Windows header; every
 // result code is passed on exactly as the service gives it.
 #pragma once
@@ -13,8 +13,9 @@ namespace spinstall::installer {
 using Handle = std::uint32_t;  // 0 means none
 
 // Summary property ids of a patch package.
-inline constexpr std::uint32_t kPropertyKeywords = 5;  // the version rule
-inline constexpr std::uint32_t kPropertyTemplate = 7;  // the target product codes
+inline constexpr std::uint32_t kPropertyKeywords = 5;        // the version rule
+inline constexpr std::uint32_t kPropertyTemplate = 7;        // the target product codes
+inline constexpr std::uint32_t kPropertyRevisionNumber = 9;  // the patch code
 
 // Product states that count as installed.
 inline constexpr std::int32_t kStateAdvertised = 1;
@@ -22,6 +23,17 @@ inline constexpr std::int32_t kStateDefault = 5;
 
 inline constexpr int kInstallLevelDefault = 0;
 inline constexpr std::int32_t kInstallStateDefault = 5;
+
+// Installer logging (EnableLog): every kind of message, verbose; appended to
+// the file, which is flushed after each line.
+inline constexpr std::uint32_t kLogModeVerbose = 0x1FDF;
+inline constexpr std::uint32_t kLogAttributeAppend = 0x1;
+inline constexpr std::uint32_t kLogAttributeFlushEachLine = 0x2;
+
+// The installer's own user interface during a configure call (SetInternalUI).
+inline constexpr std::uint32_t kUiLevelNone = 2;
+inline constexpr std::uint32_t kUiLevelBasic = 3;
+inline constexpr std::uint32_t kUiLevelProgressOnly = 0x40;
 
 // True for the ConfigureProductEx results that mean the patch is applied: a
 // restart still to come does not undo it.
@@ -62,6 +74,12 @@ class Service {
   virtual std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel,
                                            std::int32_t installState,
                                            const std::wstring& commandLine) = 0;
+  // MsiEnableLogW: the installer's own log of the calls that follow.
+  virtual std::uint32_t EnableLog(std::uint32_t logMode, const std::wstring& path,
+                                  std::uint32_t attributes) = 0;
+  // MsiSetInternalUI, with no owner window: returns the previous level (0 when
+  // the level was not changed).
+  virtual std::uint32_t SetInternalUI(std::uint32_t level) = 0;
 };
 
 // The service the program talks to: the platform's own unless a test put

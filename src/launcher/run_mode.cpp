@@ -1,16 +1,21 @@
 #include "launcher/run_mode.h"
 
 #include <new>
+#include <string_view>
 
 #include "platform/environment.h"
 
 namespace spinstall::launcher {
 namespace {
 
-bool IsOption(const std::wstring& arg, wchar_t letter) {
-  if (arg.size() != 2 || arg[0] != L'/') return false;
-  const wchar_t c = arg[1];
-  return (c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c) == letter;
+// `name` is lower case.
+bool IsOption(const std::wstring& arg, std::wstring_view name) {
+  if (arg.size() != name.size()) return false;
+  for (std::size_t i = 0; i < arg.size(); ++i) {
+    const wchar_t c = arg[i];
+    if ((c >= L'A' && c <= L'Z' ? c - L'A' + L'a' : c) != name[i]) return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -26,22 +31,33 @@ void ParseArguments(const std::vector<std::wstring>& args, RunMode& mode) {
     for (std::size_t i = 1; i < args.size();) {
       const std::wstring& arg = args[i];
       const bool hasNext = i + 1 < args.size();
-      if (IsOption(arg, L'q')) {
+      if (IsOption(arg, L"/q")) {
         mode.quiet = true;
         i += 1;
-      } else if (IsOption(arg, L'e')) {
+      } else if (IsOption(arg, L"/e")) {
         mode.extract = true;
         mode.install = false;
         if (hasNext) mode.extractPath = args[i + 1];
         i += hasNext ? 2 : 1;
-      } else if (IsOption(arg, L'p')) {
+      } else if (IsOption(arg, L"/p")) {
         mode.patchList = true;
         mode.install = false;
         if (hasNext) mode.patchListPath = args[i + 1];
         i += hasNext ? 2 : 1;
-      } else if (IsOption(arg, L'i')) {
+      } else if (IsOption(arg, L"/i")) {
         mode.install = false;
         mode.info = true;
+        break;
+      } else if (IsOption(arg, L"/log")) {
+        if (hasNext) mode.logPath = args[i + 1];
+        i += hasNext ? 2 : 1;
+      } else if (IsOption(arg, L"/exitcode")) {
+        mode.exitCode = true;
+        i += 1;
+      } else if (IsOption(arg, L"/?") || IsOption(arg, L"/h") || IsOption(arg, L"/help")) {
+        // Never an installation: an administrator asking for the options.
+        mode.install = false;
+        mode.help = true;
         break;
       } else {
         i += 1;

@@ -14,6 +14,9 @@ struct RunMode {
   bool patchList = false;
   std::wstring patchListPath;
   bool info = false;
+  std::wstring logPath;   // the argument after "/log"; empty: the default log
+  bool exitCode = false;  // "/exitcode": exit with the run's outcome
+  bool help = false;      // "/?", "/h", "/help": the usage box and nothing else
 };
 
 // The process-wide mode, written only by ParseCommandLine.
@@ -21,8 +24,9 @@ RunMode& CurrentRunMode();
 
 // Walks `args` (element 0, the program path, is skipped) and fills `mode`
 // from its defaults. Option names match whole arguments, ignoring the case of
-// ASCII letters; "/e" and "/p" take the next argument, whatever it is, as
-// their path; "/i" ends the walk; anything else is ignored.
+// ASCII letters; "/e", "/p" and "/log" take the next argument, whatever it
+// is, as their path; "/i" and the help options end the walk; anything else is
+// ignored.
 void ParseArguments(const std::vector<std::wstring>& args, RunMode& mode);
 
 // Fills the process-wide mode from the process's command line. Always true.

@@ -1,5 +1,7 @@
 #include "messages/result_messages.h"
 
+#include "log/run_log.h"
+#include "log/run_outcome.h"
 #include "messages/catalogue_language.h"
 #include "messages/message_format.h"
 #include "platform/environment.h"
@@ -11,6 +13,8 @@ namespace spinstall::messages {
 namespace {
 
 constexpr std::size_t kCatalogueChars = 256;
+// The options, one line each, are longer than a result message.
+constexpr std::size_t kUsageChars = 2048;
 constexpr std::size_t kSpareChars = 512;
 
 enum class Argument { None, LastError, ProductName };
@@ -34,6 +38,15 @@ constexpr MessageShape kShapes[] = {
     {kMsgBadCommandLine, Argument::None, kCaptionError, kStopStyle},
     {kMsgNoPatchList, Argument::None, kCaptionError, kStopStyle},
 };
+
+// Shows the box unless quiet is set, and records it in the run log.
+void Present(std::uint32_t id, const std::wstring& text, const std::wstring& caption,
+             std::uint32_t style) {
+  const bool quiet = Quiet();
+  log::Line(L"box " + std::to_wstring(id) +
+            (quiet ? L" not shown (quiet)" : L" \"" + caption + L"\"") + L": " + text);
+  if (!quiet) platform::ShowMessageBox(text, caption, style);
+}
 
 }  // namespace
 
@@ -60,9 +73,9 @@ std::wstring LoadCatalogueString(std::uint32_t id, std::size_t maxChars) {
 }
 
 void ShowResultMessage(std::uint32_t id) {
-  if (Quiet()) return;
   // Before any other call can change it.
   const std::uint32_t lastError = platform::LastError();
+  if (id == kMsgFailure || id == kMsgNoPatchList) log::NoteFailure(lastError);
 
   const MessageShape* shape = nullptr;
   for (const auto& s : kShapes)
@@ -91,7 +104,13 @@ void ShowResultMessage(std::uint32_t id) {
   }
   if (auto loaded = LoadCatalogueString(shape->caption, kCatalogueChars); !loaded.empty())
     caption = loaded;
-  platform::ShowMessageBox(text, caption, shape->style);
+  Present(id, text, caption, shape->style);
+}
+
+void ShowUsage() {
+  std::wstring text = LoadCatalogueString(kMsgUsage, kUsageChars);
+  if (text.empty()) text = L"Message " + std::to_wstring(kMsgUsage);
+  Present(kMsgUsage, text, LoadCatalogueString(kCaptionUsage, kCatalogueChars), kInformationStyle);
 }
 
 }  // namespace spinstall::messages

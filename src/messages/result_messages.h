@@ -19,6 +19,8 @@ enum MessageId : std::uint32_t {
   kCaptionError = 311,
   kCaptionSuccess = 312,
   kCaptionUnnecessary = 313,
+  kMsgUsage = 314,
+  kCaptionUsage = 315,
 };
 
 // The product the install driver is reporting on; templates 301, 306 and 308
@@ -35,6 +37,12 @@ bool& Quiet();
 std::wstring LoadCatalogueString(std::uint32_t id, std::size_t maxChars);
 
 // Shows the box for one of the IDs 300, 301, 306-310, unless quiet is set.
+// Either way the run log records it, and a 300 or 310 counts the last-error
+// value as the run's failure.
 void ShowResultMessage(std::uint32_t id);
+
+// The box of the command-line options (314) in the user's language, unless
+// quiet is set; recorded in the run log either way.
+void ShowUsage();
 
 }  // namespace spinstall::messages

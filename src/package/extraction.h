@@ -20,4 +20,7 @@ bool ExtractPackage(std::wstring& path);
 // exactly the carried bytes.
 bool ExtractAndHoldPackage(std::wstring& path, platform::HeldFile& held);
 
+// The carried package's size in bytes; 0 when the program carries none.
+std::size_t CarriedPackageSize();
+
 }  // namespace spinstall::package

@@ -53,7 +53,10 @@ bool ReadProperty(const std::wstring& path, std::uint32_t property, std::wstring
     buffer = std::make_unique<wchar_t[]>(capacity);
     result = GetProperty(summary.get(), property, buffer.get(), count);
   }
-  if (result != 0) return false;
+  if (result != 0) {
+    platform::SetLastError(result);
+    return false;
+  }
   // The text up to its terminator, never past the buffer.
   value.assign(buffer.get(), std::find(buffer.get(), buffer.get() + capacity, L'\0'));
   return true;
@@ -64,10 +67,17 @@ bool ReadProperty(const std::wstring& path, std::uint32_t property, std::wstring
 installer::Handle OpenPackageSummary(std::wstring path) {
   std::wstring full;
   const auto length = platform::QueryFullPath(path, kFullPathChars, full);
-  if (length == 0 || length >= kFullPathChars) return 0;
+  if (length == 0 || length >= kFullPathChars) {
+    // A failed query sets its own error; a path that does not fit has none.
+    if (length != 0) platform::SetLastError(platform::kErrorFilenameTooLong);
+    return 0;
+  }
   installer::Handle handle = 0;
-  if (installer::ActiveService().GetSummaryInformation(0, full, 0, handle) != 0) return 0;
-  return handle;
+  // The service's answer is what a failure shows.
+  const std::uint32_t result = installer::ActiveService().GetSummaryInformation(0, full, 0, handle);
+  if (result == 0) return handle;
+  platform::SetLastError(result);
+  return 0;
 }
 
 bool ReadTargetList(std::wstring path, std::wstring& targets) {
@@ -75,6 +85,10 @@ bool ReadTargetList(std::wstring path, std::wstring& targets) {
   if (!ReadProperty(path, installer::kPropertyTemplate, value)) return false;
   targets = std::move(value);
   return true;
+}
+
+bool ReadPatchCode(std::wstring path, std::wstring& patchCode) {
+  return ReadProperty(path, installer::kPropertyRevisionNumber, patchCode);
 }
 
 bool ReadVersionRule(std::wstring path, std::wstring& upgradeVersion,

@@ -8,8 +8,9 @@
 
 namespace spinstall::package {
 
-// The summary handle of the package at `path`; 0 when it cannot be opened
-// (including a full path of more than 259 characters).
+// The summary handle of the package at `path`; 0 when it cannot be opened,
+// with the service's result as the last-error value (206 for a full path of
+// more than 259 characters).
 installer::Handle OpenPackageSummary(std::wstring path);
 
 // Property 7, whole. `targets` is written only on success.
@@ -20,5 +21,8 @@ bool ReadTargetList(std::wstring path, std::wstring& targets);
 // the last-error value to 4316 and fails. Outputs are written only on success.
 bool ReadVersionRule(std::wstring path, std::wstring& upgradeVersion,
                      std::wstring& candidateVersions);
+
+// Property 9, the patch code(s). `patchCode` is written only on success.
+bool ReadPatchCode(std::wstring path, std::wstring& patchCode);
 
 }  // namespace spinstall::package

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "platform/environment.h"
+#include "platform/error_codes.h"
+#include "platform/last_error.h"
 
 namespace spinstall::package {
 namespace {
@@ -38,7 +40,10 @@ std::wstring ChooseDirectory(const std::wstring& directory) {
 std::optional<std::wstring> MakeTemporaryName(const std::wstring& directory,
                                               const std::wstring& prefix) {
   const std::wstring dir = ChooseDirectory(directory);
-  if (dir.size() + prefix.size() + kNameReserve > kMaxPath) return std::nullopt;
+  if (dir.size() + prefix.size() + kNameReserve > kMaxPath) {
+    platform::SetLastError(platform::kErrorFilenameTooLong);
+    return std::nullopt;
+  }
 
   std::wstring base = dir;
   if (base.empty() || (base.back() != L'\\' && base.back() != L'/')) base += platform::kSeparator;
@@ -47,7 +52,10 @@ std::optional<std::wstring> MakeTemporaryName(const std::wstring& directory,
   const std::uint32_t start = g_counter;
   for (;;) {
     ++g_counter;
-    if (g_counter - start > kMaxTries) return std::nullopt;
+    if (g_counter - start > kMaxTries) {
+      platform::SetLastError(platform::kErrorFileExists);
+      return std::nullopt;
+    }
     std::wstring candidate = base + std::to_wstring(g_counter);
     // An existing name, or one we may not look at, is taken.
     if (platform::QueryPath(candidate) == platform::PathState::Missing) return candidate;

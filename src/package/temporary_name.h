@@ -11,7 +11,8 @@ namespace spinstall::package {
 // Chooses the name of a file that does not exist yet in the directory that
 // "TMP" names (quotes removed if need be), else in `directory`, else the root,
 // else the current directory. No name when the directory is too long (its
-// length plus the prefix's plus 12 above 260) or 32767 numbers were taken.
+// length plus the prefix's plus 12 above 260; last error 206) or 32767 numbers
+// were taken (last error 80).
 std::optional<std::wstring> MakeTemporaryName(const std::wstring& directory,
                                               const std::wstring& prefix);
 

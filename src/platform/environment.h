@@ -34,9 +34,11 @@ std::uint32_t QueryFullPath(const std::wstring& path, std::uint32_t bufferChars,
 
 bool DeleteFileAt(const std::wstring& path);
 
-// The directory separator and the root of the current drive.
+// The directory separator, the root of the current drive, and the characters
+// after which a path's file name begins.
 extern const wchar_t kSeparator;
 extern const wchar_t* const kRootDirectory;
+extern const wchar_t* const kNameStarters;
 
 // Locale identifiers: the thread's locale steers which catalogue language is
 // loaded. 1024 stands for the user's default locale.

@@ -22,10 +22,12 @@ inline constexpr std::uint32_t kErrorDiskFull = 112;
 inline constexpr std::uint32_t kErrorFilenameTooLong = 206;
 inline constexpr std::uint32_t kErrorMoreData = 234;
 inline constexpr std::uint32_t kErrorInstallServiceFailure = 1601;
+inline constexpr std::uint32_t kErrorInstallFailure = 1603;
 inline constexpr std::uint32_t kErrorUnknownProduct = 1605;
 inline constexpr std::uint32_t kErrorUnknownProperty = 1608;
 inline constexpr std::uint32_t kErrorInstallPackageInvalid = 1620;
 inline constexpr std::uint32_t kErrorSuccessRebootInitiated = 1641;
+inline constexpr std::uint32_t kErrorPatchTargetNotFound = 1642;
 inline constexpr std::uint32_t kErrorResourceNameNotFound = 1814;
 inline constexpr std::uint32_t kErrorSuccessRebootRequired = 3010;
 // Set by the summary reader when the version rule has no ';' after its first

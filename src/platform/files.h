@@ -1,5 +1,7 @@
 // Files the program writes: the extracted package and the patch list. Each
-// object owns one open file and closes it when it goes away.
+// object owns one open file and closes it when it goes away. The logic that is
+// the same on both systems lives in files.cpp, over the few primitives that
+// file_io.h names and each system's files.cpp provides.
 #pragma once
 
 #include <cstddef>
@@ -15,13 +17,18 @@ struct FileHandle;  // the platform's open file
 class OutputFile {
  public:
   enum class Mode {
-    // Create or truncate, following links, as a plain "wb" open does; others
-    // may read and write it while it is open.
+    // Create or truncate in place, following links, as a plain "wb" open
+    // does; others may read and write it while it is open. Never removed.
     CreateOrTruncate,
     // Create a file that did not exist, never through a link; owner-only on
     // the host. Fails with kErrorFileExists when the name is taken.
     CreateNew,
+    // As CreateNew, with the permissions a "wb" open gives a new file: the
+    // file that is to take another's place (MoveIntoPlace).
+    CreateReplacement,
   };
+  // Whether Close waits until the contents are on the disk.
+  enum class Sync { None, ToDisk };
 
   OutputFile();
   OutputFile(OutputFile&&) noexcept;
@@ -31,13 +38,14 @@ class OutputFile {
   // On failure the thread's last-error value says why.
   bool Open(const std::wstring& path, Mode mode);
   bool IsOpen() const;
-  // Writes every byte or fails with the last-error value set.
+  // Writes every byte, in bounded pieces, or fails with the last-error value
+  // set.
   bool Write(const void* data, std::size_t size);
-  // Flushes and closes; false when the file's contents may not have reached
-  // the disk.
-  bool Close();
-  // Closes and removes the file, but only when it is a regular file that this
-  // object created or truncated and did not reach through a link. Keeps the
+  // Closes; false when the contents may not have reached the disk (with
+  // Sync::ToDisk) or the close failed.
+  bool Close(Sync sync);
+  // Closes and removes the file, but only when this object created it (the
+  // CreateNew modes) and it is still there under its name. Keeps the
   // last-error value as it was.
   void Discard();
 
@@ -46,6 +54,29 @@ class OutputFile {
   std::wstring path_;
   bool removable_ = false;
 };
+
+// Where an output path finally leads: the end of the chain of symbolic links
+// that starts at it (the path itself when it is no link), and whether a new
+// file may take that place: nothing is there yet, or a regular file.
+struct OutputTarget {
+  std::wstring path;
+  bool replaceable = false;
+};
+OutputTarget ResolveOutputTarget(const std::wstring& path);
+
+// Puts the closed file `from` in the place of `to` in one step, replacing
+// whatever file is there, and makes the change durable. On failure nothing has
+// moved and the last-error value says why.
+bool MoveIntoPlace(const std::wstring& from, const std::wstring& to);
+
+// Writes `size` bytes to a new file beside `target` (in its folder), brings it
+// to the disk and moves it into the target's place: afterwards the target holds
+// either all of the bytes or what it held before. Refused when no file can be
+// made in that folder or another program's hold refuses the move; the target
+// is untouched then, and writing it in place may still work. The last-error
+// value says why whenever the result is not Done.
+enum class Replacement { Done, Refused, Failed };
+Replacement ReplaceWhole(const std::wstring& target, const void* data, std::size_t size);
 
 // An extracted package held open from the end of its write until the installer
 // has read it for the last time: on Windows nobody else may write or delete it
@@ -59,7 +90,8 @@ class HeldFile {
 
   // Opens the file for reading, never through a link.
   bool Open(const std::wstring& path);
-  // True when the held file's contents are exactly `size` bytes at `data`.
+  // True when the held file's contents are exactly `size` bytes at `data`:
+  // one sequential read in large pieces.
   bool HasContents(const unsigned char* data, std::size_t size);
   void Close();
 
@@ -67,8 +99,8 @@ class HeldFile {
   std::unique_ptr<FileHandle> file_;
 };
 
-// The patch-list file: opened for reading and writing, created when missing,
-// others may read but not write while it is open.
+// The patch-list file: opened for reading and appending, created when
+// missing; others may read but not write while it is open.
 class ListFile {
  public:
   ListFile();
@@ -77,10 +109,14 @@ class ListFile {
   ~ListFile();
 
   bool Open(const std::wstring& path);
-  // Moves to the end and returns that offset; -1 on failure.
-  std::int64_t SeekEnd();
-  bool Write(const void* data, std::size_t size);
-  // Cuts the file back to `length` bytes and moves to its new end.
+  // The file's length; -1 on failure.
+  std::int64_t Size();
+  // True when the file is empty or its last byte is a line feed.
+  bool EndsLine();
+  // Appends `size` bytes at the end in one write request (repeated only for
+  // what a short write left over).
+  bool Append(const void* data, std::size_t size);
+  // Cuts the file back to `length` bytes.
   bool Truncate(std::int64_t length);
   void Close();
 

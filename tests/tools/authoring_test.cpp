@@ -9,6 +9,7 @@
 #include <libgcab.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <set>
 
 #include "compound_file.h"
@@ -231,6 +232,18 @@ TEST(AuthoringTest, EveryRunWritesTheSameBytes) {
   const std::string bytes = ReadFileBytes(dir / "first.msp");
   EXPECT_FALSE(bytes.empty());
   EXPECT_TRUE(bytes == ReadFileBytes(dir / "second.msp"));
+}
+
+// The cabinet passes through a file of its own on its way into the package:
+// nothing of it may remain.
+TEST(AuthoringTest, LeavesOnlyThePackage) {
+  TempDir dir;
+  const auto run = RunMspTool({"author", SourceDefinition(), dir / "p.msp"});
+  ASSERT_EQ(run.exitStatus, 0) << run.standardError;
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+    names.push_back(entry.path().filename());
+  EXPECT_EQ(names, std::vector<std::string>{"p.msp"});
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 // The message catalogue: every language carries every message, fits the
-// 256-character load buffer and takes the same argument as English; English
-// reads exactly as it must.
+// 256-character load buffer (the usage text its own) and takes the same
+// argument as English; English reads exactly as it must.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,6 +22,10 @@ using testsupport::CatalogueEntry;
 using spinstall::messages::CatalogueLanguages;
 
 constexpr std::uint32_t kIds[] = {300, 301, 306, 307, 308, 309, 310, 311, 312, 313};
+// The usage box: its text (one line per option, loaded into 2048 characters)
+// and caption.
+constexpr std::uint32_t kUsageIds[] = {314, 315};
+constexpr std::size_t kIdCount = std::size(kIds) + std::size(kUsageIds);
 
 // The '%' sequences of a text in order ("%d", "%s", "%%", ...).
 std::vector<std::string> Placeholders(const std::string& text) {
@@ -56,6 +60,23 @@ TEST_P(CatalogueLanguageEntries, EveryIdFitsAndTakesTheEnglishArgument) {
   }
 }
 
+TEST_P(CatalogueLanguageEntries, UsageIsTranslatedWithALinePerOption) {
+  const std::uint16_t language = GetParam();
+  const std::string text = CatalogueEntry(language, 314);
+  const std::string english = CatalogueEntry(1033, 314);
+  EXPECT_LT(Utf16Length(text), 2048u);
+  EXPECT_LT(Utf16Length(CatalogueEntry(language, 315)), 256u);
+  EXPECT_FALSE(CatalogueEntry(language, 315).empty());
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'),
+            std::count(english.begin(), english.end(), '\n'));
+  for (const char* option :
+       {"\n/q ", "\n/e ", "\n/p ", "\n/i ", "\n/log ", "\n/exitcode ", "\n/? "})
+    EXPECT_NE(text.find(option), std::string::npos) << option;
+  if (language != 1033) {
+    EXPECT_NE(text, english);
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(AllLanguages, CatalogueLanguageEntries,
                          testing::ValuesIn(CatalogueLanguages()),
                          testing::PrintToStringParamName());
@@ -74,18 +95,21 @@ TEST(Catalogue, TranslationsDifferFromEnglish) {
   }
 }
 
-TEST(Catalogue, HoldsTheFourteenLanguagesAndTenIdsOnly) {
+TEST(Catalogue, HoldsTheFourteenLanguagesAndTwelveIdsOnly) {
   const auto languages = CatalogueLanguages();
   ASSERT_EQ(languages.size(), 14u);
   std::set<std::pair<std::uint16_t, std::uint32_t>> seen;
   for (const auto& entry : spinstall::platform::host::BuiltInStrings()) {
     EXPECT_NE(std::find(languages.begin(), languages.end(), entry.language), languages.end())
         << entry.language;
-    EXPECT_NE(std::find(std::begin(kIds), std::end(kIds), entry.id), std::end(kIds)) << entry.id;
+    EXPECT_TRUE(std::find(std::begin(kIds), std::end(kIds), entry.id) != std::end(kIds) ||
+                std::find(std::begin(kUsageIds), std::end(kUsageIds), entry.id) !=
+                    std::end(kUsageIds))
+        << entry.id;
     EXPECT_TRUE(seen.emplace(entry.language, entry.id).second)
         << "twice: " << entry.language << "/" << entry.id;
   }
-  EXPECT_EQ(seen.size(), languages.size() * std::size(kIds));
+  EXPECT_EQ(seen.size(), languages.size() * kIdCount);
 }
 
 // "ID=text" lines; '#' lines and empty lines skipped; "\n" is a line break.
@@ -107,7 +131,7 @@ std::vector<std::pair<std::uint32_t, std::string>> ReadLanguageFile(std::uint16_
 TEST(Catalogue, BuiltInTableHoldsTheLanguageFilesAsWritten) {
   for (std::uint16_t language : CatalogueLanguages()) {
     const auto entries = ReadLanguageFile(language);
-    EXPECT_EQ(entries.size(), std::size(kIds)) << language;
+    EXPECT_EQ(entries.size(), kIdCount) << language;
     for (const auto& [id, text] : entries)
       EXPECT_EQ(CatalogueEntry(language, id), text) << language << "/" << id;
   }

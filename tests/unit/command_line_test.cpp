@@ -13,9 +13,13 @@ struct WalkCase {
 };
 
 RunMode Mode(bool install, bool quiet, bool extract, std::wstring extractPath, bool patchList,
-             std::wstring patchListPath, bool info) {
-  return RunMode{
-      install, quiet, extract, std::move(extractPath), patchList, std::move(patchListPath), info};
+             std::wstring patchListPath, bool info, std::wstring logPath = L"",
+             bool exitCode = false, bool help = false) {
+  return RunMode{install,   quiet,
+                 extract,   std::move(extractPath),
+                 patchList, std::move(patchListPath),
+                 info,      std::move(logPath),
+                 exitCode,  help};
 }
 
 void PrintTo(const WalkCase& c, std::ostream* os) { *os << c.name; }
@@ -28,7 +32,7 @@ TEST_P(ArgumentWalkTest, FillsTheRunMode) {
   args.insert(args.end(), c.args.begin(), c.args.end());
   // Start from a mode that differs from the defaults everywhere: the walk must
   // reset every field.
-  RunMode mode = Mode(false, true, true, L"stale", true, L"stale", true);
+  RunMode mode = Mode(false, true, true, L"stale", true, L"stale", true, L"stale", true, true);
   ParseArguments(args, mode);
   EXPECT_EQ(mode.install, c.expected.install);
   EXPECT_EQ(mode.quiet, c.expected.quiet);
@@ -37,6 +41,9 @@ TEST_P(ArgumentWalkTest, FillsTheRunMode) {
   EXPECT_EQ(mode.patchList, c.expected.patchList);
   EXPECT_EQ(mode.patchListPath, c.expected.patchListPath);
   EXPECT_EQ(mode.info, c.expected.info);
+  EXPECT_EQ(mode.logPath, c.expected.logPath);
+  EXPECT_EQ(mode.exitCode, c.expected.exitCode);
+  EXPECT_EQ(mode.help, c.expected.help);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -84,9 +91,29 @@ INSTANTIATE_TEST_SUITE_P(
         WalkCase{"NonAsciiLetterDoesNotFold",
                  {L"/\xFF31"},
                  Mode(true, false, false, L"", false, L"", false)},
-        WalkCase{"EmptyArgumentIsAPath",
-                 {L"/e", L""},
-                 Mode(false, false, true, L"", false, L"", false)}));
+        WalkCase{
+            "EmptyArgumentIsAPath", {L"/e", L""}, Mode(false, false, true, L"", false, L"", false)},
+        WalkCase{"LogTakesTheNextArgument",
+                 {L"/LOG", L"/q", L"/exitcode"},
+                 Mode(true, false, false, L"", false, L"", false, L"/q", true)},
+        WalkCase{"LogLastMeansTheDefaultLog",
+                 {L"/q", L"/log"},
+                 Mode(true, true, false, L"", false, L"", false)},
+        WalkCase{"ExitCodeWholeWordOnly",
+                 {L"/exit", L"/ExitCode", L"/exitcodes"},
+                 Mode(true, false, false, L"", false, L"", false, L"", true)},
+        WalkCase{"HelpStopsTheWalkAndNeverInstalls",
+                 {L"/q", L"/?", L"/e", L"x"},
+                 Mode(false, true, false, L"", false, L"", false, L"", false, true)},
+        WalkCase{"HelpShortUpperCase",
+                 {L"/H"},
+                 Mode(false, false, false, L"", false, L"", false, L"", false, true)},
+        WalkCase{"HelpLongKeepsEarlierModes",
+                 {L"/p", L"a", L"/Help"},
+                 Mode(false, false, false, L"", true, L"a", false, L"", false, true)},
+        WalkCase{"HelpLookalikesIgnored",
+                 {L"-?", L"?", L"/hlp", L"/??"},
+                 Mode(true, false, false, L"", false, L"", false)}));
 
 TEST(ArgumentWalk, ProgramPathIsNeverAnOption) {
   RunMode mode;

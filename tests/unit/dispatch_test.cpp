@@ -66,4 +66,14 @@ TEST_F(DispatchTest, ExtractWithoutPathLeavesANewTemporaryPackage) {
             testsupport::CarriedPackageBytes());
 }
 
+// Only the summary helper loads libmsi and GLib: a run that never reads a
+// package does without them (the dynamic loader lists what it loads).
+TEST(HostProgramStartTest, ExtractLoadsNoPackageLibrary) {
+  testsupport::TempDir dir;
+  const auto run = RunHostProgram({"/e", dir / "out.msp"}, {{"LD_DEBUG", "libs"}}, dir.path());
+  ASSERT_NE(run.standardError.find("libstdc++"), std::string::npos) << run.standardError;
+  EXPECT_EQ(run.standardError.find("libmsi"), std::string::npos);
+  EXPECT_EQ(run.standardError.find("libglib"), std::string::npos);
+}
+
 }  // namespace

@@ -2,10 +2,18 @@
 // every failure, and never an incomplete package that looks extracted.
 #include "package/extraction.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <random>
 
 #include "platform/error_codes.h"
 #include "platform/host/embedded_resources.h"
@@ -179,6 +187,61 @@ TEST_F(ExtractionTest, HeldPackageIsTheCarriedOne) {
   EXPECT_TRUE(held.HasContents(reinterpret_cast<const unsigned char*>(CarriedPackageBytes().data()),
                                CarriedPackageBytes().size()));
   EXPECT_FALSE(held.HasContents(reinterpret_cast<const unsigned char*>("x"), 1));
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
+// The address space this process uses now, in bytes.
+rlim_t AddressSpaceInUse() {
+  std::ifstream statm("/proc/self/statm");
+  rlim_t pages = 0;
+  statm >> pages;
+  return pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE));
+}
+
+// A package of some MB, extracted under an address-space limit that leaves
+// room for half of it: a copy of the whole package in memory would fail, the
+// bounded pieces do not.
+TEST_F(ExtractionTest, LargePackageIsWrittenInBoundedMemory) {
+  if (kAddressSanitizer) GTEST_SKIP() << "the sanitizer's shadow memory defeats the limit";
+  constexpr std::size_t kSize = 12u << 20;
+  const std::string source = scratch_ / "large.msp";
+  {
+    std::string bytes(kSize, '\0');
+    std::mt19937 random(7);
+    for (char& byte : bytes) byte = static_cast<char>(random());
+    testsupport::WriteFileBytes(source, bytes);
+  }
+  const int fd = ::open(source.c_str(), O_RDONLY);
+  ASSERT_GE(fd, 0);
+  void* mapped = ::mmap(nullptr, kSize, PROT_READ, MAP_PRIVATE, fd, 0);
+  ::close(fd);
+  ASSERT_NE(mapped, MAP_FAILED);
+  const auto* begin = static_cast<const unsigned char*>(mapped);
+  const spinstall::platform::host::EmbeddedResource large[] = {
+      {L"MSP", L"IDR_MSP", begin, begin + kSize}};
+  spinstall::platform::host::OverrideResources(large);
+
+  const std::string target = scratch_ / "out.msp";
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const rlim_t limit = AddressSpaceInUse() + kSize / 2;
+    const rlimit low{limit, limit};
+    if (::setrlimit(RLIMIT_AS, &low) != 0 || std::malloc(kSize) != nullptr) ::_exit(2);
+    std::wstring path = Widen(target);
+    ::_exit(ExtractPackage(path) ? 0 : 1);
+  }
+  int status = -1;
+  ::waitpid(child, &status, 0);
+  ::munmap(mapped, kSize);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_TRUE(ReadFileBytes(target) == ReadFileBytes(source));
 }
 
 }  // namespace

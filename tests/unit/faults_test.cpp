@@ -1,10 +1,13 @@
 // Faults of the machine: a full disk during extraction and during the
-// patch-list export, a temporary directory that is gone, a read-only current
-// directory. Each is reported as it should be, no partial file passes for a
-// good one, and nothing is lost from an existing patch list.
+// patch-list export, a kill at any moment, a temporary directory that is gone,
+// a read-only current directory, closed standard streams. Each is reported as
+// it should be, no partial file passes for a good one, and nothing is lost
+// from an existing package or patch list.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <random>
 #include <set>
 
 #include "admin/patch_list_export.h"
@@ -15,6 +18,7 @@
 #include "platform/last_error.h"
 #include "support/boxes.h"
 #include "support/fresh_process.h"
+#include "support/process_limits.h"
 #include "support/process_state.h"
 #include "support/program_run.h"
 #include "support/result_box.h"
@@ -52,6 +56,46 @@ TEST_F(FaultsTest, FullDiskFailsExtractionToAGivenPathAndLeavesNoIncompleteFile)
   EXPECT_EQ(path, Widen(fs.path() + "/out.msp"));
   EXPECT_FALSE(testsupport::PathExists(fs.path() + "/out.msp"));
 }
+
+struct ReplaceCase {
+  const char* name;
+  bool throughLink;
+  bool fullDisk;
+};
+
+class ExtractOverTest : public FaultsTest, public testing::WithParamInterface<ReplaceCase> {};
+
+// /e over an existing file, directly or through a link: afterwards the name
+// holds the whole package or the old bytes, the link is still a link, and no
+// file of the attempt is left beside it.
+TEST_P(ExtractOverTest, LeavesTheOldFileOrTheWholePackage) {
+  SmallFilesystem fs(256 * 1024, false);
+  REQUIRE_MOUNT(fs);
+  const std::string target = fs.path() + "/old.msp";
+  testsupport::WriteFileBytes(target, "old");
+  std::string given = target;
+  if (GetParam().throughLink) {
+    given = fs.path() + "/link.msp";
+    std::filesystem::create_symlink("old.msp", given);
+  }
+  if (GetParam().fullDisk) fs.Fill();
+  std::wstring path = Widen(given);
+  EXPECT_EQ(spinstall::package::ExtractPackage(path), !GetParam().fullDisk);
+  EXPECT_EQ(testsupport::ReadFileBytes(target),
+            GetParam().fullDisk ? "old" : testsupport::CarriedPackageBytes());
+  EXPECT_EQ(std::filesystem::is_symlink(given), GetParam().throughLink);
+  std::vector<std::string> expected{"old.msp"};
+  if (GetParam().throughLink) expected.insert(expected.begin(), "link.msp");
+  if (GetParam().fullDisk) expected.insert(expected.begin(), "filler");
+  EXPECT_EQ(testsupport::DirectoryEntries(fs.path()), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, ExtractOverTest,
+                         testing::Values(ReplaceCase{"file", false, false},
+                                         ReplaceCase{"file_on_full_disk", false, true},
+                                         ReplaceCase{"link", true, false},
+                                         ReplaceCase{"link_on_full_disk", true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(FaultsTest, FullDiskDuringExportKeepsTheExistingListWhole) {
   SmallFilesystem fs(64 * 1024, false);
@@ -115,6 +159,75 @@ TEST_F(FaultsTest, VanishedTemporaryDirectoryFallsBackAndTheRunStillCleansUp) {
   EXPECT_EQ(RootPackages(), before);
   EXPECT_NE(testsupport::ReadFileBytes(products).find("VersionString=16.1.84.0"),
             std::string::npos);
+}
+
+// One block of the carried descriptor, as one /p run appends it.
+std::string OneBlock(const std::string& folder) {
+  testsupport::RunHostProgram({"/p", "block.txt"}, {}, folder);
+  return testsupport::ReadFileBytes(folder + "/block.txt");
+}
+
+// kill -9 at a random moment of /e and of /p, many times over: the package is
+// the old file or the whole package, the list the old text and whole blocks.
+TEST_F(FaultsTest, KillAtAnyMomentLeavesOldOrWholeOutputs) {
+  SmallFilesystem fs(8 * 1024 * 1024, false);
+  const std::string folder = fs.Mounted() ? fs.path() : scratch_.path();
+  const std::string block = OneBlock(folder);
+  ASSERT_FALSE(block.empty());
+  const std::string package = testsupport::CarriedPackageBytes();
+  const std::string list = folder + "/list.txt";
+  const std::string before = "earlier\r\n";
+  testsupport::WriteFileBytes(folder + "/out.msp", "old");
+  testsupport::WriteFileBytes(list, before);
+  std::mt19937 random(12);
+  std::uniform_int_distribution<int> delay(0, 5000);
+  for (int run = 0; run < 100; ++run) {
+    testsupport::KillHostProgramAfter(std::chrono::microseconds(delay(random)), {"/e", "out.msp"},
+                                      folder);
+    const std::string out = testsupport::ReadFileBytes(folder + "/out.msp");
+    ASSERT_TRUE(out == "old" || out == package) << "run " << run << ": " << out.size() << " bytes";
+    testsupport::KillHostProgramAfter(std::chrono::microseconds(delay(random)), {"/p", "list.txt"},
+                                      folder);
+    std::string rest = testsupport::ReadFileBytes(list);
+    ASSERT_EQ(rest.substr(0, before.size()), before) << "run " << run;
+    rest.erase(0, before.size());
+    while (rest.rfind(block, 0) == 0) rest.erase(0, block.size());
+    ASSERT_EQ(rest, "") << "run " << run << ": a partial block";
+  }
+}
+
+// A box shown while the list is open must not land in the list, which would
+// take the closed descriptor 2.
+TEST_F(FaultsTest, ClosedStandardErrorNeverReceivesTheList) {
+  SmallFilesystem fs(64 * 1024, false);
+  REQUIRE_MOUNT(fs);
+  const std::string before(4096, '*');
+  testsupport::WriteFileBytes(fs.path() + "/list.txt", before);
+  fs.Fill();
+  EXPECT_EQ(testsupport::RunHostProgramWithout(testsupport::StandardError::Closed,
+                                               {"/p", "list.txt"}, {}, fs.path()),
+            0);
+  EXPECT_EQ(testsupport::ReadFileBytes(fs.path() + "/list.txt"), before);
+}
+
+// The product registry is replaced whole or not at all: on a full disk the
+// install answers 1603 and the registry keeps every byte.
+TEST_F(FaultsTest, RegistryThatCannotBeRewrittenFailsTheInstallAndStaysWhole) {
+  SmallFilesystem fs(64 * 1024, false);
+  REQUIRE_MOUNT(fs);
+  const std::string products = fs.path() + "/products.ini";
+  const std::string registry =
+      "[{91AED5A8-1F61-48F5-A289-B3368F6B332F}]\nProductName=Quillmark Writer\n"
+      "Language=1033\nVersionString=16.1.63.10\n" +
+      std::string(4096, ';');
+  testsupport::WriteFileBytes(products, registry);
+  fs.Fill();
+  const auto run = testsupport::RunHostProgram(
+      {}, {{"TMPDIR", TempDirectory()}, {"SPINSTALL_PRODUCTS", products}}, scratch_.path());
+  const auto shown = testsupport::ParseBoxes(run.standardError);
+  ASSERT_EQ(shown.size(), 1u) << run.standardError;
+  EXPECT_EQ(shown[0].text, testsupport::ResultBox(1033, 300, "1603").text);
+  EXPECT_EQ(testsupport::ReadFileBytes(products), registry);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The host program run as a process without arguments, against the stand-in
 // installer's product file: the carried package applied from end to end.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <utility>
@@ -117,6 +118,36 @@ TEST_F(HostProgramInstallTest, NoProductInstalled) {
   EXPECT_EQ(RunProgram(), std::vector<Box>{ResultBox(1033, 307)});
   // The early exit leaves the package behind.
   EXPECT_EQ(TempDirectoryEntries(), std::vector<std::string>{"MSP2"});
+}
+
+// Nobody reads the boxes any more: the run goes on all the same.
+TEST_F(HostProgramInstallTest, BrokenStandardErrorPipeDoesNotStopTheInstall) {
+  const std::string japanese = Section(kJapaneseCode, "Quillmark ライター", "1041", "16.1.63.10");
+  testsupport::WriteFileBytes(ProductsFile(), kGerman + japanese);
+  EXPECT_EQ(testsupport::RunHostProgramWithout(
+                testsupport::StandardError::BrokenPipe, {},
+                {{"SPINSTALL_PRODUCTS", ProductsFile()}, {"TMPDIR", TempDirectory()}, {"TMP", ""}},
+                scratch_.path()),
+            0);
+  const auto products = Products();
+  ASSERT_EQ(products.size(), 2u);
+  EXPECT_EQ(Property(products[0], L"VersionString"), L"16.1.84.0");
+  EXPECT_EQ(Property(products[1], L"VersionString"), L"16.1.84.0");
+  EXPECT_EQ(TempDirectoryEntries(), std::vector<std::string>{});
+}
+
+// A device or a FIFO is no registry: no product, said on stderr, no hang.
+TEST_F(HostProgramInstallTest, RegistryThatIsNoRegularFileHoldsNoProducts) {
+  const std::string fifo = scratch_ / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& registry : {std::string("/dev/zero"), fifo}) {
+    const auto run = testsupport::RunHostProgram(
+        {}, {{"SPINSTALL_PRODUCTS", registry}, {"TMPDIR", TempDirectory()}}, scratch_.path());
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(ParseBoxes(run.standardError), std::vector<Box>{ResultBox(1033, 307)});
+    EXPECT_NE(run.standardError.find(registry + ": not a regular file"), std::string::npos)
+        << run.standardError;
+  }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "apply/product_discovery.h"
 #include "installer/installer_service.h"
 #include "messages/result_messages.h"
@@ -14,6 +16,7 @@
 #include "support/deep_directory.h"
 #include "support/fake_service.h"
 #include "support/fresh_process.h"
+#include "support/process_limits.h"
 #include "support/result_box.h"
 
 namespace spinstall::apply {
@@ -42,10 +45,7 @@ class InstallDriverTest : public testsupport::FreshProcessTest {
   // Puts `code` on the target list, installed with these properties.
   void AddProduct(const wchar_t* code, const std::wstring& name, const std::wstring& language,
                   const std::wstring& version, std::uint32_t configureResult = 0) {
-    AddTarget(code);
-    auto& product = service_.products[code];
-    product.info = {{L"ProductName", name}, {L"Language", language}, {L"VersionString", version}};
-    product.configureResult = configureResult;
+    service_.AddTargetProduct(code, name, language, version, configureResult);
   }
   void AddTarget(const wchar_t* code) {
     std::wstring& targets = service_.properties[kTargets];
@@ -64,11 +64,6 @@ class InstallDriverTest : public testsupport::FreshProcessTest {
     std::vector<std::wstring> codes;
     for (const auto& call : service_.configureCalls) codes.push_back(call.productCode);
     return codes;
-  }
-  // One 300 box in English, with any error code.
-  static void ExpectFailureBox(const std::vector<Box>& boxes) {
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_TRUE(testsupport::IsFailureBox(boxes[0], 1033)) << testing::PrintToString(boxes[0]);
   }
 
   testsupport::FakeService service_;
@@ -98,11 +93,12 @@ TEST_F(InstallDriverTest, AppliesTheMatchingProductAndReportsEachOutcome) {
   EXPECT_EQ(TempDirectoryEntries(), std::vector<std::string>{});
 }
 
+// Too long for a temporary name: no system error, so the code says so.
 TEST_F(InstallDriverTest, PackageThatCannotBeWritten) {
   const std::string deep = testsupport::MakeDeepDirectory(scratch_.path(), 300);
   env_.Set("TMPDIR", deep);
   AddProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10");
-  ExpectFailureBox(Run());
+  EXPECT_EQ(Run(), std::vector<Box>{ResultBox(1033, 300, "206")});
   EXPECT_FALSE(result_);
   EXPECT_TRUE(service_.openedPaths.empty());
   EXPECT_TRUE(service_.configureCalls.empty());
@@ -132,10 +128,11 @@ INSTANTIATE_TEST_SUITE_P(Rules, BadVersionRuleTest,
                                          BadRuleCase{L";16.1.63.10,"}, BadRuleCase{L";"},
                                          BadRuleCase{L"16.1.84.0,16.1.63.10,"}));
 
+// The 300 box shows what the service answered.
 TEST_F(InstallDriverTest, VersionRuleThatCannotBeRead) {
   service_.propertyFailures[kRule] = 1610;
   AddProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10");
-  ExpectFailureBox(Run());
+  EXPECT_EQ(Run(), std::vector<Box>{ResultBox(1033, 300, "1610")});
   EXPECT_FALSE(result_);
   EXPECT_TRUE(service_.stateQueries.empty());
   EXPECT_EQ(TempDirectoryEntries(), std::vector<std::string>{"MSP2"});
@@ -143,17 +140,30 @@ TEST_F(InstallDriverTest, VersionRuleThatCannotBeRead) {
 
 TEST_F(InstallDriverTest, PackageWhoseSummaryCannotBeOpened) {
   service_.unopenable.push_back(PackagePath());
+  service_.openFailure = 1620;
   AddProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10");
-  ExpectFailureBox(Run());
+  EXPECT_EQ(Run(), std::vector<Box>{ResultBox(1033, 300, "1620")});
   EXPECT_FALSE(result_);
   EXPECT_TRUE(service_.stateQueries.empty());
   EXPECT_EQ(TempDirectoryEntries(), std::vector<std::string>{"MSP2"});
 }
 
-TEST_F(InstallDriverTest, TargetListThatCannotBeRead) {
-  service_.propertyFailures[kTargets] = 1610;
+// A short relative TMP whose full path passes 259 characters: the package is
+// written, but its full path does not fit, and the code says so.
+TEST_F(InstallDriverTest, PackageWhoseFullPathIsTooLong) {
+  const std::string base = testsupport::MakeDirectoryOfLength(scratch_.path(), 240);
+  std::filesystem::create_directories(base + "/tmp-of-twenty-chars");
+  testsupport::CurrentDirectory inBase(base);
+  env_.Set("TMP", "tmp-of-twenty-chars");
   AddProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10");
-  ExpectFailureBox(Run());
+  EXPECT_EQ(Run(), std::vector<Box>{ResultBox(1033, 300, "206")});
+  EXPECT_TRUE(service_.openedPaths.empty());
+}
+
+TEST_F(InstallDriverTest, TargetListThatCannotBeRead) {
+  service_.propertyFailures[kTargets] = 1611;
+  AddProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10");
+  EXPECT_EQ(Run(), std::vector<Box>{ResultBox(1033, 300, "1611")});
   EXPECT_FALSE(result_);
   EXPECT_TRUE(service_.stateQueries.empty());
   EXPECT_EQ(TempDirectoryEntries(), std::vector<std::string>{"MSP2"});
@@ -330,16 +340,16 @@ TEST_F(InstallDriverTest, LanguageIsReadAsADecimalNumber) {
                               ResultBox(1036, 308, "Rédacteur")}));
 }
 
-TEST_F(InstallDriverTest, LanguageWithoutDigitsKeepsThePreviousLocale) {
-  // A locale of 0 is refused, so the box stays in the language the thread had:
-  // the previous product's, or for the first product the one before the run.
+TEST_F(InstallDriverTest, LanguageThatNamesNoLanguageTakesTheUsersDefault) {
+  // Neither the locale the thread had before the run nor the previous
+  // product's: the user's own (English here).
   platform::SetThreadLocale(1040);
-  AddProduct(kFrench, L"Rédacteur", L"abc", L"16.1.50.0");
+  AddProduct(kFrench, L"Rédacteur", L"0x40C", L"16.1.50.0");
   AddProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10");
-  AddProduct(kJapanese, L"ライター", L"", L"16.1.50.0");
+  AddProduct(kJapanese, L"ライター", L"abc", L"16.1.50.0");
   EXPECT_EQ(Run(),
-            (std::vector<Box>{ResultBox(1040, 308, "Rédacteur"), ResultBox(1031, 301, "Schreiber"),
-                              ResultBox(1031, 308, "ライター")}));
+            (std::vector<Box>{ResultBox(1033, 308, "Rédacteur"), ResultBox(1031, 301, "Schreiber"),
+                              ResultBox(1033, 308, "ライター")}));
 }
 
 TEST_F(InstallDriverTest, LanguageMissingFromTheCatalogueFallsBack) {

@@ -66,7 +66,7 @@ TEST_F(OutputFileTest, CreateNewIsOwnerOnlyWhateverTheMask) {
   ::umask(previous);
   ASSERT_TRUE(opened);
   EXPECT_TRUE(WriteText(file, "abc"));
-  EXPECT_TRUE(file.Close());
+  EXPECT_TRUE(file.Close(OutputFile::Sync::ToDisk));
   struct stat st;
   ASSERT_EQ(::stat((dir_ / "new").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);
@@ -79,19 +79,20 @@ TEST_F(OutputFileTest, CreateOrTruncateEmptiesAtOpen) {
   ASSERT_TRUE(file.Open(Widen(dir_ / "old"), Mode::CreateOrTruncate));
   EXPECT_EQ(ReadFileBytes(dir_ / "old"), "");
   EXPECT_TRUE(WriteText(file, "ab"));
-  EXPECT_TRUE(file.Close());
+  EXPECT_TRUE(file.Close(OutputFile::Sync::ToDisk));
   EXPECT_EQ(ReadFileBytes(dir_ / "old"), "ab");
 }
 
-TEST_F(OutputFileTest, DiscardRemovesOwnFileAndKeepsLastError) {
-  for (const Mode mode : {Mode::CreateNew, Mode::CreateOrTruncate}) {
+// Only a file the object created goes again; one written in place stays.
+TEST_F(OutputFileTest, DiscardRemovesOnlyCreatedFilesAndKeepsLastError) {
+  for (const Mode mode : {Mode::CreateNew, Mode::CreateReplacement, Mode::CreateOrTruncate}) {
     OutputFile file;
     ASSERT_TRUE(file.Open(Widen(dir_ / "part"), mode));
     EXPECT_TRUE(WriteText(file, "partial"));
     SetLastError(kErrorDiskFull);
     file.Discard();
     EXPECT_EQ(LastError(), kErrorDiskFull);
-    EXPECT_FALSE(PathExists(dir_ / "part"));
+    EXPECT_EQ(PathExists(dir_ / "part"), mode == Mode::CreateOrTruncate);
     EXPECT_FALSE(file.IsOpen());
   }
 }
@@ -100,7 +101,7 @@ TEST_F(OutputFileTest, DiscardRemovesOwnFileAndKeepsLastError) {
 TEST_F(OutputFileTest, DiscardAfterCloseStillRemoves) {
   OutputFile file;
   ASSERT_TRUE(file.Open(Widen(dir_ / "part"), Mode::CreateNew));
-  EXPECT_TRUE(file.Close());
+  EXPECT_TRUE(file.Close(OutputFile::Sync::ToDisk));
   file.Discard();
   EXPECT_FALSE(PathExists(dir_ / "part"));
 }
@@ -141,13 +142,13 @@ TEST_F(OutputFileTest, UnopenedFileRefusesWork) {
   OutputFile file;
   EXPECT_FALSE(WriteText(file, "x"));
   EXPECT_EQ(LastError(), kErrorInvalidHandle);
-  EXPECT_FALSE(file.Close());
+  EXPECT_FALSE(file.Close(OutputFile::Sync::ToDisk));
   file.Discard();  // harmless
 
   ASSERT_TRUE(file.Open(Widen(dir_ / "once"), Mode::CreateNew));
-  EXPECT_TRUE(file.Close());
+  EXPECT_TRUE(file.Close(OutputFile::Sync::ToDisk));
   EXPECT_FALSE(WriteText(file, "late"));
-  EXPECT_FALSE(file.Close());
+  EXPECT_FALSE(file.Close(OutputFile::Sync::ToDisk));
   EXPECT_EQ(ReadFileBytes(dir_ / "once"), "");
 }
 

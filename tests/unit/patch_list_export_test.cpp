@@ -145,10 +145,14 @@ TEST_F(PatchListExportTest, EachRunAppendsOneBlock) {
   EXPECT_EQ(ReadFileBytes(ListPath()), block + block);
 }
 
+// A last line without its end is ended first, so the separator stands alone.
 TEST_F(PatchListExportTest, ExistingContentsAreKept) {
-  testsupport::WriteFileBytes(ListPath(), "earlier list\r\n");
-  ExportTo(ListPath());
-  EXPECT_EQ(ReadFileBytes(ListPath()), "earlier list\r\n" + Block(CarriedDescriptor()));
+  for (const std::string earlier : {"earlier list\r\n", "earlier\n", "last line"}) {
+    testsupport::WriteFileBytes(ListPath(), earlier);
+    ExportTo(ListPath());
+    const std::string ended = earlier.back() == '\n' ? earlier : earlier + "\r\n";
+    EXPECT_EQ(ReadFileBytes(ListPath()), ended + Block(CarriedDescriptor())) << earlier;
+  }
 }
 
 TEST_F(PatchListExportTest, DescriptorsUpToTheFirstMissingNumber) {

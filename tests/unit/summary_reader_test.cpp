@@ -71,6 +71,11 @@ class CountingService : public installer::Service {
                                    const std::wstring& commandLine) override {
     return real_.ConfigureProductEx(productCode, installLevel, installState, commandLine);
   }
+  std::uint32_t EnableLog(std::uint32_t logMode, const std::wstring& path,
+                          std::uint32_t attributes) override {
+    return real_.EnableLog(logMode, path, attributes);
+  }
+  std::uint32_t SetInternalUI(std::uint32_t level) override { return real_.SetInternalUI(level); }
 
  private:
   installer::Service& real_ = installer::PlatformService();

@@ -31,6 +31,12 @@ cmp -s list.txt one-export || fail "after one run list.txt is not one export's b
 run_quiet /p list.txt || fail "/p exited $?"
 cmp -s list.txt two-exports || fail "after two runs list.txt is not two exports' blocks"
 
+step "/p onto a list whose last line has no end: CR LF first, then the blocks"
+printf 'last line' >unended.txt
+run_quiet /p unended.txt || fail "/p exited $?"
+{ printf 'last line\r\n'; cat one-export; } >unended-expected
+cmp -s unended.txt unended-expected || fail "the unended list did not get its line end and blocks"
+
 step "/p alone: patchlistXXXX.txt, XXXX after the first '-' of the first target"
 first="$(target_code 1)"
 part="${first#*-}"

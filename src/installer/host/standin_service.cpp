@@ -1,19 +1,23 @@
 // The host build's installer service: summary information is read from the
 // package file with libmsi, installed products come from the product registry
-// file that SPINSTALL_PRODUCTS names (none without it).
+// file that SPINSTALL_PRODUCTS names (none without it). Its log, once enabled,
+// gets one line per configure call.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <map>
-#include <sstream>
 
 #include "installer/host/product_registry.h"
 #include "installer/host/summary_snapshot.h"
 #include "installer/installer_service.h"
 #include "installer/text_answer.h"
 #include "platform/error_codes.h"
+#include "platform/files.h"
 #include "platform/host/utf8.h"
 
 namespace spinstall::installer {
@@ -103,8 +107,32 @@ class StandInService final : public Service {
     return AnswerText(*value, buffer, count);
   }
 
-  std::uint32_t ConfigureProductEx(const std::wstring& productCode, int, std::int32_t,
+  std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel,
+                                   std::int32_t installState,
                                    const std::wstring& commandLine) override {
+    const std::uint32_t result = Configure(productCode, commandLine);
+    if (!logPath_.empty()) {
+      std::ofstream(Narrow(logPath_), std::ios::app)
+          << "MsiConfigureProductExW " << Narrow(productCode) << " level " << installLevel
+          << " state " << installState << " ui level " << uiLevel_ << " command line "
+          << Narrow(commandLine) << " result " << result << "\n";
+    }
+    return result;
+  }
+
+  std::uint32_t EnableLog(std::uint32_t, const std::wstring& path, std::uint32_t) override {
+    logPath_ = path;
+    return platform::kErrorSuccess;
+  }
+
+  std::uint32_t SetInternalUI(std::uint32_t level) override {
+    const std::uint32_t previous = uiLevel_;
+    uiLevel_ = level;
+    return previous;
+  }
+
+ private:
+  static std::uint32_t Configure(const std::wstring& productCode, const std::wstring& commandLine) {
     auto products = LoadProducts();
     auto* product = Find(products, productCode);
     if (!product) return platform::kErrorUnknownProduct;
@@ -117,13 +145,11 @@ class StandInService final : public Service {
       const std::wstring patch = PatchPath(commandLine);
       const std::wstring upgrade = patch.empty() ? L"" : UpgradeVersionOf(Narrow(patch));
       if (!upgrade.empty()) product->SetProperty(L"VersionString", upgrade);
-      std::ofstream out(RegistryPath(), std::ios::trunc);
-      out << FormatProductRegistry(products);
+      if (!SaveProducts(products)) return platform::kErrorInstallFailure;
     }
     return result;
   }
 
- private:
   static std::string RegistryPath() {
     const char* path = std::getenv("SPINSTALL_PRODUCTS");
     return path ? path : "";
@@ -132,18 +158,33 @@ class StandInService final : public Service {
   static std::vector<host::RegisteredProduct> LoadProducts() {
     const std::string path = RegistryPath();
     if (path.empty()) return {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return {};
-    std::ostringstream text;
-    text << in.rdbuf();
+    // Never blocks on a FIFO; a device or a folder is no registry.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {};
+    std::string text;
+    struct stat st;
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    char piece[65536];
+    ssize_t n = 0;
+    while (regular && (n = ::read(fd, piece, sizeof piece)) > 0)
+      text.append(piece, static_cast<std::size_t>(n));
+    ::close(fd);
     std::vector<host::RegisteredProduct> products;
-    std::string error;
-    if (!host::ParseProductRegistry(text.str(), products, error)) {
+    std::string error = regular ? "" : "not a regular file";
+    if (!regular || !host::ParseProductRegistry(text, products, error)) {
       std::cerr << "spinstall: product registry " << path << ": " << error
                 << " (no products installed)\n";
       return {};
     }
     return products;
+  }
+
+  // The whole registry or nothing: a new file takes the old one's place.
+  static bool SaveProducts(const std::vector<host::RegisteredProduct>& products) {
+    const std::string text = FormatProductRegistry(products);
+    const auto target = platform::ResolveOutputTarget(Widen(RegistryPath()));
+    return target.replaceable && platform::ReplaceWhole(target.path, text.data(), text.size()) ==
+                                     platform::Replacement::Done;
   }
 
   static host::RegisteredProduct* Find(std::vector<host::RegisteredProduct>& products,
@@ -165,6 +206,8 @@ class StandInService final : public Service {
 
   std::map<Handle, host::SummarySnapshot> summaries_;
   Handle next_ = 1;
+  std::wstring logPath_;
+  std::uint32_t uiLevel_ = 1;  // INSTALLUILEVEL_DEFAULT until the program sets one
 };
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The installer service of Windows: msi.dll, loaded from the system directory
-// only (never from the program's folder or the current directory) and its six
+// only (never from the program's folder or the current directory) and its eight
 // entry points resolved once, by name.
 #include <windows.h>
 
@@ -18,6 +18,8 @@ using CloseHandleFn = UINT(WINAPI*)(DWORD);
 using QueryProductStateFn = INT(WINAPI*)(LPCWSTR);
 using GetProductInfoFn = UINT(WINAPI*)(LPCWSTR, LPCWSTR, LPWSTR, DWORD*);
 using ConfigureProductExFn = UINT(WINAPI*)(LPCWSTR, int, INT, LPCWSTR);
+using EnableLogFn = UINT(WINAPI*)(DWORD, LPCWSTR, DWORD);
+using SetInternalUIFn = INT(WINAPI*)(INT, HWND*);
 
 class MsiService final : public Service {
  public:
@@ -30,7 +32,9 @@ class MsiService final : public Service {
         closeHandle_(Resolve<CloseHandleFn>(module_, "MsiCloseHandle")),
         queryProductState_(Resolve<QueryProductStateFn>(module_, "MsiQueryProductStateW")),
         getProductInfo_(Resolve<GetProductInfoFn>(module_, "MsiGetProductInfoW")),
-        configureProductEx_(Resolve<ConfigureProductExFn>(module_, "MsiConfigureProductExW")) {}
+        configureProductEx_(Resolve<ConfigureProductExFn>(module_, "MsiConfigureProductExW")),
+        enableLog_(Resolve<EnableLogFn>(module_, "MsiEnableLogW")),
+        setInternalUI_(Resolve<SetInternalUIFn>(module_, "MsiSetInternalUI")) {}
 
   std::uint32_t GetSummaryInformation(Handle database, const std::wstring& path,
                                       std::uint32_t updateCount, Handle& summary) override {
@@ -84,6 +88,18 @@ class MsiService final : public Service {
                                commandLine.c_str());
   }
 
+  std::uint32_t EnableLog(std::uint32_t logMode, const std::wstring& path,
+                          std::uint32_t attributes) override {
+    return enableLog_ ? enableLog_(logMode, path.c_str(), attributes)
+                      : platform::kErrorInstallServiceFailure;
+  }
+
+  std::uint32_t SetInternalUI(std::uint32_t level) override {
+    return setInternalUI_
+               ? static_cast<std::uint32_t>(setInternalUI_(static_cast<INT>(level), nullptr))
+               : 0;
+  }
+
  private:
   HMODULE module_;
   GetSummaryInformationFn getSummaryInformation_;
@@ -92,6 +108,8 @@ class MsiService final : public Service {
   QueryProductStateFn queryProductState_;
   GetProductInfoFn getProductInfo_;
   ConfigureProductExFn configureProductEx_;
+  EnableLogFn enableLog_;
+  SetInternalUIFn setInternalUI_;
 };
 
 }  // namespace

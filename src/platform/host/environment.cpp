@@ -39,6 +39,7 @@ void SetArguments(std::vector<std::wstring> args) { g_arguments = std::move(args
 
 const wchar_t kSeparator = L'/';
 const wchar_t* const kRootDirectory = L"/";
+const wchar_t* const kNameStarters = L"/";
 
 std::vector<std::wstring> CommandLineArguments() { return g_arguments; }
 

@@ -1,16 +1,20 @@
 // Host files: POSIX descriptors. The extracted package is owner-only when its
 // name was generated; the patch list takes a write lock where Windows would
-// deny others write access.
+// deny others write access, and is opened for appending.
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
+#include <climits>
+#include <cstdint>
+#include <optional>
 
 #include "platform/error_codes.h"
+#include "platform/file_io.h"
 #include "platform/host/host_state.h"
 #include "platform/host/utf8.h"
 #include "platform/last_error.h"
@@ -28,19 +32,113 @@ struct FileHandle {
 
 namespace {
 
-bool WriteAll(int fd, const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const unsigned char*>(data);
-  while (size > 0) {
-    const ssize_t written = ::write(fd, bytes, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      host::SetLastErrorFromErrno();
-      return false;
-    }
-    bytes += written;
-    size -= static_cast<std::size_t>(written);
+struct ImageSearch {
+  std::uintptr_t begin, end;
+  std::optional<off64_t> offset;
+};
+
+// Where [begin, end) lies in the main program's file, if it lies within one
+// segment's file-backed bytes.
+int FindInImage(dl_phdr_info* info, std::size_t, void* data) {
+  auto* search = static_cast<ImageSearch*>(data);
+  for (int i = 0; i < info->dlpi_phnum; ++i) {
+    const ElfW(Phdr)& segment = info->dlpi_phdr[i];
+    if (segment.p_type != PT_LOAD) continue;
+    const std::uintptr_t start = info->dlpi_addr + segment.p_vaddr;
+    if (search->begin >= start && search->end <= start + segment.p_filesz)
+      search->offset = static_cast<off64_t>(segment.p_offset + (search->begin - start));
   }
-  return true;
+  return 1;  // the first entry is the main program: look no further
+}
+
+std::optional<off64_t> ImageOffset(const unsigned char* data, std::size_t size) {
+  ImageSearch search{reinterpret_cast<std::uintptr_t>(data),
+                     reinterpret_cast<std::uintptr_t>(data) + size, std::nullopt};
+  ::dl_iterate_phdr(FindInImage, &search);
+  return search.offset;
+}
+
+// A read or write repeated while a signal interrupts it; -1 with the
+// last-error value set when it fails.
+template <typename Call>
+std::int64_t Uninterrupted(Call call) {
+  for (;;) {
+    const ssize_t n = call();
+    if (n >= 0) return n;
+    if (errno != EINTR) {
+      host::SetLastErrorFromErrno();
+      return -1;
+    }
+  }
+}
+
+}  // namespace
+
+namespace io {
+
+std::int64_t WriteOnce(FileHandle& file, const unsigned char* data, std::size_t size) {
+  return Uninterrupted([&] { return ::write(file.fd, data, size); });
+}
+
+std::int64_t CopyFromImage(FileHandle& file, const unsigned char* data, std::size_t size) {
+  const auto offset = ImageOffset(data, size);
+  if (!offset) return 0;
+  const int image = ::open("/proc/self/exe", O_RDONLY | O_CLOEXEC);
+  if (image < 0) return 0;
+  off64_t at = *offset;
+  std::size_t copied = 0;
+  while (copied < size) {
+    const ssize_t n = ::copy_file_range(image, &at, file.fd, nullptr, size - copied, 0);
+    if (n > 0) {
+      copied += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    // Not offered here (another file system, an old kernel): the caller
+    // writes the rest. A real failure (a full disk) is the write's failure.
+    const bool unsupported = n == 0 || errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
+                             errno == EOPNOTSUPP || errno == EBADF;
+    if (!unsupported) host::SetLastErrorFromErrno();
+    ::close(image);
+    return unsupported ? static_cast<std::int64_t>(copied) : -1;
+  }
+  ::close(image);
+  return static_cast<std::int64_t>(copied);
+}
+
+std::int64_t ReadOnce(FileHandle& file, unsigned char* data, std::size_t size) {
+  return Uninterrupted([&] { return ::read(file.fd, data, size); });
+}
+
+bool SeekTo(FileHandle& file, std::int64_t offset) {
+  if (::lseek(file.fd, static_cast<off_t>(offset), SEEK_SET) == offset) return true;
+  host::SetLastErrorFromErrno();
+  return false;
+}
+
+std::int64_t Length(FileHandle& file) {
+  struct stat st;
+  if (::fstat(file.fd, &st) == 0) return st.st_size;
+  host::SetLastErrorFromErrno();
+  return -1;
+}
+
+}  // namespace io
+
+namespace {
+
+// The folder part of a path, with its trailing '/'; empty for a bare name.
+std::string FolderOf(const std::string& path) {
+  const auto cut = path.rfind('/');
+  return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+// Makes a rename in `folder` survive a crash.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);  // the rename itself is done; a failure here leaves it in the cache only
+  ::close(fd);
 }
 
 }  // namespace
@@ -52,12 +150,10 @@ OutputFile::~OutputFile() = default;
 
 bool OutputFile::Open(const std::wstring& path, Mode mode) {
   const std::string name = host::Narrow(path);
-  struct stat before;
-  const bool throughLink = ::lstat(name.c_str(), &before) == 0 && S_ISLNK(before.st_mode);
-  const int fd =
-      mode == Mode::CreateNew
-          ? ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)
-          : ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  constexpr int kExclusive = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+  const int fd = mode == Mode::CreateOrTruncate
+                     ? ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)
+                     : ::open(name.c_str(), kExclusive, mode == Mode::CreateNew ? 0600 : 0666);
   if (fd < 0) {
     host::SetLastErrorFromErrno();
     return false;
@@ -65,33 +161,26 @@ bool OutputFile::Open(const std::wstring& path, Mode mode) {
   file_ = std::make_unique<FileHandle>();
   file_->fd = fd;
   struct stat st;
-  // Only a regular file reached by its own name may be removed again.
-  removable_ = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && !throughLink;
-  file_->device = st.st_dev;
-  file_->inode = st.st_ino;
+  removable_ = mode != Mode::CreateOrTruncate && ::fstat(fd, &st) == 0;
+  file_->device = removable_ ? st.st_dev : 0;
+  file_->inode = removable_ ? st.st_ino : 0;
   path_ = path;
   return true;
 }
 
 bool OutputFile::IsOpen() const { return file_ && file_->fd >= 0; }
 
-bool OutputFile::Write(const void* data, std::size_t size) {
-  if (!IsOpen()) {
-    SetLastError(kErrorInvalidHandle);
-    return false;
-  }
-  return WriteAll(file_->fd, data, size);
-}
-
-bool OutputFile::Close() {
+bool OutputFile::Close(Sync sync) {
   if (!IsOpen()) return false;
   const int fd = file_->fd;
   file_->fd = -1;
-  if (::close(fd) != 0) {
+  const bool synced = sync == Sync::None || ::fsync(fd) == 0;
+  if (!synced) host::SetLastErrorFromErrno();
+  if (::close(fd) != 0 && synced) {
     host::SetLastErrorFromErrno();
     return false;
   }
-  return true;
+  return synced;
 }
 
 void OutputFile::Discard() {
@@ -103,12 +192,45 @@ void OutputFile::Discard() {
   }
   struct stat st;
   const std::string name = host::Narrow(path_);
-  // Still the very file we wrote, under the same name?
+  // Still the very file we created, under the same name?
   if (removable_ && ::lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
       st.st_dev == file_->device && st.st_ino == file_->inode)
     ::unlink(name.c_str());
   removable_ = false;
   SetLastError(error);
+}
+
+OutputTarget ResolveOutputTarget(const std::wstring& path) {
+  std::string name = host::Narrow(path);
+  // The kernel's own bound on links followed in one lookup.
+  for (int hop = 0; hop < 40; ++hop) {
+    char link[PATH_MAX];
+    const ssize_t n = ::readlink(name.c_str(), link, sizeof link);
+    if (n <= 0 || n == static_cast<ssize_t>(sizeof link)) break;
+    const std::string next(link, static_cast<std::size_t>(n));
+    name = next.front() == '/' ? next : FolderOf(name) + next;
+  }
+  struct stat st;
+  // A file we may not write is not ours to replace either, as on Windows.
+  const bool replaceable = ::lstat(name.c_str(), &st) == 0
+                               ? S_ISREG(st.st_mode) && ::access(name.c_str(), W_OK) == 0
+                               : errno == ENOENT;
+  return {host::Widen(name), replaceable};
+}
+
+bool MoveIntoPlace(const std::wstring& from, const std::wstring& to) {
+  const std::string source = host::Narrow(from);
+  const std::string target = host::Narrow(to);
+  // The new file keeps the permissions of the one it replaces, as a "wb"
+  // open would have.
+  struct stat st;
+  if (::stat(target.c_str(), &st) == 0) ::chmod(source.c_str(), st.st_mode & 07777);
+  if (::rename(source.c_str(), target.c_str()) != 0) {
+    host::SetLastErrorFromErrno();
+    return false;
+  }
+  SyncFolder(FolderOf(target));
+  return true;
 }
 
 HeldFile::HeldFile() = default;
@@ -127,24 +249,6 @@ bool HeldFile::Open(const std::wstring& path) {
   return true;
 }
 
-bool HeldFile::HasContents(const unsigned char* data, std::size_t size) {
-  if (!file_ || ::lseek(file_->fd, 0, SEEK_SET) != 0) return false;
-  unsigned char chunk[65536];
-  std::size_t at = 0;
-  for (;;) {
-    const ssize_t n = ::read(file_->fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      host::SetLastErrorFromErrno();
-      return false;
-    }
-    if (n == 0) return at == size;
-    if (static_cast<std::size_t>(n) > size - at || std::memcmp(chunk, data + at, n) != 0)
-      return false;
-    at += static_cast<std::size_t>(n);
-  }
-}
-
 void HeldFile::Close() { file_.reset(); }
 
 ListFile::ListFile() = default;
@@ -153,7 +257,7 @@ ListFile& ListFile::operator=(ListFile&&) noexcept = default;
 ListFile::~ListFile() = default;
 
 bool ListFile::Open(const std::wstring& path) {
-  const int fd = ::open(host::Narrow(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  const int fd = ::open(host::Narrow(path).c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) {
     host::SetLastErrorFromErrno();
     return false;
@@ -172,21 +276,9 @@ bool ListFile::Open(const std::wstring& path) {
   return true;
 }
 
-std::int64_t ListFile::SeekEnd() {
-  if (!file_) return -1;
-  const off_t end = ::lseek(file_->fd, 0, SEEK_END);
-  if (end < 0) host::SetLastErrorFromErrno();
-  return end;
-}
-
-bool ListFile::Write(const void* data, std::size_t size) {
-  return file_ && WriteAll(file_->fd, data, size);
-}
-
 bool ListFile::Truncate(std::int64_t length) {
   if (!file_) return false;
-  if (::ftruncate(file_->fd, static_cast<off_t>(length)) != 0 ||
-      ::lseek(file_->fd, 0, SEEK_END) < 0) {
+  if (::ftruncate(file_->fd, static_cast<off_t>(length)) != 0) {
     host::SetLastErrorFromErrno();
     return false;
   }

@@ -10,6 +10,7 @@ namespace spinstall::platform {
 
 const wchar_t kSeparator = L'\\';
 const wchar_t* const kRootDirectory = L"\\";
+const wchar_t* const kNameStarters = L"\\/:";
 
 std::vector<std::wstring> CommandLineArguments() {
   using CommandLineToArgvFn = LPWSTR*(WINAPI*)(LPCWSTR, int*);

@@ -1,46 +1,77 @@
-// Windows files: Win32 handles. A generated package name is created with
+// Windows files: Win32 handles. A new package file is created with
 // CREATE_NEW, which never opens whatever already exists at the name, links
-// included; an incomplete package is deleted through its own handle, so only
-// the very file that was written can go.
+// included; an incomplete one is deleted through its own handle, so only the
+// very file that was written can go. A file written in place is opened as a
+// plain "wb" open would: no DELETE access, so that others who share reading
+// and writing but not deletion do not make the open fail.
 #include "platform/files.h"
 
 #include <windows.h>
 
-#include <cstring>
-
 #include "platform/error_codes.h"
+#include "platform/file_io.h"
 
 namespace spinstall::platform {
 
 struct FileHandle {
   HANDLE handle = INVALID_HANDLE_VALUE;
+  bool append = false;  // every write goes to the end
   ~FileHandle() {
     if (handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
   }
 };
 
-namespace {
+namespace io {
 
-bool WriteAll(HANDLE handle, const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const unsigned char*>(data);
-  while (size > 0) {
-    const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
-    DWORD written = 0;
-    if (!::WriteFile(handle, bytes, chunk, &written, nullptr)) return false;
-    if (written == 0) {
-      ::SetLastError(ERROR_DISK_FULL);
-      return false;
-    }
-    bytes += written;
-    size -= written;
-  }
-  return true;
+std::int64_t WriteOnce(FileHandle& file, const unsigned char* data, std::size_t size) {
+  const DWORD request = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+  // Both offsets at 0xFFFFFFFF write at the end of the file, as an open for
+  // FILE_APPEND_DATA would; the handle keeps the access to cut back.
+  OVERLAPPED atEnd = {};
+  atEnd.Offset = 0xFFFFFFFF;
+  atEnd.OffsetHigh = 0xFFFFFFFF;
+  DWORD written = 0;
+  if (!::WriteFile(file.handle, data, request, &written, file.append ? &atEnd : nullptr)) return -1;
+  return written;
 }
+
+// Extraction reads the bytes from the mapped module: the pieces of WriteAll
+// keep every request bounded.
+std::int64_t CopyFromImage(FileHandle&, const unsigned char*, std::size_t) { return 0; }
+
+std::int64_t ReadOnce(FileHandle& file, unsigned char* data, std::size_t size) {
+  const DWORD request = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+  DWORD read = 0;
+  if (!::ReadFile(file.handle, data, request, &read, nullptr)) return -1;
+  return read;
+}
+
+bool SeekTo(FileHandle& file, std::int64_t offset) {
+  LARGE_INTEGER at = {};
+  at.QuadPart = offset;
+  return ::SetFilePointerEx(file.handle, at, nullptr, FILE_BEGIN) != FALSE;
+}
+
+std::int64_t Length(FileHandle& file) {
+  LARGE_INTEGER size = {};
+  return ::GetFileSizeEx(file.handle, &size) ? size.QuadPart : -1;
+}
+
+}  // namespace io
+
+namespace {
 
 bool MarkForDeletion(HANDLE handle) {
   FILE_DISPOSITION_INFO info = {};
   info.DeleteFile = TRUE;
   return ::SetFileInformationByHandle(handle, FileDispositionInfo, &info, sizeof info) != FALSE;
+}
+
+// A handle that only asks about the file, shared with everyone.
+HANDLE OpenForQuery(const std::wstring& path) {
+  return ::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
 }
 
 }  // namespace
@@ -51,49 +82,28 @@ OutputFile& OutputFile::operator=(OutputFile&&) noexcept = default;
 OutputFile::~OutputFile() = default;
 
 bool OutputFile::Open(const std::wstring& path, Mode mode) {
-  HANDLE handle = INVALID_HANDLE_VALUE;
-  bool throughLink = false;
-  if (mode == Mode::CreateNew) {
-    handle =
-        ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                      FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  } else {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    throughLink =
-        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-    const DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE;
-    handle = ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, share, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_ACCESS_DENIED) {
-      // Writable but not deletable: written all the same, never removed.
-      throughLink = true;
-      handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, share, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    }
-  }
+  const bool inPlace = mode == Mode::CreateOrTruncate;
+  const HANDLE handle =
+      inPlace ? ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
+              : ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                              nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   file_ = std::make_unique<FileHandle>();
   file_->handle = handle;
-  removable_ = !throughLink && ::GetFileType(handle) == FILE_TYPE_DISK;
+  removable_ = !inPlace;
   path_ = path;
   return true;
 }
 
 bool OutputFile::IsOpen() const { return file_ && file_->handle != INVALID_HANDLE_VALUE; }
 
-bool OutputFile::Write(const void* data, std::size_t size) {
-  if (!IsOpen()) {
-    ::SetLastError(ERROR_INVALID_HANDLE);
-    return false;
-  }
-  return WriteAll(file_->handle, data, size);
-}
-
-bool OutputFile::Close() {
+bool OutputFile::Close(Sync sync) {
   if (!IsOpen()) return false;
   // Keep the handle when the data may not be on disk, so Discard can still
   // delete exactly this file.
-  if (!::FlushFileBuffers(file_->handle)) return false;
+  if (sync == Sync::ToDisk && !::FlushFileBuffers(file_->handle)) return false;
   const HANDLE handle = file_->handle;
   file_->handle = INVALID_HANDLE_VALUE;
   return ::CloseHandle(handle) != FALSE;
@@ -108,6 +118,29 @@ void OutputFile::Discard() {
   }
   removable_ = false;
   ::SetLastError(error);
+}
+
+OutputTarget ResolveOutputTarget(const std::wstring& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES)
+    return {path, ::GetLastError() == ERROR_FILE_NOT_FOUND};
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return {path, false};
+  FileHandle file;
+  file.handle = OpenForQuery(path);
+  if (file.handle == INVALID_HANDLE_VALUE) return {path, false};
+  if (::GetFileType(file.handle) != FILE_TYPE_DISK) return {path, false};
+  // Through every link to the file itself, which is what gets replaced.
+  std::wstring final(32768, L'\0');
+  const DWORD length = ::GetFinalPathNameByHandleW(
+      file.handle, final.data(), static_cast<DWORD>(final.size()), VOLUME_NAME_DOS);
+  if (length == 0 || length >= final.size()) return {path, true};
+  final.resize(length);
+  return {final, true};
+}
+
+bool MoveIntoPlace(const std::wstring& from, const std::wstring& to) {
+  return ::MoveFileExW(from.c_str(), to.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 HeldFile::HeldFile() = default;
@@ -125,20 +158,6 @@ bool HeldFile::Open(const std::wstring& path) {
   return true;
 }
 
-bool HeldFile::HasContents(const unsigned char* data, std::size_t size) {
-  LARGE_INTEGER start = {};
-  if (!file_ || !::SetFilePointerEx(file_->handle, start, nullptr, FILE_BEGIN)) return false;
-  static unsigned char chunk[65536];
-  std::size_t at = 0;
-  for (;;) {
-    DWORD n = 0;
-    if (!::ReadFile(file_->handle, chunk, sizeof chunk, &n, nullptr)) return false;
-    if (n == 0) return at == size;
-    if (n > size - at || std::memcmp(chunk, data + at, n) != 0) return false;
-    at += n;
-  }
-}
-
 void HeldFile::Close() { file_.reset(); }
 
 ListFile::ListFile() = default;
@@ -152,24 +171,12 @@ bool ListFile::Open(const std::wstring& path) {
   if (handle == INVALID_HANDLE_VALUE) return false;
   file_ = std::make_unique<FileHandle>();
   file_->handle = handle;
+  file_->append = true;
   return true;
 }
 
-std::int64_t ListFile::SeekEnd() {
-  LARGE_INTEGER end = {};
-  if (!file_ || !::SetFilePointerEx(file_->handle, LARGE_INTEGER{}, &end, FILE_END)) return -1;
-  return end.QuadPart;
-}
-
-bool ListFile::Write(const void* data, std::size_t size) {
-  return file_ && WriteAll(file_->handle, data, size);
-}
-
 bool ListFile::Truncate(std::int64_t length) {
-  LARGE_INTEGER at = {};
-  at.QuadPart = length;
-  return file_ && ::SetFilePointerEx(file_->handle, at, nullptr, FILE_BEGIN) &&
-         ::SetEndOfFile(file_->handle);
+  return file_ && io::SeekTo(*file_, length) && ::SetEndOfFile(file_->handle);
 }
 
 void ListFile::Close() { file_.reset(); }

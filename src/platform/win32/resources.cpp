@@ -14,7 +14,11 @@ ResourceLookup FindResourceBytes(const std::wstring& type, const std::wstring& n
   const DWORD size = ::SizeofResource(module, info);
   HGLOBAL loaded = size ? ::LoadResource(module, info) : nullptr;
   const void* data = loaded ? ::LockResource(loaded) : nullptr;
-  if (!data) return ResourceLookup::Unloadable;
+  if (!data) {
+    // An empty resource fails without a system error: say so, as the host does.
+    if (size == 0) ::SetLastError(ERROR_INVALID_PARAMETER);
+    return ResourceLookup::Unloadable;
+  }
   out.data = static_cast<const unsigned char*>(data);
   out.size = size;
   return ResourceLookup::Found;

@@ -7,12 +7,22 @@
 
 namespace testsupport {
 
+void FakeService::AddTargetProduct(const std::wstring& code, const std::wstring& name,
+                                   const std::wstring& language, const std::wstring& version,
+                                   std::uint32_t configureResult, std::int32_t state) {
+  std::wstring& targets = properties[7];
+  targets += (targets.empty() ? L"" : L";") + code;
+  Product& product = products[code];
+  product.state = state;
+  product.info = {{L"ProductName", name}, {L"Language", language}, {L"VersionString", version}};
+  product.configureResult = configureResult;
+}
+
 std::uint32_t FakeService::GetSummaryInformation(spinstall::installer::Handle,
                                                  const std::wstring& path, std::uint32_t,
                                                  spinstall::installer::Handle& summary) {
   openedPaths.push_back(path);
-  if (std::find(unopenable.begin(), unopenable.end(), path) != unopenable.end())
-    return spinstall::platform::kErrorOpenFailed;
+  if (std::find(unopenable.begin(), unopenable.end(), path) != unopenable.end()) return openFailure;
   ++opens;
   summary = next_++;
   live_[summary] = true;
@@ -70,6 +80,16 @@ std::uint32_t FakeService::ConfigureProductEx(const std::wstring& productCode, i
   const auto product = products.find(productCode);
   return product == products.end() ? spinstall::platform::kErrorUnknownProduct
                                    : product->second.configureResult;
+}
+
+std::uint32_t FakeService::EnableLog(std::uint32_t, const std::wstring& path, std::uint32_t) {
+  settings.push_back({configureCalls.size(), path, 0});
+  return 0;
+}
+
+std::uint32_t FakeService::SetInternalUI(std::uint32_t level) {
+  settings.push_back({configureCalls.size(), L"", level});
+  return 1;
 }
 
 ServiceGuard::ServiceGuard(spinstall::installer::Service& service) {

@@ -28,8 +28,9 @@ class FakeService : public spinstall::installer::Service {
 
   // Summary properties by id, for every path that opens.
   std::map<std::uint32_t, std::wstring> properties;
-  // Paths that fail to open (result 110), and paths seen by opens.
+  // Paths that fail to open (with openFailure), and paths seen by opens.
   std::vector<std::wstring> unopenable;
+  std::uint32_t openFailure = 110;
   std::vector<std::wstring> openedPaths;
   // Forced property-read results, consumed one per call before the real answer.
   std::vector<std::uint32_t> forcedPropertyResults;
@@ -42,12 +43,26 @@ class FakeService : public spinstall::installer::Service {
   std::vector<std::wstring> stateQueries;
   std::vector<std::pair<std::wstring, std::wstring>> infoQueries;  // code, property
   std::vector<ConfigureCall> configureCalls;
+  // EnableLog's paths and SetInternalUI's levels, in call order; each call's
+  // place among the configure calls is the count of them made before it.
+  struct Setting {
+    std::size_t configureCallsBefore;
+    std::wstring logPath;
+    std::uint32_t uiLevel;
+  };
+  std::vector<Setting> settings;
 
   int opens = 0;
   int closes = 0;
   int propertyCalls = 0;
   std::vector<std::uint32_t> propertyBufferSizes;
   int OpenHandles() const { return opens - closes; }
+
+  // Puts `code` at the end of the target list (property 7), installed with
+  // these properties unless `state` says otherwise.
+  void AddTargetProduct(const std::wstring& code, const std::wstring& name,
+                        const std::wstring& language, const std::wstring& version,
+                        std::uint32_t configureResult = 0, std::int32_t state = 5);
 
   std::uint32_t GetSummaryInformation(spinstall::installer::Handle database,
                                       const std::wstring& path, std::uint32_t updateCount,
@@ -63,6 +78,9 @@ class FakeService : public spinstall::installer::Service {
   std::uint32_t ConfigureProductEx(const std::wstring& productCode, int installLevel,
                                    std::int32_t installState,
                                    const std::wstring& commandLine) override;
+  std::uint32_t EnableLog(std::uint32_t logMode, const std::wstring& path,
+                          std::uint32_t attributes) override;
+  std::uint32_t SetInternalUI(std::uint32_t level) override;
 
  private:
   std::map<spinstall::installer::Handle, bool> live_;

@@ -19,7 +19,9 @@ void FreshProcessTest::SetUp() {
 void FreshProcessTest::TearDown() { ResetProcessState(); }
 
 std::vector<std::string> FreshProcessTest::TempDirectoryEntries() const {
-  return DirectoryEntries(tmp_.path());
+  auto names = DirectoryEntries(tmp_.path());
+  std::erase_if(names, [](const std::string& name) { return name.starts_with("spinstall-"); });
+  return names;
 }
 
 std::vector<std::string> DirectoryEntries(const std::string& path) {

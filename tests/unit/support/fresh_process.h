@@ -20,7 +20,8 @@ class FreshProcessTest : public testing::Test {
 
   // The folder TMPDIR names, without a trailing '/'.
   const std::string& TempDirectory() const { return tmp_.path(); }
-  // The names of the files in it, sorted.
+  // The names of the files in it, sorted, but for the run logs (spinstall-*)
+  // that every program run leaves there.
   std::vector<std::string> TempDirectoryEntries() const;
 
   EnvGuard env_;

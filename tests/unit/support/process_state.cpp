@@ -3,6 +3,8 @@
 #include "apply/product_discovery.h"
 #include "installer/installer_service.h"
 #include "launcher/run_mode.h"
+#include "log/run_log.h"
+#include "log/run_outcome.h"
 #include "messages/result_messages.h"
 #include "package/temporary_name.h"
 #include "platform/environment.h"
@@ -23,6 +25,8 @@ void ResetProcessState() {
   spinstall::platform::host::OverrideResources({});
   spinstall::platform::host::OverrideStrings({});
   spinstall::installer::SetActiveService(nullptr);
+  spinstall::log::CloseRunLog();
+  spinstall::log::CurrentOutcome() = {};
 }
 
 std::string CarriedPackageBytes() { return ReadFileBytes(SPINSTALL_CARRIED_PACKAGE); }

@@ -1,6 +1,7 @@
 // Runs a program (the host build of spinstall, a tool) as its own process.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,18 @@ ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& a
 // RunProgram with SPINSTALL_PROGRAM.
 ProgramRun RunHostProgram(const std::vector<std::string>& args,
                           const std::vector<std::pair<std::string, std::string>>& env,
+                          const std::string& workDirectory);
+
+// Runs the host program with standard error closed, or on a pipe whose
+// reader is gone; its exit status (-1 when a signal ended it).
+enum class StandardError { Closed, BrokenPipe };
+int RunHostProgramWithout(StandardError error, const std::vector<std::string>& args,
+                          const std::vector<std::pair<std::string, std::string>>& env,
+                          const std::string& workDirectory);
+
+// Starts the host program and kills it (SIGKILL) after `delay`, or reaps it if
+// it ended first.
+void KillHostProgramAfter(std::chrono::microseconds delay, const std::vector<std::string>& args,
                           const std::string& workDirectory);
 
 }  // namespace testsupport

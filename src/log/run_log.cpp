@@ -1,0 +1,112 @@
+#include "log/run_log.h"
+
+#include <cstdio>
+
+#include "platform/environment.h"
+#include "platform/error_codes.h"
+#include "platform/last_error.h"
+#include "platform/log_file.h"
+
+namespace spinstall::log {
+namespace {
+
+constexpr std::uint32_t kPathChars = 1024;
+constexpr int kNameTries = 9;
+
+struct OpenLog {
+  platform::LogFile file;
+  std::wstring path;
+};
+
+OpenLog& TheLog() {
+  static OpenLog log;
+  return log;
+}
+
+std::wstring Digits(unsigned value, int width) {
+  wchar_t text[16];
+  std::swprintf(text, 16, L"%0*u", width, value);
+  return text;
+}
+
+bool OpenDefault(OpenLog& log) {
+  std::wstring directory;
+  const auto length = platform::QueryTempPath(kPathChars, directory);
+  if (length == 0 || length > kPathChars) return false;
+  const std::wstring name =
+      directory + DefaultLogName(platform::CurrentLocalTime(), platform::CurrentProcessId());
+  const std::wstring stem = name.substr(0, name.size() - 4);  // without ".log"
+  for (int n = 1; n <= kNameTries; ++n) {
+    log.path = n == 1 ? name : stem + L"-" + std::to_wstring(n) + L".log";
+    if (log.file.Open(log.path, platform::LogFile::Mode::CreateNew)) return true;
+    if (platform::LastError() != platform::kErrorFileExists) return false;
+  }
+  return false;
+}
+
+bool OpenGiven(OpenLog& log, const std::wstring& path) {
+  // Full, so that the installer's log beside it lands in the same folder
+  // whichever process writes it.
+  const auto length = platform::QueryFullPath(path, kPathChars, log.path);
+  return length != 0 && length < kPathChars &&
+         log.file.Open(log.path, platform::LogFile::Mode::Append);
+}
+
+}  // namespace
+
+bool OpenRunLog(const std::wstring& path) {
+  const std::uint32_t error = platform::LastError();
+  OpenLog& log = TheLog();
+  log.file.Close();
+  const bool opened = path.empty() ? OpenDefault(log) : OpenGiven(log, path);
+  if (!opened) log.path.clear();
+  platform::SetLastError(error);
+  return opened;
+}
+
+void CloseRunLog() {
+  TheLog().file.Close();
+  TheLog().path.clear();
+}
+
+bool IsRunLogOpen() { return TheLog().file.IsOpen(); }
+
+const std::wstring& RunLogPath() { return TheLog().path; }
+
+std::wstring InstallerLogPath() {
+  return RunLogPath().empty() ? std::wstring() : RunLogPath() + L".installer.log";
+}
+
+void Line(std::wstring_view text) {
+  OpenLog& log = TheLog();
+  if (!log.file.IsOpen()) return;
+  const std::uint32_t error = platform::LastError();
+  std::wstring line = Timestamp(platform::CurrentLocalTime()) + L" ";
+  line.append(text);
+  // A product name or a message may hold line breaks; a line stays a line.
+  for (auto& c : line)
+    if (c == L'\r' || c == L'\n') c = L' ';
+  log.file.AppendLine(line);
+  platform::SetLastError(error);
+}
+
+std::wstring ResultText(std::uint32_t code) {
+  const std::uint32_t error = platform::LastError();
+  const std::wstring text = platform::SystemMessageText(code);
+  platform::SetLastError(error);
+  return std::to_wstring(code) + (text.empty() ? L"" : L" (" + text + L")");
+}
+
+std::wstring DefaultLogName(const platform::LocalTime& time, std::uint32_t processId) {
+  return L"spinstall-" + Digits(time.year, 4) + Digits(time.month, 2) + Digits(time.day, 2) + L"-" +
+         Digits(time.hour, 2) + Digits(time.minute, 2) + Digits(time.second, 2) + L"-" +
+         std::to_wstring(processId) + L".log";
+}
+
+std::wstring Timestamp(const platform::LocalTime& time) {
+  return Digits(time.year, 4) + L"-" + Digits(time.month, 2) + L"-" + Digits(time.day, 2) + L" " +
+         Digits(time.hour, 2) + L":" + Digits(time.minute, 2) + L":" + Digits(time.second, 2) +
+         L"." + Digits(time.millisecond, 3);
+}
+
+}  // namespace spinstall::log

@@ -1,0 +1,40 @@
+// The run log: one timestamped line per thing a run did, so that a run
+// without boxes (/q) still tells an administrator what happened. A log that
+// cannot be opened or written never changes what the run does or shows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "platform/process_facts.h"
+
+namespace spinstall::log {
+
+// Opens the run's log: `path` when given (created or appended to; a relative
+// path is taken from the current directory), else a new file
+// spinstall-YYYYMMDD-HHMMSS-<pid>.log in the temporary directory, created
+// exclusively (a name that is taken, by a file or a link, is passed over for
+// the same name with "-2" ... "-9" before ".log"). False when no log is open.
+bool OpenRunLog(const std::wstring& path);
+void CloseRunLog();
+bool IsRunLogOpen();
+// The open log's full path; empty without one.
+const std::wstring& RunLogPath();
+// The installer's own log beside it: <run log>.installer.log; empty without
+// a run log.
+std::wstring InstallerLogPath();
+
+// Writes "YYYY-MM-DD HH:MM:SS.mmm " and `text` as one line, line breaks in
+// `text` turned into spaces. Does nothing without a log; keeps the thread's
+// last-error value.
+void Line(std::wstring_view text);
+
+// A result code with the system's text for it: "1603 (Fatal error ...)".
+std::wstring ResultText(std::uint32_t code);
+
+// The parts of the log that are fixed by the clock and the process.
+std::wstring DefaultLogName(const platform::LocalTime& time, std::uint32_t processId);
+std::wstring Timestamp(const platform::LocalTime& time);
+
+}  // namespace spinstall::log

@@ -1,0 +1,319 @@
+// What the run log of a whole program run says, outcome by outcome, and the
+// exit status /exitcode gives; the installer's interface level and log; /?.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+
+#include "installer/installer_service.h"
+#include "launcher/entry.h"
+#include "log/run_outcome.h"
+#include "package/temporary_name.h"
+#include "platform/host/embedded_resources.h"
+#include "platform/host/host_state.h"
+#include "platform/host/utf8.h"
+#include "support/boxes.h"
+#include "support/fake_service.h"
+#include "support/fresh_process.h"
+#include "support/process_limits.h"
+#include "support/process_state.h"
+#include "support/program_run.h"
+#include "support/result_box.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using spinstall::platform::host::Narrow;
+using spinstall::platform::host::Widen;
+using testsupport::Box;
+using testsupport::ResultBox;
+
+constexpr const wchar_t* kGerman = L"{00000000-0000-0000-0000-00000000DE01}";
+constexpr const wchar_t* kJapanese = L"{00000000-0000-0000-0000-00000000A701}";
+constexpr const wchar_t* kMissing = L"{00000000-0000-0000-0000-000000000000}";
+
+struct LoggedRun {
+  std::vector<Box> boxes;
+  int exitStatus = -1;
+  std::vector<std::string> log;  // without the timestamps
+  // Whether some line of the log is exactly `line`.
+  bool Logged(const std::string& line) const {
+    return std::find(log.begin(), log.end(), line) != log.end();
+  }
+};
+
+void PrintTo(const LoggedRun& run, std::ostream* out) {
+  for (const auto& line : run.log) *out << "\n  " << line;
+}
+
+class RunLogContentsTest : public testsupport::FreshProcessTest {
+ protected:
+  void SetUp() override {
+    FreshProcessTest::SetUp();
+    spinstall::installer::SetActiveService(&service_);
+    service_.properties[5] = L"16.1.84.0;16.1.63.10,";
+    service_.properties[9] = L"{PATCH}";
+  }
+
+  LoggedRun RunWith(std::vector<std::wstring> args, const std::string& log) {
+    // First: /? and /i end the walk.
+    args.insert(args.begin(), {L"spinstall", L"/log", Widen(log)});
+    spinstall::platform::host::SetArguments(args);
+    // What a fresh process starts with, so that runs in one test compare.
+    spinstall::log::CurrentOutcome() = {};
+    spinstall::package::ResetTemporaryNameCounter();
+    testsupport::BoxCapture capture;
+    LoggedRun run;
+    run.exitStatus = spinstall::launcher::RunProgram();
+    run.boxes = capture.Stop();
+    std::istringstream in(testsupport::ReadFileBytes(log));
+    for (std::string line; std::getline(in, line);) run.log.push_back(line.substr(24));
+    return run;
+  }
+  LoggedRun RunLogged(std::vector<std::wstring> args) {
+    return RunWith(std::move(args), LogPath());
+  }
+
+  std::string LogPath() const { return scratch_ / "run.log"; }
+  std::string PackagePath() const { return TempDirectory() + "/MSP2"; }
+  static std::string BoxLine(std::uint32_t id, const Box& box) {
+    std::string text = box.text;
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return "box " + std::to_string(id) + " \"" + box.caption + "\": " + text;
+  }
+
+  testsupport::FakeService service_;
+};
+
+TEST_F(RunLogContentsTest, InstallRunTellsWhatHappenedToEachProduct) {
+  service_.AddTargetProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10");
+  service_.AddTargetProduct(kMissing, L"", L"", L"", 0, -1);
+  service_.AddTargetProduct(kJapanese, L"ライター", L"1041", L"16.1.50.0");
+  const LoggedRun run = RunLogged({L"/exitcode"});
+  const std::string german = Narrow(kGerman), japanese = Narrow(kJapanese);
+  const std::string patch = "PATCH=\"" + PackagePath() + "\"";
+  const std::vector<std::string> expected = {
+      "spinstall 1.0.0, command line: spinstall /log " + LogPath() + " /exitcode",
+      "mode: install, exit code",
+      "package " + PackagePath() + ": patch code {PATCH}, " +
+          std::to_string(testsupport::CarriedPackageBytes().size()) +
+          " bytes, version rule 16.1.84.0;16.1.63.10,, targets " + Narrow(service_.properties[7]),
+      "product " + german + ": state 5, installed",
+      "product " + Narrow(kMissing) + ": state -1, not installed",
+      "product " + japanese + ": state 5, installed",
+      "installer log: " + LogPath() +
+          ".installer.log, result 0 (The operation completed "
+          "successfully.)",
+      "product " + german +
+          ": name \"Schreiber\", language 1031, installed version 16.1.63.10: "
+          "patching",
+      "configure " + german + " with " + patch +
+          ": result 0 (The operation completed "
+          "successfully.)",
+      BoxLine(301, ResultBox(1031, 301, "Schreiber")),
+      "product " + japanese +
+          ": name \"ライター\", language 1041, installed version 16.1.50.0: "
+          "not a candidate version",
+      BoxLine(308, ResultBox(1041, 308, "ライター")),
+      "result: 1 patched, 0 failed, 0 up to date, 1 not a candidate version, restart required: "
+      "no, exit code 0"};
+  EXPECT_EQ(run.log, expected);
+  EXPECT_EQ(run.exitStatus, 0);
+}
+
+struct RowCase {
+  const char* name;
+  void (*setUp)(testsupport::FakeService&);
+  std::vector<std::uint32_t> boxes;
+  std::string loggedLine;  // a line the log must hold, $PACKAGE the package's path; or empty
+  std::string result;      // in the last line, besides the exit code
+  int exitStatus;          // under /exitcode
+};
+
+class RunLogRowTest : public RunLogContentsTest, public testing::WithParamInterface<RowCase> {};
+
+TEST_P(RunLogRowTest, LogsTheOutcomeAndExitsWithItsCode) {
+  const RowCase& c = GetParam();
+  c.setUp(service_);
+  for (const bool quiet : {false, true}) {
+    std::filesystem::remove(LogPath());
+    const LoggedRun run = RunLogged(quiet ? std::vector<std::wstring>{L"/q", L"/exitcode"}
+                                          : std::vector<std::wstring>{L"/exitcode"});
+    std::vector<std::uint32_t> logged;
+    for (const auto& line : run.log)
+      if (line.starts_with("box ")) logged.push_back(std::stoul(line.substr(4, 3)));
+    EXPECT_EQ(logged, c.boxes) << testing::PrintToString(run);
+    EXPECT_EQ(run.boxes.size(), quiet ? 0 : c.boxes.size());
+    std::string line = c.loggedLine;
+    if (const auto at = line.find("$PACKAGE"); at != std::string::npos)
+      line.replace(at, 8, PackagePath());
+    EXPECT_TRUE(line.empty() || run.Logged(line)) << line << testing::PrintToString(run);
+    EXPECT_TRUE(run.log.back().starts_with("result: ") &&
+                run.log.back().find(c.result) != std::string::npos &&
+                run.log.back().ends_with("exit code " + std::to_string(c.exitStatus)))
+        << testing::PrintToString(run);
+    EXPECT_EQ(run.exitStatus, c.exitStatus);
+  }
+  // Without /exitcode the status stays 0 whatever happened.
+  EXPECT_EQ(RunLogged({}).exitStatus, 0);
+}
+
+const spinstall::platform::host::EmbeddedResource kNoPackage[] = {
+    {L"TXT", L"#1", nullptr, nullptr}};
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RunLogRowTest,
+    testing::Values(
+        RowCase{"PackageNotWritten",
+                [](testsupport::FakeService&) {
+                  spinstall::platform::host::OverrideResources(kNoPackage);
+                },
+                {300},
+                "",
+                "0 patched, 0 failed",
+                1814},
+        RowCase{"VersionRuleWithoutSeparator",
+                [](testsupport::FakeService& s) { s.properties[5] = L"16.1.84.0"; },
+                {300},
+                "",
+                "0 patched, 0 failed",
+                4316},
+        RowCase{
+            "NoTargetInstalled",
+            [](testsupport::FakeService& s) { s.AddTargetProduct(kMissing, L"", L"", L"", 0, -1); },
+            {307},
+            "product " + Narrow(kMissing) + ": state -1, not installed",
+            "0 up to date, 0 not a candidate",
+            1642},
+        RowCase{"InstallerFails",
+                [](testsupport::FakeService& s) {
+                  s.AddTargetProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10", 1612);
+                },
+                {300},
+                "configure " + Narrow(kGerman) +
+                    " with PATCH=\"$PACKAGE\": result 1612 (The installation source for this "
+                    "product is not available.)",
+                "0 patched, 1 failed",
+                1612},
+        RowCase{
+            "RestartNeeded",
+            [](testsupport::FakeService& s) {
+              s.AddTargetProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10", 3010);
+            },
+            {301},
+            "configure " + Narrow(kGerman) +
+                " with PATCH=\"$PACKAGE\": result 3010 (The requested operation is "
+                "successful. Changes will not be effective until the system is rebooted.)",
+            "1 patched, 0 failed, 0 up to date, 0 not a candidate version, restart required: yes",
+            3010},
+        RowCase{"EveryProductUpToDate",
+                [](testsupport::FakeService& s) {
+                  s.AddTargetProduct(kGerman, L"Schreiber", L"1031", L"16.1.84.0");
+                },
+                {306},
+                "product " + Narrow(kGerman) +
+                    ": name \"Schreiber\", language 1031, installed version 16.1.84.0: up to date",
+                "0 patched, 0 failed, 1 up to date",
+                0}),
+    [](const testing::TestParamInfo<RowCase>& info) { return info.param.name; });
+
+TEST_F(RunLogContentsTest, InstallerInterfaceAndLogAreSetBeforeTheFirstConfigureCall) {
+  service_.AddTargetProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10");
+  const std::wstring installerLog = Widen(LogPath()) + L".installer.log";
+  const auto expect = [&](std::uint32_t level) {
+    ASSERT_EQ(service_.settings.size(), 2u);
+    EXPECT_EQ(service_.settings[0].uiLevel, level);
+    EXPECT_EQ(service_.settings[0].configureCallsBefore, 0u);
+    EXPECT_EQ(service_.settings[1].logPath, installerLog);
+    EXPECT_EQ(service_.settings[1].configureCallsBefore, 0u);
+    service_.settings.clear();
+    service_.configureCalls.clear();
+  };
+  RunLogged({L"/q"});
+  expect(spinstall::installer::kUiLevelNone);
+  RunLogged({});
+  expect(spinstall::installer::kUiLevelBasic | spinstall::installer::kUiLevelProgressOnly);
+}
+
+TEST_F(RunLogContentsTest, UnwritableLogLeavesBoxesAndResultsAsTheyWere) {
+  service_.AddTargetProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10", 1603);
+  service_.AddTargetProduct(kJapanese, L"ライター", L"1041", L"16.1.50.0");
+  const LoggedRun logged = RunLogged({L"/exitcode"});
+  const auto configured = service_.configureCalls;
+  service_.configureCalls.clear();
+  const LoggedRun unlogged = RunWith({L"/exitcode"}, scratch_.path());  // a folder
+  EXPECT_TRUE(unlogged.log.empty());
+  EXPECT_EQ(unlogged.boxes, logged.boxes);
+  EXPECT_EQ(unlogged.exitStatus, 1603);
+  ASSERT_EQ(service_.configureCalls.size(), configured.size());
+  EXPECT_EQ(service_.configureCalls[0].productCode, configured[0].productCode);
+}
+
+TEST_F(RunLogContentsTest, HelpShowsTheOptionsAndInstallsNothing) {
+  const Box usage{"Service Pack Options", "information", ""};
+  LoggedRun run = RunLogged({L"/p", L"list.txt", L"/?"});
+  ASSERT_EQ(run.boxes.size(), 1u);
+  EXPECT_EQ(run.boxes[0].caption, usage.caption);
+  EXPECT_EQ(run.boxes[0].icon, usage.icon);
+  EXPECT_TRUE(run.boxes[0].text.starts_with("Usage: spinstall.exe [/q]")) << run.boxes[0].text;
+  EXPECT_NE(run.boxes[0].text.find("\n/exitcode"), std::string::npos);
+  EXPECT_TRUE(run.Logged(BoxLine(314, run.boxes[0])))
+      << BoxLine(314, run.boxes[0]) << testing::PrintToString(run);
+  EXPECT_TRUE(service_.stateQueries.empty());
+  EXPECT_TRUE(service_.openedPaths.empty());
+  EXPECT_FALSE(testsupport::PathExists(scratch_ / "list.txt"));
+
+  run = RunLogged({L"/q", L"/h"});
+  EXPECT_TRUE(run.boxes.empty());
+  EXPECT_TRUE(run.log[run.log.size() - 2].starts_with("box 314 not shown (quiet): Usage:"));
+}
+
+TEST_F(RunLogContentsTest, AdministratorModesLogTheirSteps) {
+  testsupport::CurrentDirectory here(scratch_.path());
+  service_.properties[7] = L"{A};{B}";
+  const std::string size = std::to_string(testsupport::CarriedPackageBytes().size());
+  LoggedRun run =
+      RunLogged({L"/e", Widen(scratch_ / "x.msp"), L"/p", L"list.txt", L"/exitcode", L"/i"});
+  EXPECT_EQ(run.exitStatus, 0);
+  for (const std::string& line : std::vector<std::string>{
+           "mode: extract patch list info, exit code",
+           "extract to " + scratch_ / "x.msp" + ": " + size +
+               " bytes written, result 0 (The operation "
+               "completed successfully.)",
+           "patch list list.txt: 1 blocks appended, result 0 (The operation completed "
+           "successfully.)",
+           "info box: Products:", "info box: {A}", "info box: {B}", "info box: \t16.1.84.0",
+           "result: 0 (The operation completed successfully.)"})
+    EXPECT_TRUE(run.Logged(line)) << line << testing::PrintToString(run);
+
+  run = RunLogged({L"/e", Widen(scratch_.path()), L"/p", Widen(scratch_.path()), L"/exitcode"});
+  EXPECT_EQ(run.exitStatus, 5);  // the extraction's failure comes first
+  EXPECT_TRUE(run.Logged("extract to " + scratch_.path() +
+                         ": 0 bytes written, result 5 (Access is denied.)"))
+      << testing::PrintToString(run);
+  EXPECT_TRUE(run.Logged("patch list " + scratch_.path() +
+                         ": 0 blocks appended, result 5 (Access is denied.)"))
+      << testing::PrintToString(run);
+}
+
+TEST_F(RunLogContentsTest, HostInstallerWritesALinePerConfigureCallBesideTheLog) {
+  spinstall::installer::SetActiveService(nullptr);
+  const std::string products = scratch_ / "products.ini";
+  testsupport::WriteFileBytes(products,
+                              "[{91AED5A8-1F61-48F5-A289-B3368F6B332F}]\nProductName=Writer\n"
+                              "Language=1033\nVersionString=16.1.63.10\n");
+  const auto run = testsupport::RunHostProgram(
+      {"/q", "/log", LogPath()},
+      {{"SPINSTALL_PRODUCTS", products}, {"TMPDIR", TempDirectory()}, {"TMP", ""}},
+      scratch_.path());
+  EXPECT_EQ(run.exitStatus, 0);
+  const std::string installerLog = testsupport::ReadFileBytes(LogPath() + ".installer.log");
+  EXPECT_EQ(
+      installerLog,
+      "MsiConfigureProductExW {91AED5A8-1F61-48F5-A289-B3368F6B332F} level 0 state 5 ui level "
+      "2 command line PATCH=\"" +
+          PackagePath() + "\" result 0\n");
+}
+
+}  // namespace

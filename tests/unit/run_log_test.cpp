@@ -1,0 +1,132 @@
+// The run log's file: where it goes, that a planted name is never written
+// through, that a log that cannot be opened changes nothing, and that runs
+// sharing one log keep their lines whole.
+#include "log/run_log.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <regex>
+#include <sstream>
+
+#include "platform/error_codes.h"
+#include "platform/host/utf8.h"
+#include "platform/last_error.h"
+#include "support/fresh_process.h"
+#include "support/process_limits.h"
+#include "support/temp_dir.h"
+
+namespace spinstall::log {
+namespace {
+
+using platform::host::Narrow;
+using platform::host::Widen;
+using testsupport::ReadFileBytes;
+
+class RunLogTest : public testsupport::FreshProcessTest {
+ protected:
+  // The log's lines without their timestamps, checking that each has one.
+  static std::vector<std::string> Lines(const std::string& path) {
+    static const std::regex stamped(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} (.*))");
+    std::vector<std::string> lines;
+    std::istringstream in(ReadFileBytes(path));
+    for (std::string line; std::getline(in, line);) {
+      std::smatch match;
+      EXPECT_TRUE(std::regex_match(line, match, stamped)) << line;
+      lines.push_back(match[1]);
+    }
+    return lines;
+  }
+};
+
+TEST(RunLogNames, NameAndTimestampArePaddedDigits) {
+  const platform::LocalTime time{2026, 3, 7, 4, 5, 6, 9};
+  EXPECT_EQ(DefaultLogName(time, 4242), L"spinstall-20260307-040506-4242.log");
+  EXPECT_EQ(Timestamp(time), L"2026-03-07 04:05:06.009");
+}
+
+TEST_F(RunLogTest, DefaultLogIsANewOwnerOnlyFileInTheTemporaryDirectory) {
+  ASSERT_TRUE(OpenRunLog(L""));
+  const std::string path = Narrow(RunLogPath());
+  EXPECT_EQ(std::filesystem::path(path).parent_path(), TempDirectory());
+  EXPECT_TRUE(std::regex_match(std::filesystem::path(path).filename().string(),
+                               std::regex(R"(spinstall-\d{8}-\d{6}-\d+\.log)")))
+      << path;
+  EXPECT_EQ(Narrow(InstallerLogPath()), path + ".installer.log");
+  Line(L"first\r\nsecond");
+  CloseRunLog();
+  EXPECT_EQ(Lines(path), std::vector<std::string>{"first  second"});
+  struct stat st;
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(RunLogTest, PlantedFileOrLinkAtTheDefaultNameIsNeverWrittenThrough) {
+  const std::string target = scratch_ / "target";
+  testsupport::WriteFileBytes(target, "keep");
+  const std::string name =
+      Narrow(DefaultLogName(platform::CurrentLocalTime(), platform::CurrentProcessId()));
+  const std::string stem = TempDirectory() + "/" + name.substr(0, name.size() - 4);
+  std::filesystem::create_symlink(target, TempDirectory() + "/" + name);
+  testsupport::WriteFileBytes(stem + "-2.log", "planted");
+
+  ASSERT_TRUE(OpenRunLog(L""));
+  Line(L"text");
+  const std::string path = Narrow(RunLogPath());
+  CloseRunLog();
+  EXPECT_EQ(ReadFileBytes(target), "keep");
+  EXPECT_EQ(ReadFileBytes(stem + "-2.log"), "planted");
+  // A second boundary between the plant and the open picks another name.
+  EXPECT_TRUE(path == stem + "-3.log" || path.find(name) == std::string::npos) << path;
+  EXPECT_EQ(Lines(path), std::vector<std::string>{"text"});
+}
+
+TEST_F(RunLogTest, GivenPathIsAppendedToAndMadeFull) {
+  testsupport::CurrentDirectory here(scratch_.path());
+  testsupport::WriteFileBytes(scratch_ / "run.log", "earlier\n");
+  ASSERT_TRUE(OpenRunLog(L"run.log"));
+  EXPECT_EQ(Narrow(RunLogPath()), scratch_ / "run.log");
+  Line(L"later");
+  CloseRunLog();
+  const std::string text = ReadFileBytes(scratch_ / "run.log");
+  EXPECT_EQ(text.substr(0, 8), "earlier\n");
+  EXPECT_NE(text.find(" later\n", 8), std::string::npos);
+}
+
+TEST_F(RunLogTest, UnopenableLogWritesNothingAndKeepsTheLastError) {
+  platform::SetLastError(1234);
+  EXPECT_FALSE(OpenRunLog(Widen(scratch_.path())));  // a folder
+  EXPECT_EQ(platform::LastError(), 1234u);
+  EXPECT_TRUE(RunLogPath().empty());
+  EXPECT_TRUE(InstallerLogPath().empty());
+  Line(L"lost");
+  EXPECT_EQ(platform::LastError(), 1234u);
+}
+
+TEST_F(RunLogTest, ConcurrentRunsSharingOneLogKeepWholeLines) {
+  const std::string path = scratch_ / "shared.log";
+  constexpr int kRuns = 2, kLines = 2000;
+  std::vector<pid_t> children;
+  for (int run = 0; run < kRuns; ++run) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      OpenRunLog(Widen(path));
+      const std::wstring text(1000, static_cast<wchar_t>(L'a' + run));
+      for (int i = 0; i < kLines; ++i) Line(text);
+      ::_exit(0);
+    }
+    children.push_back(child);
+  }
+  for (const pid_t child : children) ::waitpid(child, nullptr, 0);
+  const auto lines = Lines(path);
+  ASSERT_EQ(lines.size(), static_cast<std::size_t>(kRuns * kLines));
+  for (const auto& line : lines)
+    ASSERT_TRUE(line == std::string(1000, 'a') || line == std::string(1000, 'b')) << line;
+}
+
+}  // namespace
+}  // namespace spinstall::log
