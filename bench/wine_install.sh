@@ -5,6 +5,7 @@
 # timed). Called by bench/run with the environment the Wine harness needs.
 # shellcheck source=../tests/wine/patch_lib.sh
 source "$SPINSTALL_SOURCE_DIR/tests/wine/patch_lib.sh"
+wine_setup
 runs=${BENCH_RUNS:-3}
 
 now() { date +%s.%N; }

@@ -4,6 +4,7 @@
 # values are the ones the host stand-in answers for the equivalent products
 # file (pinned by the host program tests), so both services agree.
 source "$(dirname "$0")/lib.sh"
+wine_setup
 
 # expect_lines ACTUAL_FILE EXPECTED_TEXT
 expect_lines() {
