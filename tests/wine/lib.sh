@@ -257,11 +257,12 @@ remove_install_sources() {
 
 # ---------------------------------------------------------------- expected texts
 
-# A catalogue text as the program shows it: message LANGUAGE ID [ARGUMENT],
+# A catalogue text as the program shows it, from the catalogue as the build
+# read it (catalogue.txt): message LANGUAGE ID [ARGUMENT],
 # the argument put in for %s or %d. Printed without a trailing line break.
 message() {
   local line text
-  line=$(grep -m1 "^$2=" "$SPINSTALL_SOURCE_DIR/resources/messages/$1.txt") ||
+  line=$(grep -m1 "^$1 $2=" "$SPINSTALL_BUILD_DIR/catalogue.txt") ||
     fail "no message $2 in language $1"
   text="${line#*=}"
   text="${text//\\n/$'\n'}"
