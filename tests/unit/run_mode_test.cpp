@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "launcher/run_mode.h"
+#include "support/case_name.h"
 
 namespace spinstall::launcher {
 namespace {
@@ -86,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
                  Mode(true, false, false, L"", false, L"", false)},
         WalkCase{"EmptyArgumentIsAPath",
                  {L"/e", L""},
-                 Mode(false, false, true, L"", false, L"", false)}));
+                 Mode(false, false, true, L"", false, L"", false)}),
+    testsupport::CaseName());
 
 TEST(ArgumentWalk, ProgramPathIsNeverAnOption) {
   RunMode mode;
