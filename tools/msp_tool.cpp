@@ -3,7 +3,10 @@
 //
 //   msp_tool author DEFINITION OUT.msp    write the package a definition names
 //   msp_tool check PACKAGE [DESCRIPTOR...] check a package (and descriptors)
-//   msp_tool describe PACKAGE TEMPLATE OUT fill a descriptor template
+//   msp_tool describe PACKAGE TEMPLATE OUT fill a descriptor template: @PATCH_SIZE@,
+//                                          @CANDIDATES@, and the summary properties
+//                                          as they stand, @KEYWORDS@ (5),
+//                                          @TARGETS@ (7) and @REVISION@ (9)
 //
 // Every failure is one line on standard error that names the offending value,
 // and exit status 1.
@@ -75,7 +78,10 @@ int Describe(const std::string& packagePath, const std::string& templatePath,
   if (!ReadPackageSummary(packagePath, summary, error)) return Fail(error);
   const std::pair<std::string, std::string> fills[] = {
       {"@PATCH_SIZE@", std::to_string(bytes.size())},
-      {"@CANDIDATES@", CandidateText(summary.keywords)}};
+      {"@CANDIDATES@", CandidateText(summary.keywords)},
+      {"@KEYWORDS@", summary.keywords},
+      {"@TARGETS@", summary.targets},
+      {"@REVISION@", summary.revision}};
   for (const auto& [marker, value] : fills) {
     for (auto at = text.find(marker); at != std::string::npos; at = text.find(marker, at))
       text.replace(at, marker.size(), value);

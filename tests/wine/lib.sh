@@ -56,8 +56,16 @@ wine_setup() {
   WINE_SHOTS="$WINE_WORK/shots"
   WINE_PREFIXES=()
   WINE_XVFB_PID=""
+  [ -s "$SPINSTALL_BUILD_DIR/package-facts.txt" ] ||
+    fail "no $SPINSTALL_BUILD_DIR/package-facts.txt: build the windows preset first"
   # The demo family members the tests install: the first three target products.
   declare -gA DEMO_CODE=([de]="$(target_code 1)" [fr]="$(target_code 2)" [ja]="$(target_code 3)")
+  local rule
+  rule=$(package_fact keywords)
+  TO_VERSION="${rule%%;*}"  # the upgrade version
+  FROM_VERSION="${rule#*;}"
+  FROM_VERSION="${FROM_VERSION%%,*}"  # the first candidate version
+  PATCH_CODE=$(package_fact revision | cut -c1-38)
 
   # No Mono or Gecko installer dialogs; quiet Wine unless a run asks for traces.
   export WINEDLLOVERRIDES="mscoree=;mshtml="
@@ -193,10 +201,12 @@ run_tool() {
 
 # ---------------------------------------------------------------- products
 
-# The target product codes of the carried package's definition, one a line.
-carried_targets() {
-  sed -n 's/^target *= *//p' "$SPINSTALL_SOURCE_DIR/resources/package.def" | tr -d '\r'
-}
+# A summary property of the carried package as msp_tool read it at build time
+# (package-facts.txt): keywords (5, the version rule), targets (7), revision (9).
+package_fact() { sed -n "s/^$1=//p" "$SPINSTALL_BUILD_DIR/package-facts.txt" | tr -d '\r'; }
+
+# The carried package's target product codes, one a line.
+carried_targets() { package_fact targets | tr ';' '\n'; }
 
 # The Nth (1-based) of them.
 target_code() { carried_targets | sed -n "${1}p"; }
