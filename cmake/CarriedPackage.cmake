@@ -2,9 +2,11 @@
 #   SPINSTALL_PACKAGE      a release engineer's .msp to carry; empty: the one
 #                          msp_tool authors from resources/package.def
 #   SPINSTALL_DESCRIPTORS  a folder of descriptor texts 206.txt, 207.txt, ...
-#                          carried as they are; empty: made from the templates
-#                          resources/descriptors/<ID>.txt.in, with PatchSize and
-#                          ProductVersionCandidate filled in from the package
+#                          carried as they are; empty: made from templates
+#                          with the package's values filled in: the demo's
+#                          resources/descriptors/<ID>.txt.in for the authored
+#                          package, resources/supplied-descriptor.txt.in once
+#                          per target product (206, 207, ...) for a supplied one
 # Every package and descriptor is checked before it is carried; a failed check
 # stops the build with a message that names the value.
 #
@@ -23,11 +25,14 @@ if(SPINSTALL_PACKAGE)
   if(NOT EXISTS "${SPINSTALL_PACKAGE}")
     message(FATAL_ERROR "SPINSTALL_PACKAGE: no file ${SPINSTALL_PACKAGE}")
   endif()
+  set(check_options "")
   add_custom_command(OUTPUT "${SPINSTALL_PACKAGE_FILE}"
     COMMAND ${CMAKE_COMMAND} -E copy "${SPINSTALL_PACKAGE}" "${SPINSTALL_PACKAGE_FILE}"
     DEPENDS "${SPINSTALL_PACKAGE}"
     COMMENT "Carrying the package ${SPINSTALL_PACKAGE}")
 else()
+  # What msp_tool authors has the Windows patch shape, or the build stops.
+  set(check_options --authored)
   # The files the patch replaces, named in the definition.
   file(GLOB patch_files CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/resources/patch-files/*")
   add_custom_command(OUTPUT "${SPINSTALL_PACKAGE_FILE}"
@@ -54,14 +59,41 @@ if(SPINSTALL_DESCRIPTORS)
     set(SPINSTALL_DESCRIPTOR_${id} "${out}")
   endforeach()
 else()
-  file(GLOB templates CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/resources/descriptors/*.txt.in")
-  foreach(template IN LISTS templates)
-    get_filename_component(name "${template}" NAME)
-    string(REGEX REPLACE "\\.txt\\.in$" "" id "${name}")
+  # Template and target product number (1-based) by descriptor ID.
+  set(described "")
+  if(SPINSTALL_PACKAGE)
+    # One descriptor per target product code, in property 7's order: the
+    # count is read now, and the build reconfigures when the package changes.
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${SPINSTALL_PACKAGE}")
+    find_program(MSIINFO_PROGRAM msiinfo REQUIRED)
+    execute_process(COMMAND ${MSIINFO_PROGRAM} suminfo "${SPINSTALL_PACKAGE}"
+      OUTPUT_VARIABLE summary RESULT_VARIABLE status ERROR_QUIET)
+    if(NOT status EQUAL 0 OR NOT summary MATCHES "Template: ([^\n]+)")
+      message(FATAL_ERROR "SPINSTALL_PACKAGE: ${SPINSTALL_PACKAGE} has no readable target list (summary property 7)")
+    endif()
+    string(REGEX MATCHALL "[^;]+" targets "${CMAKE_MATCH_1}")
+    list(LENGTH targets count)
+    foreach(n RANGE 1 ${count})
+      math(EXPR id "205 + ${n}")
+      list(APPEND described "${id}|${PROJECT_SOURCE_DIR}/resources/supplied-descriptor.txt.in|${n}")
+    endforeach()
+  else()
+    file(GLOB templates CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/resources/descriptors/*.txt.in")
+    foreach(template IN LISTS templates)
+      get_filename_component(name "${template}" NAME)
+      string(REGEX REPLACE "\\.txt\\.in$" "" id "${name}")
+      list(APPEND described "${id}|${template}|1")
+    endforeach()
+  endif()
+  foreach(entry IN LISTS described)
+    string(REPLACE "|" ";" entry "${entry}")
+    list(GET entry 0 id)
+    list(GET entry 1 template)
+    list(GET entry 2 n)
     set(out "${carried_dir}/descriptors/${id}.txt")
     add_custom_command(OUTPUT "${out}"
       COMMAND ${CMAKE_COMMAND} -E make_directory "${carried_dir}/descriptors"
-      COMMAND ${SPINSTALL_MSP_TOOL} describe "${SPINSTALL_PACKAGE_FILE}" "${template}" "${out}"
+      COMMAND ${SPINSTALL_MSP_TOOL} describe "${SPINSTALL_PACKAGE_FILE}" "${template}" "${out}" ${n}
       DEPENDS "${template}" "${SPINSTALL_PACKAGE_FILE}" ${SPINSTALL_MSP_TOOL_TARGET}
       COMMENT "Making descriptor ${id}")
     list(APPEND SPINSTALL_DESCRIPTOR_IDS ${id})
@@ -75,7 +107,7 @@ endforeach()
 
 set(checked "${carried_dir}/checked.stamp")
 add_custom_command(OUTPUT "${checked}"
-  COMMAND ${SPINSTALL_MSP_TOOL} check "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files}
+  COMMAND ${SPINSTALL_MSP_TOOL} check ${check_options} "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files}
   COMMAND ${CMAKE_COMMAND} -E touch "${checked}"
   DEPENDS "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files} ${SPINSTALL_MSP_TOOL_TARGET}
   COMMENT "Checking the carried package and descriptors")
@@ -83,7 +115,7 @@ add_custom_target(spinstall_carried DEPENDS "${checked}")
 # "cmake --build --preset windows --target check_package": the same check on
 # demand, e.g. after replacing SPINSTALL_PACKAGE.
 add_custom_target(check_package
-  COMMAND ${SPINSTALL_MSP_TOOL} check "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files}
+  COMMAND ${SPINSTALL_MSP_TOOL} check ${check_options} "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files}
   DEPENDS "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files} ${SPINSTALL_MSP_TOOL_TARGET}
   COMMENT "Checking the carried package and descriptors")
 set(SPINSTALL_CARRIED_FILES "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files} "${checked}")

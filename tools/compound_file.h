@@ -1,18 +1,15 @@
 // Writing an OLE compound file (the container of installer packages) with
-// libgsf, and the stream-name encoding the installer uses inside it.
+// libgsf.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
+#include "stream_name.h"
+
 typedef struct _GsfOutfile GsfOutfile;
 
 namespace msptool {
-
-// The stored name of a stream: table streams get the 0x4840 prefix, and
-// characters of the 64-symbol alphabet are packed two to a UTF-16 unit.
-// Returned as UTF-8, as libgsf takes names.
-std::string EncodeStreamName(const std::string& name, bool isTable);
 
 class CompoundFile {
  public:

@@ -8,6 +8,8 @@ namespace {
 
 bool IsUpperHex(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
 
+}  // namespace
+
 std::vector<std::string> Split(const std::string& text, char separator) {
   std::vector<std::string> parts;
   std::string::size_type start = 0;
@@ -18,8 +20,6 @@ std::vector<std::string> Split(const std::string& text, char separator) {
     start = at + 1;
   }
 }
-
-}  // namespace
 
 std::string Quoted(const std::string& value) { return "\"" + value + "\""; }
 

@@ -10,6 +10,9 @@
 
 namespace msptool {
 
+// The parts of `text` between separators ("" gives one empty part).
+std::vector<std::string> Split(const std::string& text, char separator);
+
 // `value` in double quotes, as every message names a value.
 std::string Quoted(const std::string& value);
 

@@ -2,24 +2,37 @@
 // carries.
 //
 //   msp_tool author DEFINITION OUT.msp    write the package a definition names
-//   msp_tool check PACKAGE [DESCRIPTOR...] check a package (and descriptors)
-//   msp_tool describe PACKAGE TEMPLATE OUT fill a descriptor template: @PATCH_SIZE@,
-//                                          @CANDIDATES@, and the summary properties
-//                                          as they stand, @KEYWORDS@ (5),
-//                                          @TARGETS@ (7) and @REVISION@ (9)
+//   msp_tool check [--authored] PACKAGE [DESCRIPTOR...]
+//                                          check a package (and descriptors)
+//   msp_tool describe PACKAGE TEMPLATE OUT [N]
+//                                          fill a descriptor template for the
+//                                          Nth target product (default 1);
+//                                          @KEYWORDS@ and @TARGETS@ give
+//                                          properties 5 and 7 as they stand
+//   msp_tool stamp PACKAGE OUT VERSION-RULE
+//                                          copy a package with a new property 5
+//
+// What the program relies on (properties 5, 7, 8 and 9, the descriptors) is
+// checked strictly for every package. The Windows patch shape is required of
+// packages msp_tool authored (--authored); for a package made by another tool
+// a difference is a warning, as that tool may shape its patches otherwise.
 //
 // Every failure is one line on standard error that names the offending value,
 // and exit status 1.
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
+#include "compound_reader.h"
 #include "conventions.h"
 #include "definition.h"
 #include "file_bytes.h"
+#include "package_stamp.h"
 #include "package_summary.h"
 #include "patch_plan.h"
+#include "patch_shape.h"
 
 namespace msptool {
 namespace {
@@ -45,7 +58,8 @@ int Author(const std::string& definitionPath, const std::string& outPath) {
   return 0;
 }
 
-int Check(const std::string& packagePath, const std::vector<std::string>& descriptors) {
+int Check(const std::string& packagePath, const std::vector<std::string>& descriptors,
+          bool authored) {
   std::string bytes, error;
   if (!ReadFileBytes(packagePath, bytes)) return Fail("cannot read " + packagePath);
   PackageSummary summary;
@@ -56,6 +70,11 @@ int Check(const std::string& packagePath, const std::vector<std::string>& descri
         CheckTransformList(summary.transforms), CheckPatchCode(summary.revision)}) {
     if (!problem.empty()) return Fail(packagePath + ": " + problem);
   }
+  CompoundEntry root;
+  if (!ReadCompound(packagePath, root, error, false)) return Fail(error);
+  const PatchShape shape = InspectPatchShape(root, summary.transforms, summary.revision);
+  if (authored && !shape.problems.empty()) return Fail(packagePath + ": " + shape.problems[0]);
+  warnings.insert(warnings.end(), shape.problems.begin(), shape.problems.end());
   for (const auto& w : warnings)
     std::cerr << "msp_tool: warning: " << packagePath << ": " << w << "\n";
   const DescribedPackage described{bytes.size(), summary.targets, CandidateText(summary.keywords),
@@ -66,22 +85,40 @@ int Check(const std::string& packagePath, const std::vector<std::string>& descri
     if (auto problem = CheckDescriptor(text, described); !problem.empty())
       return Fail(path + ": " + problem);
   }
+  std::cout << packagePath << ": " << shape.report << "\n";
   return 0;
 }
 
+int Stamp(const std::string& packagePath, const std::string& outPath, const std::string& rule) {
+  std::vector<std::string> warnings;
+  if (auto problem = CheckVersionRule(rule, warnings); !problem.empty()) return Fail(problem);
+  std::string error;
+  if (!StampPackage(packagePath, outPath, rule, error)) return Fail(error);
+  // The copy must be one the build carries; the check reports the rule's
+  // warnings with the rest.
+  return Check(outPath, {}, false);
+}
+
 int Describe(const std::string& packagePath, const std::string& templatePath,
-             const std::string& outPath) {
+             const std::string& outPath, const std::string& targetNumber) {
   std::string bytes, text, error;
   if (!ReadFileBytes(packagePath, bytes)) return Fail("cannot read " + packagePath);
   if (!ReadFileBytes(templatePath, text)) return Fail("cannot read " + templatePath);
   PackageSummary summary;
   if (!ReadPackageSummary(packagePath, summary, error)) return Fail(error);
+  const auto targets = Split(summary.targets, ';');
+  const std::size_t n = std::strtoul(targetNumber.c_str(), nullptr, 10);
+  if (n == 0 || n > targets.size() || targetNumber != std::to_string(n))
+    return Fail(packagePath + ": no target product number " + Quoted(targetNumber) + " among " +
+                std::to_string(targets.size()));
   const std::pair<std::string, std::string> fills[] = {
       {"@PATCH_SIZE@", std::to_string(bytes.size())},
       {"@CANDIDATES@", CandidateText(summary.keywords)},
+      {"@PRODUCT_CODE@", targets[n - 1]},
+      {"@PATCH_CODE@", summary.revision.substr(0, 38)},
+      {"@TITLE@", summary.title.empty() ? summary.subject : summary.title},
       {"@KEYWORDS@", summary.keywords},
-      {"@TARGETS@", summary.targets},
-      {"@REVISION@", summary.revision}};
+      {"@TARGETS@", summary.targets}};
   for (const auto& [marker, value] : fills) {
     for (auto at = text.find(marker); at != std::string::npos; at = text.find(marker, at))
       text.replace(at, marker.size(), value);
@@ -105,12 +142,16 @@ int Describe(const std::string& packagePath, const std::string& templatePath,
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 3 && args[0] == "author") return msptool::Author(args[1], args[2]);
+  const bool authored = args.size() >= 3 && args[0] == "check" && args[1] == "--authored";
   if (args.size() >= 2 && args[0] == "check")
-    return msptool::Check(args[1], {args.begin() + 2, args.end()});
-  if (args.size() == 4 && args[0] == "describe")
-    return msptool::Describe(args[1], args[2], args[3]);
+    return msptool::Check(args[authored ? 2 : 1], {args.begin() + (authored ? 3 : 2), args.end()},
+                          authored);
+  if (args.size() == 4 && args[0] == "stamp") return msptool::Stamp(args[1], args[2], args[3]);
+  if ((args.size() == 4 || args.size() == 5) && args[0] == "describe")
+    return msptool::Describe(args[1], args[2], args[3], args.size() == 5 ? args[4] : "1");
   std::cerr << "usage: msp_tool author DEFINITION OUT.msp\n"
-               "       msp_tool check PACKAGE [DESCRIPTOR...]\n"
-               "       msp_tool describe PACKAGE TEMPLATE OUT\n";
+               "       msp_tool check [--authored] PACKAGE [DESCRIPTOR...]\n"
+               "       msp_tool describe PACKAGE TEMPLATE OUT [N]\n"
+               "       msp_tool stamp PACKAGE OUT VERSION-RULE\n";
   return 2;
 }

@@ -37,6 +37,8 @@ bool ReadPackageSummary(const std::string& path, PackageSummary& out, std::strin
     if (err) g_error_free(err);
     return false;
   }
+  out.title = ReadString(si.p, LIBMSI_PROPERTY_TITLE);
+  out.subject = ReadString(si.p, LIBMSI_PROPERTY_SUBJECT);
   out.keywords = ReadString(si.p, LIBMSI_PROPERTY_KEYWORDS);
   out.targets = ReadString(si.p, LIBMSI_PROPERTY_TEMPLATE);
   out.transforms = ReadString(si.p, LIBMSI_PROPERTY_LASTAUTHOR);

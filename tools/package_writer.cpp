@@ -2,6 +2,7 @@
 
 #include "compound_file.h"
 #include "summary_stream.h"
+#include "table_schema.h"
 
 namespace msptool {
 namespace {
@@ -19,6 +20,10 @@ constexpr char kSummaryStream[] = "\x05SummaryInformation";
 
 using T = SummaryProperty::Type;
 
+bool AddTable(GsfOutfile* storage, const std::string& table, const std::string& bytes) {
+  return CompoundFile::AddStream(storage, EncodeStreamName(table, true), bytes);
+}
+
 bool AddStringPool(GsfOutfile* storage, const StringPool& strings) {
   return CompoundFile::AddStream(storage, EncodeStreamName("_StringPool", true),
                                  strings.PoolBytes()) &&
@@ -35,12 +40,11 @@ bool AddTransform(GsfOutfile* root, const Transform& transform) {
       {7, T::Text, 0, ";0"},
       {8, T::Text, 0, ";0"},
       {9, T::Text, 0, transform.description},
-      {16, T::I4, transform.validation, {}},
+      {16, T::I4, static_cast<std::int32_t>(transform.characterCount), {}},
   };
   bool ok = CompoundFile::AddStream(storage, kSummaryStream, BuildSummaryStream(props)) &&
             AddStringPool(storage, transform.strings);
-  for (const auto& [table, bytes] : transform.tables)
-    ok = ok && CompoundFile::AddStream(storage, EncodeStreamName(table, true), bytes);
+  for (const auto& [table, bytes] : transform.tables) ok = ok && AddTable(storage, table, bytes);
   return CompoundFile::CloseStorage(storage) && ok;
 }
 
@@ -48,7 +52,12 @@ bool AddTransform(GsfOutfile* root, const Transform& transform) {
 
 bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
                        const std::string& path, std::string& error) {
-  const std::vector<Transform> transforms = BuildTransforms(content);
+  return WritePatchPackage(summary, content, BuildTransforms(content), path, error);
+}
+
+bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
+                       const std::vector<Transform>& transforms, const std::string& path,
+                       std::string& error) {
   std::string transformList;
   for (const auto& t : transforms) transformList += (transformList.empty() ? ":" : ";:") + t.name;
 
@@ -71,10 +80,25 @@ bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
       {18, T::Text, 0, "msp_tool"},
   };
 
+  // The root's own tables: MsiPatchSequence's one row names the patch's
+  // family (the product family's upgrade code without its punctuation) and
+  // its place there (the upgrade version).
+  StringPool strings;
+  std::string family;
+  for (char c : content.upgradeCode)
+    if (c != '{' && c != '}' && c != '-') family.push_back(c);
+  const std::vector<std::pair<std::string, std::string>> tables = {
+      {"_Tables", StoredTable(kTablesLayout, TablesRows({kPatchSequenceTable}), strings)},
+      {"_Columns", StoredTable(kColumnsLayout, ColumnsRows({kPatchSequenceTable}), strings)},
+      {kPatchSequenceTable.name,
+       StoredTable(Layout(kPatchSequenceTable), {{family, {}, content.toVersion, 0}}, strings)},
+  };
+
   CompoundFile file;
   if (!file.Create(path, kPatchClassId, error)) return false;
   bool ok = CompoundFile::AddStream(file.Root(), kSummaryStream, BuildSummaryStream(props)) &&
-            AddStringPool(file.Root(), StringPool());
+            AddStringPool(file.Root(), strings);
+  for (const auto& [table, bytes] : tables) ok = ok && AddTable(file.Root(), table, bytes);
   for (const auto& t : transforms) ok = ok && AddTransform(file.Root(), t);
   if (!cabinet.empty())
     ok = ok &&

@@ -1,32 +1,42 @@
 // Writing the patch package: a compound file with the patch class id, its
 // summary information, an empty string pool, the transforms and the cabinet.
 //
-// How the patch reaches its products. Wine's msi.dll applies, in property 8's
-// order, each transform whose validation (property 16) the product passes,
-// then adds the media rows the transform brought along; it applies a patch
-// only to the products that property 7 names.
+// The shape Windows Installer applies: property 8 lists transform pairs,
+// ":T1;:#T1;:T2;:#T2;...", each data transform "T<n>" followed by its patch
+// transform "#T<n>"; the root carries MsiPatchSequence and property 15 = 1.
 //
-//  - "Version1" ... "VersionN": one transform per target product code, in
-//    property 7's order, validated by that product code (0x0002). Each changes
-//    Property[ProductVersion] to the upgrade version and nothing else, so it
-//    fits any product with that code, whatever its upgrade code and files.
-//    (A single unvalidated transform reaches them as well under Wine, which
-//    checks property 7 first; one per code binds each change to the product
-//    it was made for, whoever applies the transforms.)
-//  - "Files": validated by the upgrade code of the family whose files the
-//    patch replaces (0x0800). It updates those File rows (new size, vital and
-//    patch-added attributes, a sequence above the product's) and adds a Media
-//    row whose cabinet is the root stream "patch.cab"; the installer moves the
-//    row and the sequences to numbers of its own when it applies the patch.
-//    Tried under Wine without the validation: a product of another family
-//    with other File keys only gains rows the installer ignores, but one that
-//    uses the same keys (a lookalike built from the family's template) gets
-//    the family's files written over its own. With it, no other family is
-//    touched.
+//  - With files to replace, "T1" ... "T<N>" come first, one per target
+//    product code in property 7's order: the data transform changes
+//    Property[ProductVersion] and the File rows' sizes, and is validated by
+//    that product code and by the upgrade code of the family whose files
+//    they are. Then, in every case, one pair per target that changes
+//    ProductVersion alone, validated by the product code only: a product of
+//    another family (even one that uses the same File keys) gets the new
+//    version and keeps its files.
+//  - Every patch transform brings the Media row of the cabinet stream
+//    "patch.cab" (LastSequence above the products' own; the installer moves
+//    the row and the patch's sequences to numbers of its own), the Patch,
+//    PatchPackage and MsiPatchHeaders tables with a PatchPackage row that ties
+//    the patch code to that row, PATCHNEWPACKAGECODE and
+//    PATCHNEWSUMMARYSUBJECT, and PatchFiles in InstallExecuteSequence; with
+//    files, also their patch-added attributes and new sequences.
 //
-// Wine reads the validation flags from the low word of property 16. The
-// transforms validate neither language nor version, so the language in their
-// properties 7 and 8 is neutral (0).
+// Property 16. Windows reads the validation flags from its upper word and
+// the error conditions to suppress from its lower word; Wine 8.0 reads the
+// lower word as the validation flags and ignores the upper one. So:
+//  - upper word: product code (0x0002), plus upgrade code (0x0800) where
+//    files change. This is what Windows checks against each product.
+//  - lower word: 0x0007, suppressing "add existing row", "delete missing
+//    row" and "add existing table". A family product passes both of its
+//    pairs, so the second patch transform adds the Media, PatchPackage,
+//    Property and sequence rows (and tables) the first one added; a product
+//    may also have those tables already. Wine reads the same bits as
+//    language (the transforms' language is neutral, which every product
+//    matches), product code (what it must check) and platform (which it
+//    does not check).
+//  - where files change, also 0x0800 in the lower word: for Wine, the upgrade
+//    code validation that keeps a lookalike's files; the error conditions end
+//    at 0x0020, so Windows gives the bit no meaning.
 #pragma once
 
 #include <string>
@@ -48,5 +58,9 @@ struct PatchSummary {
 // Writes the values as they are, checked or not: checking is the caller's.
 bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
                        const std::string& path, std::string& error);
+// The same with the transforms given (BuildTransforms' or others).
+bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
+                       const std::vector<Transform>& transforms, const std::string& path,
+                       std::string& error);
 
 }  // namespace msptool

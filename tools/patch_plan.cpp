@@ -101,8 +101,9 @@ bool MakePatchPlan(const Definition& def, const std::string& folder, PatchPlan& 
   plan.summary = {def.One("title"),        def.One("subject"),  def.One("author"),
                   def.One("version-rule"), def.One("comments"), targetList,
                   def.One("patch-code")};
-  plan.content = {targets, def.One("upgrade-code"), def.One("from-version"), def.One("to-version"),
-                  std::move(files)};
+  plan.content = {
+      targets,          def.One("upgrade-code"), def.One("from-version"), def.One("to-version"),
+      std::move(files), def.One("patch-code"),   def.One("title")};
   return true;
 }
 

@@ -1,36 +1,16 @@
 #include "patch_transforms.h"
 
+#include <glib.h>
+
 #include "table_stream.h"
 
 namespace msptool {
 namespace {
 
-using Type = Column::Type;
-
-// File and Media as installer databases lay them out (the 32-bit Sequence and
-// LastSequence of current schemas).
-const std::vector<Column> kPropertyColumns = {{Type::String, true}, {Type::String, false}};
-const std::vector<Column> kFileColumns = {
-    {Type::String, true},   // File
-    {Type::String, false},  // Component_
-    {Type::String, false},  // FileName
-    {Type::Int32, false},   // FileSize
-    {Type::String, false},  // Version
-    {Type::String, false},  // Language
-    {Type::Int16, false},   // Attributes
-    {Type::Int32, false},   // Sequence
-};
-const std::vector<Column> kMediaColumns = {
-    {Type::Int16, true},    // DiskId
-    {Type::Int32, false},   // LastSequence
-    {Type::String, false},  // DiskPrompt
-    {Type::String, false},  // Cabinet
-    {Type::String, false},  // VolumeLabel
-    {Type::String, false},  // Source
-};
-
-// The changed columns of a File row: FileSize, Attributes and Sequence.
-constexpr std::uint16_t kFileChanged = (1u << 3) | (1u << 6) | (1u << 7);
+// The changed columns of a File row: FileSize in the data transform,
+// Attributes and Sequence in the patch transform.
+constexpr std::uint16_t kFileSizeChanged = 1u << 3;
+constexpr std::uint16_t kFileSequenceChanged = (1u << 6) | (1u << 7);
 // The changed column of a Property row: Value.
 constexpr std::uint16_t kValueChanged = 1u << 1;
 
@@ -43,55 +23,93 @@ constexpr std::int32_t kPatchFileAttributes = 0x0200 | 0x1000;
 constexpr std::int32_t kPatchDiskId = 1000;
 constexpr std::int32_t kFirstPatchSequence = 1000;
 constexpr char kMediaSourceProperty[] = "PatchMediaSource";
+// PatchFiles runs right after InstallFiles (4000 in the standard sequence).
+constexpr std::int32_t kPatchFilesSequence = 4010;
 
 std::string Description(const std::string& productCode, const PatchContent& content) {
   return productCode + content.fromVersion + ";" + productCode + content.toVersion + ";" +
          content.upgradeCode;
 }
 
-Transform VersionTransform(std::size_t index, const PatchContent& content) {
-  const std::string& code = content.targets[index];
+// The package code a product gets with the patch: derived from the patch and
+// the product, so that every build writes the same one.
+std::string NewPackageCode(const std::string& patchCode, const std::string& productCode) {
+  const std::string seed = patchCode + productCode;
+  gchar* digest = g_compute_checksum_for_string(G_CHECKSUM_MD5, seed.c_str(), -1);
+  std::string h = digest;
+  g_free(digest);
+  for (auto& c : h) c = static_cast<char>(g_ascii_toupper(c));
+  for (const std::size_t at : {20, 16, 12, 8}) h.insert(at, 1, '-');
+  return '{' + h + '}';
+}
+
+// See package_writer.h.
+std::uint32_t CharacterCount(bool files) {
+  const std::uint32_t validation = kValidateProductCode | (files ? kValidateUpgradeCode : 0);
+  const std::uint32_t errors =
+      kIgnoreAddExistingRow | kIgnoreDeleteMissingRow | kIgnoreAddExistingTable;
+  return (validation << 16) | errors | (files ? kValidateUpgradeCode : 0);
+}
+
+Transform DataTransform(const std::string& name, const std::string& code,
+                        const PatchContent& content, bool files) {
   Transform t;
-  t.name = "Version" + std::to_string(index + 1);
+  t.name = name;
   t.description = Description(code, content);
-  t.validation = kValidateProductCode;
-  TableStream property(kPropertyColumns);
+  t.characterCount = CharacterCount(files);
+  TableStream property(kPropertyLayout);
   property.Update({std::string("ProductVersion"), content.toVersion}, kValueChanged, t.strings);
   t.tables.emplace_back("Property", property.Bytes());
+  if (files) {
+    TableStream file(kFileLayout);
+    for (const auto& f : content.files)
+      file.Update({f.name, {}, {}, static_cast<std::int32_t>(f.contents.size()), {}, {}, {}, {}},
+                  kFileSizeChanged, t.strings);
+    t.tables.emplace_back("File", file.Bytes());
+  }
   return t;
 }
 
-Transform FilesTransform(const PatchContent& content) {
-  Transform t;
-  t.name = "Files";
-  // The product code only fills the description's form: an upgrade-code
-  // validated transform does not look at it.
-  t.description = Description(content.targets.empty() ? "" : content.targets.front(), content);
-  t.validation = kValidateUpgradeCode;
+void AddInserts(Transform& t, const std::string& table, const std::vector<Column>& layout,
+                const std::vector<std::vector<Cell>>& rows) {
+  TableStream stream(layout);
+  for (const auto& row : rows) stream.Insert(row, t.strings);
+  t.tables.emplace_back(table, stream.Bytes());
+}
 
-  TableStream file(kFileColumns);
-  std::int32_t sequence = kFirstPatchSequence;
-  for (const auto& f : content.files) {
-    file.Update({f.name,
-                 {},
-                 {},
-                 static_cast<std::int32_t>(f.contents.size()),
-                 {},
-                 {},
-                 kPatchFileAttributes,
-                 ++sequence},
-                kFileChanged, t.strings);
+Transform PatchTransform(const std::string& name, const std::string& code,
+                         const PatchContent& content, bool files) {
+  Transform t;
+  t.name = "#" + name;
+  t.description = Description(code, content);
+  t.characterCount = CharacterCount(files);
+  if (files) {
+    TableStream file(kFileLayout);
+    std::int32_t sequence = kFirstPatchSequence;
+    for (const auto& f : content.files)
+      file.Update({f.name, {}, {}, {}, {}, {}, kPatchFileAttributes, ++sequence},
+                  kFileSequenceChanged, t.strings);
+    t.tables.emplace_back("File", file.Bytes());
   }
-  TableStream media(kMediaColumns);
-  media.Insert({kPatchDiskId,
-                sequence,
-                {},
-                std::string("#") + kCabinetStream,
-                {},
-                std::string(kMediaSourceProperty)},
-               t.strings);
-  t.tables.emplace_back("File", file.Bytes());
-  t.tables.emplace_back("Media", media.Bytes());
+  const auto lastSequence = static_cast<std::int32_t>(kFirstPatchSequence + content.files.size());
+  AddInserts(t, "Media", kMediaLayout,
+             {{kPatchDiskId,
+               lastSequence,
+               {},
+               std::string("#") + kCabinetStream,
+               {},
+               std::string(kMediaSourceProperty)}});
+  // Of the tables it adds, only PatchPackage gets a row: whole files need no
+  // Patch or MsiPatchHeaders rows.
+  AddInserts(t, "_Tables", kTablesLayout, TablesRows(kPatchTables));
+  AddInserts(t, "_Columns", kColumnsLayout, ColumnsRows(kPatchTables));
+  AddInserts(t, "PatchPackage", Layout(kPatchTables[kPatchPackageTable]),
+             {{content.patchCode, kPatchDiskId}});
+  AddInserts(t, "Property", kPropertyLayout,
+             {{std::string("PATCHNEWSUMMARYSUBJECT"), content.subject},
+              {std::string("PATCHNEWPACKAGECODE"), NewPackageCode(content.patchCode, code)}});
+  AddInserts(t, "InstallExecuteSequence", kSequenceLayout,
+             {{std::string("PatchFiles"), {}, kPatchFilesSequence}});
   return t;
 }
 
@@ -99,9 +117,15 @@ Transform FilesTransform(const PatchContent& content) {
 
 std::vector<Transform> BuildTransforms(const PatchContent& content) {
   std::vector<Transform> transforms;
-  for (std::size_t i = 0; i < content.targets.size(); ++i)
-    transforms.push_back(VersionTransform(i, content));
-  if (!content.files.empty()) transforms.push_back(FilesTransform(content));
+  int n = 0;
+  for (const bool files : {true, false}) {
+    if (files && content.files.empty()) continue;
+    for (const auto& code : content.targets) {
+      const std::string name = 'T' + std::to_string(++n);
+      transforms.push_back(DataTransform(name, code, content, files));
+      transforms.push_back(PatchTransform(name, code, content, files));
+    }
+  }
   return transforms;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cabinet_writer.h"
+#include "table_schema.h"
 #include "transform.h"
 
 namespace msptool {
@@ -17,14 +18,17 @@ struct PatchContent {
   std::string fromVersion;           // a candidate version
   std::string toVersion;             // the upgrade version
   std::vector<CabinetFile> files;    // File table key and new contents
+  std::string patchCode;             // property 9's GUID
+  std::string subject;               // the patched product's new summary subject
 };
 
 // The stream name (unencoded) of the patch's cabinet in the package root.
 inline constexpr char kCabinetStream[] = "patch.cab";
 
-// One product-code-validated ProductVersion transform per target, in target
-// order, then (when files are replaced) one upgrade-code-validated transform
-// with the File and Media changes.
+// Data transform "T<n>" and patch transform "#T<n>", pair after pair: when
+// files are replaced, first one pair per target that also changes the files
+// (validated by product and upgrade code), then one pair per target that
+// changes the version alone (validated by product code).
 std::vector<Transform> BuildTransforms(const PatchContent& content);
 
 }  // namespace msptool

@@ -19,4 +19,25 @@ struct SummaryProperty {
 // The property set's bytes, properties in ascending id order.
 std::string BuildSummaryStream(std::vector<SummaryProperty> properties);
 
+// A property as a stream stores it: its id and its value's bytes, from the
+// type on, padding included.
+struct StoredProperty {
+  std::uint32_t id;
+  std::string value;
+};
+
+// A property set of one section, read as stored: `header` is everything up to
+// the section (byte order, versions, class id, format id), `properties` in
+// stored order. False when the stream is not such a property set.
+bool ReadSummaryStream(const std::string& stream, std::string& header,
+                       std::vector<StoredProperty>& properties);
+// The property set again, offsets recomputed.
+std::string AssembleSummaryStream(const std::string& header,
+                                  const std::vector<StoredProperty>& properties);
+
+// The stored value of a text (VT_LPSTR) property.
+std::string StoredText(const std::string& text);
+// The number an I2 or I4 value holds; false for other types.
+bool StoredNumber(const StoredProperty& property, std::int64_t& number);
+
 }  // namespace msptool

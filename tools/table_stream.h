@@ -28,6 +28,14 @@ struct Column {
 // A column value: null, a string, or an integer.
 using Cell = std::variant<std::monostate, std::string, std::int32_t>;
 
+// One cell as a table or transform stream stores it.
+void PutCell(std::string& out, const Column& column, const Cell& cell, StringPool& strings);
+
+// A table of a database (not a transform): column by column, every row's
+// value of the first column, then of the second, and so on.
+std::string StoredTable(const std::vector<Column>& columns,
+                        const std::vector<std::vector<Cell>>& rows, StringPool& strings);
+
 class TableStream {
  public:
   explicit TableStream(std::vector<Column> columns) : columns_(std::move(columns)) {}
@@ -41,8 +49,6 @@ class TableStream {
   const std::string& Bytes() const { return bytes_; }
 
  private:
-  void PutCell(const Column& column, const Cell& cell, StringPool& strings);
-
   std::vector<Column> columns_;
   std::string bytes_;
 };

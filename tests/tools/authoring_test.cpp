@@ -1,7 +1,9 @@
 // The package msp_tool authors from resources/package.def, read back with
-// libgsf and decoded as the installer reads it: a ProductVersion transform for
-// every target product code, the File/Media transform for the demo family
-// only, the cabinet with the new files, and the same bytes from every run.
+// libgsf and decoded as the installer reads it, against the structure of a
+// patch Windows applies: data and patch transform pairs (the family's files,
+// then every target's version), property 16's two words, the patch tables,
+// MsiPatchSequence, the cabinet with the new files, and the same bytes from
+// every run.
 #include <gio/gio.h>
 #include <gtest/gtest.h>
 #include <libgcab.h>
@@ -10,6 +12,7 @@
 #include <set>
 
 #include "compound_file.h"
+#include "conventions.h"
 #include "definition.h"
 #include "support/authoring.h"
 #include "support/package_reader.h"
@@ -18,6 +21,7 @@
 namespace toolstest {
 namespace {
 
+using msptool::IsRegistryCode;
 using testsupport::ReadFileBytes;
 using testsupport::TempDir;
 
@@ -51,8 +55,9 @@ class AuthoredPackageTest : public testing::Test {
   }
 
   std::vector<std::string> Strings(const std::string& storage) {
-    return ParseStringPool(Stream(storage + "/" + Table("_StringPool")),
-                           Stream(storage + "/" + Table("_StringData")));
+    const std::string prefix = storage.empty() ? "" : storage + "/";
+    return ParseStringPool(Stream(prefix + Table("_StringPool")),
+                           Stream(prefix + Table("_StringData")));
   }
 
   // The names of the streams directly inside `storage`.
@@ -68,79 +73,133 @@ class AuthoredPackageTest : public testing::Test {
   CompoundContents package_;
 };
 
-TEST_F(AuthoredPackageTest, SummaryListsOneVersionTransformPerTargetThenTheFiles) {
+// The rows of a transform's table stream of `columns` 2- or 4-byte cells
+// (string references and 16-bit integers are 2 bytes): each row's mask, then
+// its cells as stored.
+std::vector<std::vector<std::uint32_t>> Rows(const std::string& stream,
+                                             const std::vector<int>& widths) {
+  std::vector<std::vector<std::uint32_t>> rows;
+  for (std::size_t at = 0; at < stream.size();) {
+    std::vector<std::uint32_t> row{U16At(stream, at)};
+    at += 2;
+    for (int width : widths) {
+      row.push_back(width == 2 ? U16At(stream, at) : U32At(stream, at));
+      at += width;
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+TEST_F(AuthoredPackageTest, SummaryListsTransformPairsFilesFirstThenVersions) {
   EXPECT_EQ(package_.classIds[""], kPatchClass);
   auto summary = Summary("");
   const auto targets = def_.All("target");
   ASSERT_EQ(targets.size(), 21u);
   std::string list, transforms;
-  for (std::size_t i = 0; i < targets.size(); ++i) {
-    list += (i ? ";" : "") + targets[i];
-    transforms += (i ? ";:Version" : ":Version") + std::to_string(i + 1);
-  }
+  for (std::size_t i = 0; i < targets.size(); ++i) list += (i ? ";" : "") + targets[i];
+  for (std::size_t n = 1; n <= 2 * targets.size(); ++n)
+    transforms += (n > 1 ? ";:T" : ":T") + std::to_string(n) + ";:#T" + std::to_string(n);
   EXPECT_EQ(std::get<std::string>(summary[7]), list);
-  EXPECT_EQ(std::get<std::string>(summary[8]), transforms + ";:Files");
+  EXPECT_EQ(std::get<std::string>(summary[8]), transforms);
   EXPECT_EQ(std::get<std::string>(summary[9]), def_.One("patch-code"));
   EXPECT_EQ(std::get<std::string>(summary[5]), def_.One("version-rule"));
+  EXPECT_EQ(std::get<std::int64_t>(summary[15]), 1);
 }
 
-TEST_F(AuthoredPackageTest, EveryTargetMeetsAProductVersionTransformOfItsOwn) {
+// Windows reads validation from the upper word, errors to suppress from the
+// lower; Wine reads validation from the lower word.
+TEST_F(AuthoredPackageTest, PairsValidateTheProductAndTheFamilyWhereFilesChange) {
   const auto targets = def_.All("target");
   const std::string from = def_.One("from-version"), to = def_.One("to-version");
-  for (std::size_t i = 0; i < targets.size(); ++i) {
-    SCOPED_TRACE(targets[i]);
-    const std::string storage = "Version" + std::to_string(i + 1);
-    EXPECT_EQ(package_.classIds[storage], kTransformClass);
-    auto summary = Summary(storage);
-    EXPECT_EQ(std::get<std::int64_t>(summary[16]), 0x0002);  // validated by product code
-    EXPECT_EQ(std::get<std::string>(summary[9]),
-              targets[i] + from + ";" + targets[i] + to + ";" + def_.One("upgrade-code"));
-    // Its only table is Property; the one row changes ProductVersion's Value.
-    EXPECT_EQ(StreamNames(storage), (std::set<std::string>{Table("Property"), Table("_StringData"),
-                                                           Table("_StringPool"), kSummary}));
-    const std::string& rows = Stream(storage + "/" + Table("Property"));
-    const auto strings = Strings(storage);
-    ASSERT_EQ(rows.size(), 6u);
-    EXPECT_EQ(U16At(rows, 0), 0x0002u);
-    EXPECT_EQ(strings.at(U16At(rows, 2)), "ProductVersion");
-    EXPECT_EQ(strings.at(U16At(rows, 4)), to);
+  for (std::size_t n = 1; n <= 2 * targets.size(); ++n) {
+    const bool files = n <= targets.size();
+    const std::string& code = targets[(n - 1) % targets.size()];
+    for (const std::string& name : {"T" + std::to_string(n), "#T" + std::to_string(n)}) {
+      SCOPED_TRACE(name);
+      EXPECT_EQ(package_.classIds[name], kTransformClass);
+      auto summary = Summary(name);
+      EXPECT_EQ(std::get<std::int64_t>(summary[16]), files ? 0x08020807 : 0x00020007);
+      EXPECT_EQ(std::get<std::string>(summary[9]),
+                code + from + ";" + code + to + ";" + def_.One("upgrade-code"));
+    }
+    // The data transform: ProductVersion's Value, and the family's file sizes.
+    const std::string data = "T" + std::to_string(n);
+    const auto strings = Strings(data);
+    const auto property = Rows(Stream(data + "/" + Table("Property")), {2, 2});
+    ASSERT_EQ(property.size(), 1u);
+    EXPECT_EQ(property[0][0], 0x0002u);
+    EXPECT_EQ(strings.at(property[0][1]), "ProductVersion");
+    EXPECT_EQ(strings.at(property[0][2]), to);
+    EXPECT_EQ(StreamNames(data).count(Table("File")), files ? 1u : 0u);
+    if (!files) continue;
+    const auto fileRows = Rows(Stream(data + "/" + Table("File")), {2, 4});
+    ASSERT_EQ(fileRows.size(), def_.All("file").size());
+    for (const auto& row : fileRows) {
+      EXPECT_EQ(row[0], 0x0008u);  // FileSize
+      EXPECT_EQ(row[2] ^ 0x80000000u, ReadFileBytes(SourcePatchFile(strings.at(row[1]))).size());
+    }
   }
 }
 
-TEST_F(AuthoredPackageTest, FilesTransformIsForTheFamilyAndNamesItsCabinet) {
-  EXPECT_EQ(package_.classIds["Files"], kTransformClass);
-  auto summary = Summary("Files");
-  EXPECT_EQ(std::get<std::int64_t>(summary[16]), 0x0800);  // validated by upgrade code
-  const std::string description = std::get<std::string>(summary[9]);
-  EXPECT_EQ(description.substr(description.rfind(';') + 1), def_.One("upgrade-code"));
-
-  const auto strings = Strings("Files");
-  const auto files = def_.All("file");
-  ASSERT_EQ(files.size(), 2u);
-  // Per file: mask (FileSize, Attributes, Sequence), key, size, attributes, sequence.
-  const std::string& rows = Stream("Files/" + Table("File"));
-  ASSERT_EQ(rows.size(), 14u * files.size());
-  std::uint32_t lastSequence = 0;
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    SCOPED_TRACE(files[i]);
-    const std::size_t at = 14 * i;
-    EXPECT_EQ(U16At(rows, at), 0x00C8u);
-    EXPECT_EQ(strings.at(U16At(rows, at + 2)), files[i]);
-    EXPECT_EQ(U32At(rows, at + 4) ^ 0x80000000u, ReadFileBytes(SourcePatchFile(files[i])).size());
-    EXPECT_EQ(U16At(rows, at + 8) - 0x8000u, 0x1200u);  // vital, added by a patch
-    const std::uint32_t sequence = U32At(rows, at + 10) ^ 0x80000000u;
-    EXPECT_GT(sequence, lastSequence);
-    lastSequence = sequence;
+TEST_F(AuthoredPackageTest, PatchTransformsBringMediaPatchPackageAndTheNewPackageCode) {
+  const auto targets = def_.All("target");
+  // The demo products' own media end at one sequence per file.
+  const std::size_t productLastSequence = def_.All("file").size();
+  for (std::size_t n = 1; n <= 2 * targets.size(); ++n) {
+    const std::string name = "#T" + std::to_string(n);
+    SCOPED_TRACE(name);
+    const auto strings = Strings(name);
+    // Media: DiskId, LastSequence, DiskPrompt, Cabinet, VolumeLabel, Source.
+    const auto media = Rows(Stream(name + "/" + Table("Media")), {2, 4, 2, 2, 2, 2});
+    ASSERT_EQ(media.size(), 1u);
+    EXPECT_EQ(media[0][0], 0x0601u);
+    const std::uint32_t lastSequence = media[0][2] ^ 0x80000000u;
+    EXPECT_GT(lastSequence, productLastSequence);
+    EXPECT_EQ(strings.at(media[0][4]), "#patch.cab");
+    EXPECT_NE(strings.at(media[0][6]), "");
+    // PatchPackage: the patch code and that Media row.
+    const auto package = Rows(Stream(name + "/" + Table("PatchPackage")), {2, 2});
+    ASSERT_EQ(package.size(), 1u);
+    EXPECT_EQ(strings.at(package[0][1]), def_.One("patch-code"));
+    EXPECT_EQ(package[0][2], media[0][1]);
+    // The tables it adds, by name in _Tables.
+    std::set<std::string> added;
+    for (const auto& row : Rows(Stream(name + "/" + Table("_Tables")), {2}))
+      added.insert(strings.at(row[1]));
+    EXPECT_EQ(added, (std::set<std::string>{"Patch", "PatchPackage", "MsiPatchHeaders"}));
+    std::map<std::string, std::string> properties;
+    for (const auto& row : Rows(Stream(name + "/" + Table("Property")), {2, 2}))
+      properties[strings.at(row[1])] = strings.at(row[2]);
+    EXPECT_EQ(properties.size(), 2u);
+    EXPECT_TRUE(IsRegistryCode(properties["PATCHNEWPACKAGECODE"]));
+    EXPECT_NE(properties["PATCHNEWSUMMARYSUBJECT"], "");
+    const auto action = Rows(Stream(name + "/" + Table("InstallExecuteSequence")), {2, 2, 2});
+    ASSERT_EQ(action.size(), 1u);
+    EXPECT_EQ(strings.at(action[0][1]), "PatchFiles");
+    // With files: each becomes patch-added, vital, with a sequence of the
+    // patch's media.
+    if (n > targets.size()) continue;
+    for (const auto& row : Rows(Stream(name + "/" + Table("File")), {2, 2, 4})) {
+      EXPECT_EQ(row[0], 0x00C0u);
+      EXPECT_EQ(row[2] - 0x8000u, 0x1200u);
+      EXPECT_GT(row[3] ^ 0x80000000u, productLastSequence);
+      EXPECT_LE(row[3] ^ 0x80000000u, lastSequence);
+    }
   }
-  // One inserted Media row: its last sequence covers the files; the cabinet
-  // is the root stream patch.cab; Source is set, as the installer needs.
-  const std::string& media = Stream("Files/" + Table("Media"));
-  ASSERT_EQ(media.size(), 16u);
-  EXPECT_EQ(U16At(media, 0), 0x0601u);
-  EXPECT_NE(U16At(media, 2), 0u);
-  EXPECT_EQ(U32At(media, 4) ^ 0x80000000u, lastSequence);
-  EXPECT_EQ(strings.at(U16At(media, 10)), "#patch.cab");
-  EXPECT_NE(strings.at(U16At(media, 14)), "");
+}
+
+TEST_F(AuthoredPackageTest, RootCarriesThePatchSequence) {
+  // Stored column by column: PatchFamily, ProductCode, Sequence, Attributes.
+  const std::string& rows = Stream(Table("MsiPatchSequence"));
+  const auto strings = Strings("");
+  ASSERT_EQ(rows.size(), 10u);
+  std::string family = def_.One("upgrade-code");
+  std::erase_if(family, [](char c) { return c == '{' || c == '}' || c == '-'; });
+  EXPECT_EQ(strings.at(U16At(rows, 0)), family);
+  EXPECT_EQ(U16At(rows, 2), 0u);
+  EXPECT_EQ(strings.at(U16At(rows, 4)), def_.One("to-version"));
+  EXPECT_EQ(U32At(rows, 6), 0x80000000u);
 }
 
 TEST_F(AuthoredPackageTest, CabinetHoldsTheNewFilesUnderTheirKeys) {

@@ -118,13 +118,28 @@ TEST(AuthorTest, AuthoredPackageAndItsDescriptorPassTheCheck) {
       RunMspTool({"describe", dir / "p.msp",
                   SPINSTALL_SOURCE_DIR "/resources/descriptors/206.txt.in", dir / "206.txt"});
   ASSERT_EQ(describe.exitStatus, 0) << describe.standardError;
+  // The supplied-package template, for the 21st and last target.
+  const auto neutral = RunMspTool({"describe", dir / "p.msp",
+                                   SPINSTALL_SOURCE_DIR "/resources/supplied-descriptor.txt.in",
+                                   dir / "226.txt", "21"});
+  ASSERT_EQ(neutral.exitStatus, 0) << neutral.standardError;
+  EXPECT_EQ(ReadFileBytes(dir / "226.txt").substr(0, 52),
+            "ProductCode={B09F53B3-B18C-4A9A-8E0B-6F3DFB5379FF}\r\n");
+  EXPECT_NE(ReadFileBytes(dir / "226.txt").find("\r\nPatchTitle=Quillmark 16.1 Service Pack 1\r\n"),
+            std::string::npos);
+  const auto beyond = RunMspTool({"describe", dir / "p.msp",
+                                  SPINSTALL_SOURCE_DIR "/resources/supplied-descriptor.txt.in",
+                                  dir / "227.txt", "22"});
+  EXPECT_EQ(beyond.exitStatus, 1);
+  EXPECT_NE(beyond.standardError.find("no target product number \"22\" among 21"),
+            std::string::npos);
   const std::string descriptor = ReadFileBytes(dir / "206.txt");
   EXPECT_NE(descriptor.find("\r\nPatchSize=" + std::to_string(ReadFileBytes(dir / "p.msp").size()) +
                             "\r\n"),
             std::string::npos);
   EXPECT_NE(descriptor.find("\r\nProductVersionCandidate=16.1.63.10,\r\n"), std::string::npos);
   EXPECT_EQ(descriptor.substr(descriptor.size() - 2), "\r\n");
-  const auto check = RunMspTool({"check", dir / "p.msp", dir / "206.txt"});
+  const auto check = RunMspTool({"check", dir / "p.msp", dir / "206.txt", dir / "226.txt"});
   EXPECT_EQ(check.exitStatus, 0) << check.standardError;
   EXPECT_EQ(check.standardError, "");
 
@@ -136,10 +151,10 @@ TEST(AuthorTest, AuthoredPackageAndItsDescriptorPassTheCheck) {
       << stale.standardError;
 }
 
-TEST(DescribeTest, FillsTheSummaryPropertiesAsTheyStand) {
+TEST(DescribeTest, FillsTheVersionRuleTargetsAndPatchCode) {
   TempDir dir;
   ASSERT_EQ(RunMspTool({"author", SourceDefinition(), dir / "p.msp"}).exitStatus, 0);
-  WriteFileBytes(dir / "facts.in", "@KEYWORDS@|@TARGETS@|@REVISION@\n");
+  WriteFileBytes(dir / "facts.in", "@KEYWORDS@|@TARGETS@|@PATCH_CODE@\n");
   const auto describe = RunMspTool({"describe", dir / "p.msp", dir / "facts.in", dir / "facts"});
   ASSERT_EQ(describe.exitStatus, 0) << describe.standardError;
   const std::string facts = ReadFileBytes(dir / "facts");
@@ -213,6 +228,94 @@ TEST(CheckTest, PackageWithoutTransformsIsRefused) {
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_NE(run.standardError.find("transform list (property 8) \"\""), std::string::npos)
       << run.standardError;
+}
+
+struct BrokenShape {
+  const char* name;
+  void (*breaks)(std::vector<msptool::Transform>& transforms);
+  std::string message;
+};
+
+class BrokenShapeTest : public testing::TestWithParam<BrokenShape> {};
+
+// Refused for a package msp_tool authored; only a warning for one supplied,
+// which another tool may have shaped otherwise.
+TEST_P(BrokenShapeTest, AuthoredCheckStopsSuppliedCheckWarns) {
+  const auto& row = GetParam();
+  TempDir dir;
+  msptool::PatchContent content;
+  content.targets = {kA};
+  content.patchCode = kB;
+  auto transforms = msptool::BuildTransforms(content);
+  row.breaks(transforms);
+  std::string error;
+  ASSERT_TRUE(msptool::WritePatchPackage(Summary(kA, "16.1.84.0;16.1.63.10,"), content, transforms,
+                                         dir / "p.msp", error))
+      << error;
+  const auto authored = RunMspTool({"check", "--authored", dir / "p.msp"});
+  EXPECT_EQ(authored.exitStatus, 1);
+  EXPECT_NE(authored.standardError.find("error: " + dir / "p.msp" + ": " + row.message),
+            std::string::npos)
+      << authored.standardError;
+  const auto supplied = RunMspToolShowingOutput({"check", dir / "p.msp"});
+  EXPECT_EQ(supplied.exitStatus, 0);
+  EXPECT_NE(supplied.standardError.find("warning: " + dir / "p.msp" + ": " + row.message),
+            std::string::npos)
+      << supplied.standardError;
+  EXPECT_NE(supplied.standardError.find(dir / "p.msp" + ": not the Windows patch shape"),
+            std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Shapes, BrokenShapeTest,
+    testing::Values(
+        BrokenShape{"validation_in_the_lower_word",
+                    [](auto& t) { t[0].characterCount = msptool::kValidateProductCode; },
+                    "transform \"T1\" has its validation flags in the lower word of property 16 "
+                    "(0x00000002)"},
+        BrokenShape{"no_validation_where_files_change",
+                    [](auto& t) {
+                      t[0].characterCount = 0;
+                      t[0].tables.emplace_back("File", "");
+                    },
+                    "transform \"T1\" changes File rows but validates nothing"},
+        BrokenShape{"data_transform_without_its_partner", [](auto& t) { t.pop_back(); },
+                    "data transform \"T1\" has no patch transform \"#T1\" after it"},
+        BrokenShape{
+            "patch_transform_without_patch_package",
+            [](auto& t) {
+              std::erase_if(t[1].tables,
+                            [](const auto& table) { return table.first == "PatchPackage"; });
+            },
+            "patch transform \"#T1\" has no PatchPackage row for the patch code \"" + kB + "\""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CheckTest, ValidationWordsOfAWindowsMadePatchPass) {
+  TempDir dir;
+  msptool::PatchContent content;
+  content.targets = {kA};
+  content.patchCode = kB;
+  auto transforms = msptool::BuildTransforms(content);
+  transforms[0].characterCount = 0x09220017;
+  transforms[1].characterCount = 0x09270017;
+  std::string error;
+  ASSERT_TRUE(msptool::WritePatchPackage(Summary(kA, "16.1.84.0;16.1.63.10,"), content, transforms,
+                                         dir / "p.msp", error));
+  const auto check = RunMspTool({"check", "--authored", dir / "p.msp"});
+  EXPECT_EQ(check.exitStatus, 0) << check.standardError;
+  EXPECT_EQ(check.standardError, "");
+}
+
+TEST(CheckTest, AuthoredPackageHasTheWindowsShape) {
+  TempDir dir;
+  ASSERT_EQ(RunMspTool({"author", SourceDefinition(), dir / "p.msp"}).exitStatus, 0);
+  const auto check = RunMspToolShowingOutput({"check", "--authored", dir / "p.msp"});
+  EXPECT_EQ(check.exitStatus, 0) << check.standardError;
+  EXPECT_EQ(check.standardError,
+            dir / "p.msp" +
+                ": Windows patch shape: 42 transform pairs, validation in the upper word of "
+                "property 16, PatchPackage rows for {BB5574F9-054D-4C64-928E-267B70B60BF3}, "
+                "MsiPatchSequence\n");
 }
 
 TEST(CheckTest, FileThatIsNoPackageIsRefused) {

@@ -48,5 +48,35 @@ TEST(SummaryStreamTest, TextOfFourBytesGainsAFullPadWord) {
   EXPECT_EQ(stream.size(), 80u);
 }
 
+// What the stamp does to a stream: read it as stored, assemble it again.
+TEST(SummaryStreamTest, ReadThenAssembledGivesTheSameBytes) {
+  using T = SummaryProperty::Type;
+  const std::string stream =
+      BuildSummaryStream({{1, T::I2, 1252, {}}, {5, T::Text, 0, "x;y,"}, {7, T::Text, 0, ";1033"}});
+  std::string header;
+  std::vector<StoredProperty> properties;
+  ASSERT_TRUE(ReadSummaryStream(stream, header, properties));
+  ASSERT_EQ(properties.size(), 3u);
+  std::int64_t codePage = 0;
+  EXPECT_TRUE(StoredNumber(properties[0], codePage));
+  EXPECT_EQ(codePage, 1252);
+  EXPECT_EQ(properties[1].value, StoredText("x;y,"));
+  EXPECT_EQ(AssembleSummaryStream(header, properties), stream);
+  // A writer that leaves the last value unpadded ends the stream short of the
+  // section's stated size: read all the same, and padded again.
+  ASSERT_TRUE(ReadSummaryStream(stream.substr(0, stream.size() - 2), header, properties));
+  EXPECT_EQ(properties[2].value.size(), 14u);
+  EXPECT_EQ(AssembleSummaryStream(header, properties), stream);
+}
+
+TEST(SummaryStreamTest, StreamWhoseIndexOverrunsItsSectionIsRefused) {
+  std::string stream = BuildSummaryStream({{1, SummaryProperty::Type::I2, 1252, {}}});
+  std::string header;
+  std::vector<StoredProperty> properties;
+  stream[52] = 100;  // the section's property count
+  EXPECT_FALSE(ReadSummaryStream(stream, header, properties));
+  EXPECT_FALSE(ReadSummaryStream(stream.substr(0, 40), header, properties));
+}
+
 }  // namespace
 }  // namespace msptool

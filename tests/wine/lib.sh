@@ -65,7 +65,7 @@ wine_setup() {
   TO_VERSION="${rule%%;*}"  # the upgrade version
   FROM_VERSION="${rule#*;}"
   FROM_VERSION="${FROM_VERSION%%,*}"  # the first candidate version
-  PATCH_CODE=$(package_fact revision | cut -c1-38)
+  PATCH_CODE=$(package_fact patch-code)
 
   # No Mono or Gecko installer dialogs; quiet Wine unless a run asks for traces.
   export WINEDLLOVERRIDES="mscoree=;mshtml="
@@ -201,8 +201,9 @@ run_tool() {
 
 # ---------------------------------------------------------------- products
 
-# A summary property of the carried package as msp_tool read it at build time
-# (package-facts.txt): keywords (5, the version rule), targets (7), revision (9).
+# A fact of the carried package as msp_tool read it at build time
+# (package-facts.txt): keywords (property 5, the version rule), targets
+# (property 7) or patch-code.
 package_fact() { sed -n "s/^$1=//p" "$SPINSTALL_BUILD_DIR/package-facts.txt" | tr -d '\r'; }
 
 # The carried package's target product codes, one a line.

@@ -1,0 +1,78 @@
+#include "package_stamp.h"
+
+#include <gsf/gsf.h>
+
+#include <algorithm>
+
+#include "compound_file.h"
+#include "compound_reader.h"
+#include "summary_stream.h"
+
+namespace msptool {
+namespace {
+
+constexpr char kSummaryStream[] = "\x05SummaryInformation";
+constexpr std::uint32_t kKeywords = 5;
+
+const unsigned char* ClassIdBytes(const CompoundEntry& storage) {
+  static const unsigned char kNone[16] = {};
+  return storage.classId.size() == 16
+             ? reinterpret_cast<const unsigned char*>(storage.classId.data())
+             : kNone;
+}
+
+bool WriteChildren(GsfOutfile* storage, const CompoundEntry& entry) {
+  bool ok = true;
+  for (const auto& child : entry.children) {
+    if (!child.isStorage) {
+      ok = ok && CompoundFile::AddStream(storage, child.name, child.bytes);
+      continue;
+    }
+    GsfOutfile* sub = CompoundFile::AddStorage(storage, child.name, ClassIdBytes(child));
+    ok = ok && sub && WriteChildren(sub, child);
+    if (sub) ok = CompoundFile::CloseStorage(sub) && ok;
+  }
+  return ok;
+}
+
+}  // namespace
+
+bool StampPackage(const std::string& path, const std::string& outPath, const std::string& keywords,
+                  std::string& error) {
+  CompoundEntry root;
+  if (!ReadCompound(path, root, error)) return false;
+  CompoundEntry* summary = nullptr;
+  for (auto& child : root.children)
+    if (!child.isStorage && child.name == kSummaryStream) summary = &child;
+  std::string header;
+  std::vector<StoredProperty> properties;
+  if (!summary || !ReadSummaryStream(summary->bytes, header, properties)) {
+    error = path + " has no readable summary information";
+    return false;
+  }
+  // Property 5 keeps its place; a package without one gets it in id order.
+  auto at = std::find_if(properties.begin(), properties.end(),
+                         [](const auto& p) { return p.id == kKeywords; });
+  if (at != properties.end()) {
+    at->value = StoredText(keywords);
+  } else {
+    at = std::find_if(properties.begin(), properties.end(),
+                      [](const auto& p) { return p.id > kKeywords; });
+    properties.insert(at, {kKeywords, StoredText(keywords)});
+  }
+  summary->bytes = AssembleSummaryStream(header, properties);
+
+  CompoundFile file;
+  if (!file.Create(outPath, ClassIdBytes(root), error)) return false;
+  if (!WriteChildren(file.Root(), root)) {
+    error = "cannot write the streams of " + outPath;
+    return false;
+  }
+  if (!file.Close(error)) {
+    error = outPath + ": " + error;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace msptool
