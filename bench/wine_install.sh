@@ -7,6 +7,7 @@
 # the harness removes any left when this ends.
 # shellcheck source=../tests/wine/patch_lib.sh
 source "$SPINSTALL_SOURCE_DIR/tests/wine/patch_lib.sh"
+wine_setup
 runs=${BENCH_RUNS:-3}
 
 now() { date +%s.%N; }

@@ -78,3 +78,15 @@ function(spinstall_write_catalogue_languages out)
   list(JOIN SPINSTALL_CATALOGUE_LANGUAGES ", " languages)
   file(CONFIGURE OUTPUT "${out}" CONTENT "// Generated from resources/messages by the build.\n${languages}\n")
 endfunction()
+
+# Writes the catalogue as "LANGUAGE ID=text" lines ("\n" escapes kept), for
+# the scripts that check what the program shows.
+function(spinstall_write_catalogue_lines out)
+  set(lines "")
+  foreach(language IN LISTS SPINSTALL_CATALOGUE_LANGUAGES)
+    foreach(id IN LISTS SPINSTALL_CATALOGUE_${language}_IDS)
+      string(APPEND lines "${language} ${id}=${SPINSTALL_CATALOGUE_${language}_${id}}\n")
+    endforeach()
+  endforeach()
+  file(CONFIGURE OUTPUT "${out}" CONTENT "${lines}" @ONLY)
+endfunction()

@@ -6,7 +6,9 @@
 //                                          check a package (and descriptors)
 //   msp_tool describe PACKAGE TEMPLATE OUT [N]
 //                                          fill a descriptor template for the
-//                                          Nth target product (default 1)
+//                                          Nth target product (default 1);
+//                                          @KEYWORDS@ and @TARGETS@ give
+//                                          properties 5 and 7 as they stand
 //   msp_tool stamp PACKAGE OUT VERSION-RULE
 //                                          copy a package with a new property 5
 //
@@ -116,7 +118,9 @@ int Describe(const std::string& packagePath, const std::string& templatePath,
       {"@CANDIDATES@", CandidateText(summary.keywords)},
       {"@PRODUCT_CODE@", targets[n - 1]},
       {"@PATCH_CODE@", summary.revision.substr(0, 38)},
-      {"@TITLE@", summary.title.empty() ? summary.subject : summary.title}};
+      {"@TITLE@", summary.title.empty() ? summary.subject : summary.title},
+      {"@KEYWORDS@", summary.keywords},
+      {"@TARGETS@", summary.targets}};
   for (const auto& [marker, value] : fills) {
     for (auto at = text.find(marker); at != std::string::npos; at = text.find(marker, at))
       text.replace(at, marker.size(), value);

@@ -38,7 +38,7 @@ std::wstring ChooseDirectory(const std::wstring& directory) {
 }  // namespace
 
 std::optional<std::wstring> MakeTemporaryName(const std::wstring& directory,
-                                              const std::wstring& prefix) {
+                                              const std::wstring& prefix, PathProbe probe) {
   const std::wstring dir = ChooseDirectory(directory);
   if (dir.size() + prefix.size() + kNameReserve > kMaxPath) {
     platform::SetLastError(platform::kErrorFilenameTooLong);
@@ -58,7 +58,7 @@ std::optional<std::wstring> MakeTemporaryName(const std::wstring& directory,
     }
     std::wstring candidate = base + std::to_wstring(g_counter);
     // An existing name, or one we may not look at, is taken.
-    if (platform::QueryPath(candidate) == platform::PathState::Missing) return candidate;
+    if (probe(candidate) == platform::PathState::Missing) return candidate;
   }
 }
 

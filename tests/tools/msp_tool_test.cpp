@@ -151,6 +151,26 @@ TEST(AuthorTest, AuthoredPackageAndItsDescriptorPassTheCheck) {
       << stale.standardError;
 }
 
+TEST(DescribeTest, FillsTheVersionRuleTargetsAndPatchCode) {
+  TempDir dir;
+  ASSERT_EQ(RunMspTool({"author", SourceDefinition(), dir / "p.msp"}).exitStatus, 0);
+  WriteFileBytes(dir / "facts.in", "@KEYWORDS@|@TARGETS@|@PATCH_CODE@\n");
+  const auto describe = RunMspTool({"describe", dir / "p.msp", dir / "facts.in", dir / "facts"});
+  ASSERT_EQ(describe.exitStatus, 0) << describe.standardError;
+  const std::string facts = ReadFileBytes(dir / "facts");
+  // The first value of `key` in the definition the package was authored from.
+  const std::string definition = ReadFileBytes(SourceDefinition());
+  const auto value = [&](const std::string& key) {
+    const auto at = definition.find("\n" + key + " = ") + key.size() + 4;
+    return definition.substr(at, definition.find('\n', at) - at);
+  };
+  const std::string head = value("version-rule") + "|" + value("target") + ";";
+  const std::string tail = "|" + value("patch-code") + "\r\n";
+  EXPECT_EQ(facts.substr(0, head.size()), head);
+  ASSERT_GT(facts.size(), tail.size());
+  EXPECT_EQ(facts.substr(facts.size() - tail.size()), tail);
+}
+
 struct BrokenPackage {
   const char* name;
   msptool::PatchSummary summary;

@@ -6,6 +6,7 @@
 
 #include "platform/environment.h"
 #include "platform/host/user_language.h"
+#include "support/case_name.h"
 #include "support/env_guard.h"
 
 namespace spinstall::messages {
@@ -16,6 +17,9 @@ struct ChoiceCase {
   std::uint16_t userDefault;
   std::uint16_t expected;
 };
+void PrintTo(const ChoiceCase& c, std::ostream* os) {
+  *os << "locale " << c.locale << " default " << c.userDefault;
+}
 
 class ChooseCatalogueLanguageTest : public testing::TestWithParam<ChoiceCase> {};
 
@@ -50,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{4100, 1033, 2052},  // Singapore: Simplified
         // Languages the catalogue lacks altogether, and no language at all.
         ChoiceCase{1043, 1031, 1033}, ChoiceCase{1053, 1033, 1033}, ChoiceCase{0, 1031, 1033},
-        ChoiceCase{0x3FF, 1033, 1033}));
+        ChoiceCase{0x3FF, 1033, 1033}),
+    testsupport::CaseName());
 
 TEST(ChooseCatalogueLanguage, ScriptFallbackNeedsItsLanguageInTheCatalogue) {
   // Without Simplified Chinese, Singapore still gets Chinese rather than English.
@@ -66,6 +71,7 @@ struct PosixCase {
   const char* locale;
   std::uint16_t expected;
 };
+void PrintTo(const PosixCase& c, std::ostream* os) { *os << c.locale; }
 
 class LanguageFromPosixLocaleTest : public testing::TestWithParam<PosixCase> {};
 
@@ -92,7 +98,8 @@ INSTANTIATE_TEST_SUITE_P(
                     PosixCase{"C", 1033}, PosixCase{"C.UTF-8", 1033}, PosixCase{"POSIX", 1033},
                     PosixCase{"", 1033}, PosixCase{"xx", 1033}, PosixCase{"xx_DE", 1033},
                     // The territory alone does not make a language.
-                    PosixCase{"_DE", 1033}, PosixCase{"DE", 1033}));
+                    PosixCase{"_DE", 1033}, PosixCase{"DE", 1033}),
+    testsupport::CaseName());
 
 TEST(UserDefaultLanguage, LcAllThenLcMessagesThenLang) {
   testsupport::EnvGuard env;

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "platform/host/utf8.h"
+#include "support/case_name.h"
 #include "support/env_guard.h"
 #include "support/temp_dir.h"
 
@@ -38,7 +39,8 @@ INSTANTIATE_TEST_SUITE_P(Host, QueryTempPathTest,
                                          TempPathCase{"", L"/tmp/"},
                                          TempPathCase{"/var/x", L"/var/x/"},
                                          TempPathCase{"/var/x/", L"/var/x/"},
-                                         TempPathCase{"rel", L"rel/"}));
+                                         TempPathCase{"rel", L"rel/"}),
+                         testsupport::CaseName());
 
 TEST(QueryTempPath, BufferMustHoldTheTerminator) {
   testsupport::EnvGuard env;

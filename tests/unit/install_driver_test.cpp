@@ -13,6 +13,7 @@
 #include "platform/environment.h"
 #include "platform/host/utf8.h"
 #include "support/boxes.h"
+#include "support/case_name.h"
 #include "support/deep_directory.h"
 #include "support/fake_service.h"
 #include "support/fresh_process.h"
@@ -108,6 +109,7 @@ TEST_F(InstallDriverTest, PackageThatCannotBeWritten) {
 struct BadRuleCase {
   const wchar_t* rule;
 };
+void PrintTo(const BadRuleCase& c, std::ostream* os) { *os << testing::PrintToString(c.rule); }
 
 class BadVersionRuleTest : public InstallDriverTest,
                            public testing::WithParamInterface<BadRuleCase> {};
@@ -126,7 +128,8 @@ TEST_P(BadVersionRuleTest, StopsWith4316AndKeepsThePackage) {
 INSTANTIATE_TEST_SUITE_P(Rules, BadVersionRuleTest,
                          testing::Values(BadRuleCase{L"16.1.84.0"}, BadRuleCase{L""},
                                          BadRuleCase{L";16.1.63.10,"}, BadRuleCase{L";"},
-                                         BadRuleCase{L"16.1.84.0,16.1.63.10,"}));
+                                         BadRuleCase{L"16.1.84.0,16.1.63.10,"}),
+                         testsupport::CaseName());
 
 // The 300 box shows what the service answered.
 TEST_F(InstallDriverTest, VersionRuleThatCannotBeRead) {
@@ -222,6 +225,9 @@ struct MatchCase {
   const wchar_t* installed;
   std::uint32_t message;  // 0: up to date, no box of its own
 };
+void PrintTo(const MatchCase& c, std::ostream* os) {
+  *os << testing::PrintToString(c.installed) << " in " << testing::PrintToString(c.rule);
+}
 
 class VersionMatchTest : public InstallDriverTest, public testing::WithParamInterface<MatchCase> {};
 
@@ -274,7 +280,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // A candidate equal to the upgrade version does not match a product
                     // that is not at the upgrade version; the walk goes on.
                     MatchCase{L"16.1.84.0;16.1.84.0,16.1.63.10,", L"16.1.63.10", 301},
-                    MatchCase{L"16.1.84.0;16.1.84.0,16.1.63.10,", L"16.1.50.0", 308}));
+                    MatchCase{L"16.1.84.0;16.1.84.0,16.1.63.10,", L"16.1.50.0", 308}),
+    testsupport::CaseName());
 
 TEST_F(InstallDriverTest, DuplicateCandidateAppliesOnce) {
   service_.properties[kRule] = L"16.1.84.0;16.1.63.10,16.1.63.10,";

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include "support/case_name.h"
 
 namespace spinstall::messages {
 namespace {
@@ -16,6 +17,9 @@ struct FormatCase {
   std::size_t bufferChars;
   const wchar_t* expected;
 };
+void PrintTo(const FormatCase& c, std::ostream* os) {
+  *os << testing::PrintToString(c.tmpl) << " " << c.bufferChars;
+}
 
 class FormatTemplateTest : public testing::TestWithParam<FormatCase> {};
 
@@ -51,7 +55,8 @@ INSTANTIATE_TEST_SUITE_P(
         FormatCase{L"a%sz", L"hello", 0, 4, L"ahe"}, FormatCase{L"a%sz", L"hello", 0, 7, L"ahello"},
         FormatCase{L"a%sz", L"hello", 0, 8, L"ahelloz"}, FormatCase{L"%d!", L"", -12345, 4, L"-12"},
         FormatCase{L"%d!", L"", -12345, 7, L"-12345"}, FormatCase{L"a%%b", L"", 0, 3, L"a%"},
-        FormatCase{L"%s", L"x", 0, 1, L""}));
+        FormatCase{L"%s", L"x", 0, 1, L""}),
+    testsupport::CaseName());
 
 }  // namespace
 }  // namespace spinstall::messages

@@ -11,6 +11,7 @@
 #include "messages/result_messages.h"
 #include "package/temporary_name.h"
 #include "support/boxes.h"
+#include "support/case_name.h"
 #include "support/deep_directory.h"
 #include "support/fake_service.h"
 #include "support/fresh_process.h"
@@ -24,6 +25,7 @@ struct LinesCase {
   const wchar_t* list;
   const wchar_t* expected;
 };
+void PrintTo(const LinesCase& c, std::ostream* os) { *os << testing::PrintToString(c.list); }
 
 class TargetListLinesTest : public testing::TestWithParam<LinesCase> {};
 
@@ -37,7 +39,8 @@ INSTANTIATE_TEST_SUITE_P(Lists, TargetListLinesTest,
                                          LinesCase{L";", L";"}, LinesCase{L"AB", L"AB"},
                                          LinesCase{L"A;", L"A\n"}, LinesCase{L"", L""},
                                          LinesCase{L";;", L"\n\n"}, LinesCase{L"A;;B", L"A\n\nB"},
-                                         LinesCase{L";A;", L"\nA\n"}));
+                                         LinesCase{L";A;", L"\nA\n"}),
+                         testsupport::CaseName());
 
 TEST(PackageInfoText, LabelsInOrder) {
   EXPECT_EQ(PackageInfoText(L"A\nB", L"1.0,2.0,", L"3.0"),
@@ -93,6 +96,9 @@ struct FailureCase {
   const wchar_t* targets;  // nullptr: unreadable
   const char* expected;
 };
+void PrintTo(const FailureCase& c, std::ostream* os) {
+  *os << testing::PrintToString(c.rule) << " " << (c.targets ? "targets" : "unreadable");
+}
 
 class PackageInfoFailureTest : public ShowPackageInfoTest,
                                public testing::WithParamInterface<FailureCase> {};
@@ -120,7 +126,8 @@ INSTANTIATE_TEST_SUITE_P(
         // The first ';' splits the rule; later ones stay in the candidates.
         FailureCase{L"2.0;1.0,;x", L"A", "Products:\nA\nTarget:\n\t1.0,;x\nUpgrade:\n\t2.0"},
         FailureCase{L"16.1.84.0;16.1.63.10,", nullptr,
-                    "Products:\n\nTarget:\n\t16.1.63.10,\nUpgrade:\n\t16.1.84.0"}));
+                    "Products:\n\nTarget:\n\t16.1.63.10,\nUpgrade:\n\t16.1.84.0"}),
+    testsupport::CaseName());
 
 TEST_F(ShowPackageInfoTest, EachRunLeavesItsOwnPackage) {
   Show();

@@ -12,6 +12,7 @@
 #include "platform/host/embedded_resources.h"
 #include "platform/host/utf8.h"
 #include "support/boxes.h"
+#include "support/case_name.h"
 #include "support/deep_directory.h"
 #include "support/fake_service.h"
 #include "support/foreign_lock.h"
@@ -46,6 +47,7 @@ struct NameCase {
   const wchar_t* targets;
   const wchar_t* expected;
 };
+void PrintTo(const NameCase& c, std::ostream* os) { *os << testing::PrintToString(c.targets); }
 
 class DefaultListNameTest : public testing::TestWithParam<NameCase> {};
 
@@ -67,7 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
         // Only the first ':' and, after it, the first '-' count.
         NameCase{L"a:b:c-d", L"patchlistd.txt"}, NameCase{L":-abcdefg", L"patchlistabcd.txt"},
         NameCase{L"a-b-cdefg", L"patchlistb-cd.txt"},
-        NameCase{L"x-y:ab-cd:ef", L"patchlistcd:e.txt"}, NameCase{L"ab-c:d", L"patchlistd.txt"}));
+        NameCase{L"x-y:ab-cd:ef", L"patchlistcd:e.txt"}, NameCase{L"ab-c:d", L"patchlistd.txt"}),
+    testsupport::CaseName());
 
 class PatchListExportTest : public testsupport::FreshProcessTest {
  protected:

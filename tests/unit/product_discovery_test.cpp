@@ -7,6 +7,7 @@
 
 #include "installer/installer_service.h"
 #include "platform/host/utf8.h"
+#include "support/case_name.h"
 #include "support/fake_service.h"
 #include "support/process_state.h"
 
@@ -144,7 +145,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // A trailing ';' is tolerated.
                     WalkCase{L"{A};{B};", {L"{A}", L"{B}"}},
                     // Codes go to the service exactly as they stand.
-                    WalkCase{L"{b-lower}; {A} ;{A}\t", {L"{b-lower}", L" {A} ", L"{A}\t"}}));
+                    WalkCase{L"{b-lower}; {A} ;{A}\t", {L"{b-lower}", L" {A} ", L"{A}\t"}}),
+    testsupport::CaseName());
 
 struct StateCase {
   std::int32_t state;
@@ -168,7 +170,8 @@ INSTANTIATE_TEST_SUITE_P(States, ProductStateTest,
                                          StateCase{-1, false}, StateCase{-2, false},
                                          StateCase{0, false}, StateCase{2, false},
                                          StateCase{3, false}, StateCase{4, false},
-                                         StateCase{6, false}));
+                                         StateCase{6, false}),
+                         testsupport::CaseName());
 
 TEST_F(DiscoveryTest, FailedInformationQueryGivesAnEmptyField) {
   // {A} has a name only; {B} a language only, asked after {A}'s name has

@@ -6,6 +6,7 @@
 
 #include "package/summary_reader.h"
 #include "platform/host/utf8.h"
+#include "support/case_name.h"
 #include "support/process_state.h"
 #include "support/temp_dir.h"
 
@@ -120,7 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
                     MalformedCase{"[{A}]\nConfigureResult=-1\n", "line 2"},
                     MalformedCase{"[{A}]\r\nConfigureResult=0x10\r\n", "line 2"},
                     // Lines are counted through blank lines and comments.
-                    MalformedCase{"[{A}]\n\n; c\n# c\n\nState=5\n[{B}]\nbad\n", "line 8"}));
+                    MalformedCase{"[{A}]\n\n; c\n# c\n\nState=5\n[{B}]\nbad\n", "line 8"}),
+    testsupport::CaseName());
 
 TEST(ProductRegistry, RoundTrips) {
   const std::vector<RegisteredProduct> products = {

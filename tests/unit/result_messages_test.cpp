@@ -11,6 +11,7 @@
 #include "platform/host/utf8.h"
 #include "platform/last_error.h"
 #include "support/boxes.h"
+#include "support/case_name.h"
 #include "support/catalogue_text.h"
 #include "support/fresh_process.h"
 
@@ -153,7 +154,8 @@ TEST_P(LongProductNameTest, IsCutAtTheEndOfTheBuffer) {
 // 513: the text fills the buffer exactly; 514 loses the final '.'; 600 cuts
 // into the name itself.
 INSTANTIATE_TEST_SUITE_P(Lengths, LongProductNameTest,
-                         testing::Values(0u, 100u, 512u, 513u, 514u, 600u, 2000u));
+                         testing::Values(0u, 100u, 512u, 513u, 514u, 600u, 2000u),
+                         testsupport::CaseName());
 
 TEST_F(ResultMessagesTest, LongNameInATranslatedTemplate) {
   // The buffer grows with the template: a long translation leaves the name

@@ -12,6 +12,7 @@
 #include "platform/error_codes.h"
 #include "platform/host/utf8.h"
 #include "support/boxes.h"
+#include "support/case_name.h"
 #include "support/env_guard.h"
 #include "support/packages.h"
 #include "support/process_state.h"
@@ -145,7 +146,8 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ShortBufferTest,
                          testing::Values(BufferCase{0, 234, L""}, BufferCase{1, 234, L""},
                                          BufferCase{13, 234, L"Sample Write"},
                                          BufferCase{14, 0, L"Sample Writer"},
-                                         BufferCase{200, 0, L"Sample Writer"}));
+                                         BufferCase{200, 0, L"Sample Writer"}),
+                         testsupport::CaseName());
 
 struct ConfigureCase {
   std::uint32_t configureResult;
@@ -195,7 +197,8 @@ INSTANTIATE_TEST_SUITE_P(Results, ConfigureTest,
                          testing::Values(ConfigureCase{0, true}, ConfigureCase{3010, true},
                                          ConfigureCase{1641, true}, ConfigureCase{1603, false},
                                          ConfigureCase{1, false}, ConfigureCase{1642, false},
-                                         ConfigureCase{3011, false}));
+                                         ConfigureCase{3011, false}),
+                         testsupport::CaseName());
 
 TEST_F(StandInTest, AppliedPatchWithoutAnUpgradeVersionKeepsTheVersion) {
   WriteRegistry(kRegistry);

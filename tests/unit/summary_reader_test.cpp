@@ -12,6 +12,7 @@
 #include "platform/error_codes.h"
 #include "platform/host/utf8.h"
 #include "platform/last_error.h"
+#include "support/case_name.h"
 #include "support/fake_service.h"
 #include "support/packages.h"
 #include "support/process_state.h"
@@ -162,7 +163,8 @@ INSTANTIATE_TEST_SUITE_P(
                     // Text after the last ',' is kept: judging it is the driver's work.
                     RuleCase{"16.1.84.0;16.1.63.10,16.1.70.0", L"16.1.84.0",
                              L"16.1.63.10,16.1.70.0"},
-                    RuleCase{" x ; y ", L" x ", L" y "}));
+                    RuleCase{" x ; y ", L" x ", L" y "}),
+    testsupport::CaseName());
 
 class RejectedVersionRuleTest : public SummaryReaderTest,
                                 public testing::WithParamInterface<const char*> {};
@@ -183,7 +185,8 @@ TEST_P(RejectedVersionRuleTest, FailsWith4316AndLeavesTheResults) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, RejectedVersionRuleTest,
-                         testing::Values("16.1.84.0", ";16.1.63.10,", "", ";", ";a;b"));
+                         testing::Values("16.1.84.0", ";16.1.63.10,", "", ";", ";a;b"),
+                         testsupport::CaseName());
 
 struct LengthCase {
   std::size_t length;
@@ -228,7 +231,8 @@ TEST_P(LongValueTest, TargetListArrivesWhole) {
 INSTANTIATE_TEST_SUITE_P(Lengths, LongValueTest,
                          testing::Values(LengthCase{2047, {2048}}, LengthCase{2048, {2048, 2049}},
                                          LengthCase{2049, {2048, 2050}},
-                                         LengthCase{5000, {2048, 5001}}));
+                                         LengthCase{5000, {2048, 5001}}),
+                         testsupport::CaseName());
 
 TEST_F(SummaryReaderTest, TargetListArrivesUnchanged) {
   const std::string targets = " {abc-def} ;;{B};";
@@ -263,7 +267,8 @@ TEST_P(NoPackageTest, FailsWithoutReadingAProperty) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, NoPackageTest,
-                         testing::Values("missing.msp", "text.msp", "empty.msp", "folder.msp"));
+                         testing::Values("missing.msp", "text.msp", "empty.msp", "folder.msp"),
+                         testsupport::CaseName());
 
 // Restores the current directory when the test ends.
 class CurrentDirectoryGuard {

@@ -4,6 +4,7 @@
 
 #include "apply/decimal_reading.h"
 #include "platform/host/utf8.h"
+#include "support/case_name.h"
 
 namespace spinstall::apply {
 namespace {
@@ -48,7 +49,8 @@ INSTANTIATE_TEST_SUITE_P(
                     QuadCase{L"70000.65535.65536.-1", 4464, 65535, 0, 65535},
                     QuadCase{L"+7.-0.4294967297.0", 7, 0, 1, 0},
                     // Decimal digits of other scripts, full-width ones included.
-                    QuadCase{L"\xFF11\xFF16.\x0661.\x0968\x0966.\x0E53", 16, 1, 20, 3}));
+                    QuadCase{L"\xFF11\xFF16.\x0661.\x0968\x0966.\x0E53", 16, 1, 20, 3}),
+    testsupport::CaseName());
 
 TEST(VersionQuadEquals, EveryFieldCounts) {
   const VersionQuad base = ParseVersionQuad(L"16.1.63.10");

@@ -3,9 +3,11 @@
 # in which language, with which caption, text and icon, which products the
 # installer is asked to patch, and that the temporary package is cleaned up.
 #
-# The carried package is not a genuine patch yet, and Wine's msi.dll answers 0
-# from MsiConfigureProductExW even so: the German product's outcome is 301.
-source "$(dirname "$0")/lib.sh"
+# Wine's msi.dll answers 0 from MsiConfigureProductExW: the German product's
+# outcome is 301.
+# shellcheck source=box_lib.sh
+source "$(dirname "$0")/box_lib.sh"
+wine_setup
 
 # The configure call the program must make for demo product KEY: install level
 # 0, install state 5 and PATCH="<the temporary package>" (the first name the

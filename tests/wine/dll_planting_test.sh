@@ -5,7 +5,9 @@
 # test DLL in both folders, and Wine is told to prefer such native DLLs. A
 # quiet install, /i on a display, /p and /e then work as usual, and no planted
 # copy leaves its marker.
-source "$(dirname "$0")/lib.sh"
+# shellcheck source=box_lib.sh
+source "$(dirname "$0")/box_lib.sh"
+wine_setup
 
 # Planted against installers, whether a run loads them or not.
 extra_names=(version uxtheme dwmapi cryptbase profapi userenv winmm msimg32 dbghelp)
@@ -70,7 +72,7 @@ loaded_names() {
 
 step "the DLLs that the runs load"
 wine_new_display_prefix listing
-install_demo de 16.1.63.10
+install_demo de "$FROM_VERSION"
 WINE_MORE_TRACES=+loaddll runs "$WINE_SCRATCH/listing"
 mapfile -t names < <({ loaded_names "$WINE_SCRATCH/listing"; printf '%s.dll\n' "${extra_names[@]}"; } |
   grep -vxF -f <(printf '%s\n' "${known_dlls[@]}" "${wine_delay_loads[@]}") | sort -u)
@@ -79,7 +81,7 @@ overrides=$(printf '%s\n' "${names[@]}" | sed 's/\.dll$//' | paste -sd,)
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;$overrides=n,b"
 
 wine_new_display_prefix planted
-install_demo de 16.1.63.10
+install_demo de "$FROM_VERSION"
 beside="$WINE_SCRATCH/downloads"
 current="$WINE_SCRATCH/current"
 mkdir -p "$beside" "$current"

@@ -3,6 +3,7 @@
 # to the next free MSPn in TMP, and the program a GUI executable that needs no
 # DLL beyond Windows' own.
 source "$(dirname "$0")/lib.sh"
+wine_setup
 
 # expect_package FILE: FILE holds exactly the carried package.
 expect_package() {

@@ -6,6 +6,7 @@
 # the version rule; a build with -DSPINSTALL_PACKAGE carries it and the
 # descriptors the neutral template makes; the program applies it.
 source "$(dirname "$0")/patch_lib.sh"
+wine_setup
 
 PRODUCT="{6E2B9C41-73D5-4A08-B1F6-0C9D2E8A5B37}"
 UPGRADE="{A4D17E93-58C2-4F6B-9E01-3B7C5D2F8A64}"

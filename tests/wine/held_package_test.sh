@@ -4,8 +4,9 @@
 # the configure call is on screen) a Windows program's attempts to overwrite
 # and to delete TMP\MSP2 fail, the file keeps the carried bytes, and the run
 # deletes it at its end.
-# shellcheck source=lib.sh
-source "$(dirname "$0")/lib.sh"
+# shellcheck source=box_lib.sh
+source "$(dirname "$0")/box_lib.sh"
+wine_setup
 
 wine_new_display_prefix held
 install_demo de 16.1.63.10

@@ -2,7 +2,9 @@
 # /i under Wine: one box captioned "Info" with the carried package's targets,
 # candidate versions and upgrade version, shown even with /q, after the
 # patch-list export and without extracting for an /e given after it.
-source "$(dirname "$0")/lib.sh"
+# shellcheck source=box_lib.sh
+source "$(dirname "$0")/box_lib.sh"
+wine_setup
 
 # The information text of the carried package: every target on its own line.
 info_text() {

@@ -6,6 +6,7 @@
 # the demo family, and only the demo family, the patched files; a second run
 # finds nothing to do.
 source "$(dirname "$0")/patch_lib.sh"
+wine_setup
 
 OTHER="$(target_code 4)"
 LOOKALIKE="$(target_code 5)"

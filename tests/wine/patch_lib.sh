@@ -4,12 +4,9 @@
 # shellcheck source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-PACKAGE_DEF="$SPINSTALL_SOURCE_DIR/resources/package.def"
-definition_value() { sed -n "s/^$1 *= *//p" "$PACKAGE_DEF" | head -n1 | tr -d '\r'; }
-PATCH_CODE="$(definition_value patch-code)"
-FROM_VERSION="$(definition_value from-version)"
-TO_VERSION="$(definition_value to-version)"
-PATCHED_FILES="$SPINSTALL_SOURCE_DIR/resources/$(definition_value file-folder)"
+# The new file contents the authored package carries (its definition's
+# file-folder, as cmake/CarriedPackage.cmake builds it).
+PATCHED_FILES="$SPINSTALL_SOURCE_DIR/resources/patch-files"
 DEMO_FILES="$SPINSTALL_SOURCE_DIR/tests/wine/products/files"
 OTHER_FILES="$SPINSTALL_SOURCE_DIR/tests/wine/products/other-files"
 OTHER_UPGRADE_CODE="$(sed -n 's/.*UpgradeCode="\([^"]*\)".*/\1/p' \

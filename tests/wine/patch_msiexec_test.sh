@@ -4,6 +4,7 @@
 # demo product and the other product in the same end state as spinstall.exe
 # itself (versions, registered patches, every installed file).
 source "$(dirname "$0")/patch_lib.sh"
+wine_setup
 
 DE="${DEMO_CODE[de]}"
 OTHER="$(target_code 4)"

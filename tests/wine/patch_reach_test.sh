@@ -4,9 +4,10 @@
 # (another upgrade code, other files) at the candidate version end at the
 # upgrade version with the patch registered, their files untouched.
 source "$(dirname "$0")/patch_lib.sh"
+wine_setup
 
-mapfile -t CODES < <(sed -n 's/^target *= *//p' "$PACKAGE_DEF" | tr -d '\r')
-[ "${#CODES[@]}" -eq 21 ] || fail "the definition names ${#CODES[@]} targets, expected 21"
+mapfile -t CODES < <(carried_targets)
+[ "${#CODES[@]}" -eq 21 ] || fail "the carried package names ${#CODES[@]} targets, expected 21"
 
 wine_new_prefix reach
 step "installing ${#CODES[@]} products of the other family at $FROM_VERSION"

@@ -3,6 +3,7 @@
 # the descriptor's bytes, CR LF) to the named list or to a default one named
 # after the first target product, without a message box.
 source "$(dirname "$0")/lib.sh"
+wine_setup
 
 # The blocks one export appends: one per carried descriptor.
 blocks() {

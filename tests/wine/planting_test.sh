@@ -7,6 +7,7 @@
 # prefer native DLLs, so every run here is told so (msi=n,b); the first step
 # shows that a plain LoadLibrary("msi.dll") then does load the planted one.
 source "$(dirname "$0")/lib.sh"
+wine_setup
 
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;msi=n,b"
 wine_new_prefix planting

@@ -5,7 +5,9 @@
 # certificate, both the carried package and the program verify, one flipped
 # byte fails verification, and the signed program works in every mode under
 # Wine, /e giving exactly the signed package.
-source "$(dirname "$0")/lib.sh"
+# shellcheck source=box_lib.sh
+source "$(dirname "$0")/box_lib.sh"
+wine_setup
 
 # A throw-away CA and a code-signing certificate from it, as PKCS#12 with a
 # password file: make_certificate DIR.
@@ -100,11 +102,11 @@ grep -q "^PatchSize=$(stat -c %s "$package")"$'\r$' "$descriptor" ||
 step "the signed program in every mode under Wine"
 export SPINSTALL_EXE="$exe"
 wine_new_display_prefix signed
-install_demo de 16.1.63.10
+install_demo de "$FROM_VERSION"
 run_with_boxes "$WINE_SCRATCH/install" /q
 [ "$(traced_configure_calls "$WINE_SCRATCH/install/trace.log" | cut -f1)" = "${DEMO_CODE[de]}" ] ||
   fail "the quiet install did not configure the German product"
-[ "$(run_tool probe product "${DEMO_CODE[de]}" | sed -n 's/.* VersionString //p' | tr -d '\r')" = 16.1.84.0 ] ||
+[ "$(run_tool probe product "${DEMO_CODE[de]}" | sed -n 's/.* VersionString //p' | tr -d '\r')" = "$TO_VERSION" ] ||
   fail "the German product was not patched"
 run_with_boxes "$WINE_SCRATCH/info" /i
 expect_box_count "$WINE_SCRATCH/info" 1

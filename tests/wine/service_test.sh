@@ -4,6 +4,7 @@
 # values are the ones the host stand-in answers for the equivalent products
 # file (pinned by the host program tests), so both services agree.
 source "$(dirname "$0")/lib.sh"
+wine_setup
 
 # expect_lines ACTUAL_FILE EXPECTED_TEXT
 expect_lines() {
@@ -41,7 +42,7 @@ expect_lines "$WINE_SCRATCH/products.txt" "$(
 
 step "the carried package: 21 target codes, upgrade 16.1.84.0, candidates 16.1.63.10,"
 targets=$(carried_targets | paste -sd ';')
-[ "$(tr ';' '\n' <<<"$targets" | wc -l)" -eq 21 ] || fail "resources/package.def names no 21 targets"
+[ "$(tr ';' '\n' <<<"$targets" | wc -l)" -eq 21 ] || fail "the carried package names no 21 targets"
 run_tool probe package "$(wine_path "$SPINSTALL_PACKAGE")" >"$WINE_SCRATCH/package.txt" ||
   fail "probe package failed"
 expect_lines "$WINE_SCRATCH/package.txt" "package targets $targets

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "launcher/run_mode.h"
+#include "support/case_name.h"
 
 namespace spinstall::launcher {
 namespace {
@@ -113,7 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
                  Mode(false, false, false, L"", true, L"a", false, L"", false, true)},
         WalkCase{"HelpLookalikesIgnored",
                  {L"-?", L"?", L"/hlp", L"/??"},
-                 Mode(true, false, false, L"", false, L"", false)}));
+                 Mode(true, false, false, L"", false, L"", false)}),
+    testsupport::CaseName());
 
 TEST(ArgumentWalk, ProgramPathIsNeverAnOption) {
   RunMode mode;
