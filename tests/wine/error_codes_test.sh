@@ -2,8 +2,8 @@
 # A failure without a system error still shows a code of its own: a TMP of 246
 # characters or more leaves no room for a temporary name, and the 300 box says
 # 206 (the file name is too long), never 0.
-# shellcheck source=lib.sh
-source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/box_lib.sh"
+wine_setup
 
 wine_new_display_prefix error_codes
 deep="$WINE_SCRATCH/t"

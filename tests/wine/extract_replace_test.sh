@@ -6,6 +6,7 @@
 # left beside it.
 # shellcheck source=lib.sh
 source "$(dirname "$0")/lib.sh"
+wine_setup
 
 wine_new_prefix extract_replace
 dir="$WINE_SCRATCH/out"

@@ -5,6 +5,7 @@
 # whose sources are gone gives 1612 in the log and, with /exitcode, as the
 # exit status.
 source "$(dirname "$0")/lib.sh"
+wine_setup
 
 DE="${DEMO_CODE[de]}"
 

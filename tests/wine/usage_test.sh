@@ -3,6 +3,8 @@
 # installed product keeps its version, no package is extracted. With /q,
 # nothing is shown either.
 source "$(dirname "$0")/patch_lib.sh"
+source "$(dirname "$0")/box_lib.sh"
+wine_setup
 
 DE="${DEMO_CODE[de]}"
 
