@@ -9,6 +9,7 @@
 # full or reduced UI), so here the level handed to the installer is read from
 # the relay trace, and the windows are checked for anything besides our boxes.
 source "$(dirname "$0")/patch_lib.sh"
+source "$(dirname "$0")/box_lib.sh"
 wine_setup
 
 # watch_windows OUT ARGS...: runs spinstall.exe with ARGS on the display,

@@ -13,7 +13,7 @@ install_demo de "$FROM_VERSION"
 
 step "/?: the options in a box, no installation"
 run="$WINE_SCRATCH/usage"
-LC_ALL=C run_with_boxes "$run" /?
+LC_ALL=C run_with_boxes "$run" '/?'
 [ "$(cat "$run/exit")" = 0 ] || fail "the program exited $(cat "$run/exit")"
 expect_box_count "$run" 1
 expect_box "$run" 1 0x50040 "$(message 1033 315)" "$(message 1033 314)"
@@ -30,7 +30,7 @@ expect_box "$run" 1 0x50040 "$(message 1036 315)" "$(message 1036 314)"
 keep_shot "$run" 1 usage-fr
 
 step "/q /?: nothing shown, nothing installed"
-run_quiet /q /? || fail "/q /? exited $?"
+run_quiet /q '/?' || fail "/q /? exited $?"
 [ -z "$(traced_box_calls "$WINE_SCRATCH/run.log")" ] || fail "/q /? called MessageBoxW"
 [ -z "$(traced_configure_calls "$WINE_SCRATCH/run.log")" ] || fail "/q /? configured a product"
 expect_version "$DE" "$FROM_VERSION"
