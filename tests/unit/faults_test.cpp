@@ -144,10 +144,9 @@ TEST_F(FaultsTest, VanishedTemporaryDirectoryFallsBackAndTheRunStillCleansUp) {
   std::filesystem::create_directory(gone);
   std::filesystem::remove(gone);
   const std::string products = scratch_ / "products.ini";
-  testsupport::WriteFileBytes(products,
-                              "[{91AED5A8-1F61-48F5-A289-B3368F6B332F}]\n"
-                              "ProductName=Quillmark Writer\nLanguage=1033\n"
-                              "VersionString=16.1.63.10\n");
+  testsupport::WriteFileBytes(
+      products,
+      testsupport::RegistrySection(testsupport::kFirstTarget, "Writer", "1033", "16.1.63.10"));
   const auto before = RootPackages();
   const auto run = testsupport::RunHostProgram(
       {}, {{"TMPDIR", gone}, {"TMP", ""}, {"SPINSTALL_PRODUCTS", products}}, scratch_.path());
@@ -217,8 +216,7 @@ TEST_F(FaultsTest, RegistryThatCannotBeRewrittenFailsTheInstallAndStaysWhole) {
   REQUIRE_MOUNT(fs);
   const std::string products = fs.path() + "/products.ini";
   const std::string registry =
-      "[{91AED5A8-1F61-48F5-A289-B3368F6B332F}]\nProductName=Quillmark Writer\n"
-      "Language=1033\nVersionString=16.1.63.10\n" +
+      testsupport::RegistrySection(testsupport::kFirstTarget, "Writer", "1033", "16.1.63.10") +
       std::string(4096, ';');
   testsupport::WriteFileBytes(products, registry);
   fs.Fill();

@@ -304,20 +304,18 @@ TEST_F(RunLogContentsTest, AdministratorModesLogTheirSteps) {
 TEST_F(RunLogContentsTest, HostInstallerWritesALinePerConfigureCallBesideTheLog) {
   spinstall::installer::SetActiveService(nullptr);
   const std::string products = scratch_ / "products.ini";
-  testsupport::WriteFileBytes(products,
-                              "[{91AED5A8-1F61-48F5-A289-B3368F6B332F}]\nProductName=Writer\n"
-                              "Language=1033\nVersionString=16.1.63.10\n");
+  testsupport::WriteFileBytes(
+      products,
+      testsupport::RegistrySection(testsupport::kFirstTarget, "Writer", "1033", "16.1.63.10"));
   const auto run = testsupport::RunHostProgram(
       {"/q", "/log", LogPath()},
       {{"SPINSTALL_PRODUCTS", products}, {"TMPDIR", TempDirectory()}, {"TMP", ""}},
       scratch_.path());
   EXPECT_EQ(run.exitStatus, 0);
   const std::string installerLog = testsupport::ReadFileBytes(LogPath() + ".installer.log");
-  EXPECT_EQ(
-      installerLog,
-      "MsiConfigureProductExW {91AED5A8-1F61-48F5-A289-B3368F6B332F} level 0 state 5 ui level "
-      "2 command line PATCH=\"" +
-          PackagePath() + "\" result 0\n");
+  EXPECT_EQ(installerLog, "MsiConfigureProductExW " + std::string(testsupport::kFirstTarget) +
+                              " level 0 state 5 ui level 2 command line PATCH=\"" + PackagePath() +
+                              "\" result 0\n");
 }
 
 }  // namespace
