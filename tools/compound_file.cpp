@@ -77,4 +77,19 @@ bool CompoundFile::Close(std::string& error) {
   return ok;
 }
 
+bool CompoundFile::Write(const std::string& path, const unsigned char classId[16],
+                         const std::function<bool(GsfOutfile* root)>& fill, std::string& error) {
+  CompoundFile file;
+  if (!file.Create(path, classId, error)) return false;
+  if (!fill(file.Root())) {
+    error = "cannot write the streams of " + path;
+    return false;
+  }
+  if (!file.Close(error)) {
+    error = path + ": " + error;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace msptool

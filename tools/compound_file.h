@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "stream_name.h"
@@ -34,6 +35,11 @@ class CompoundFile {
 
   // Writes the directory and closes the file.
   bool Close(std::string& error);
+
+  // Creates the file at `path`, lets `fill` add everything under its root and
+  // closes it; false, with `error` naming the path, when any step fails.
+  static bool Write(const std::string& path, const unsigned char classId[16],
+                    const std::function<bool(GsfOutfile* root)>& fill, std::string& error);
 
  private:
   void* sink_ = nullptr;

@@ -62,17 +62,9 @@ bool StampPackage(const std::string& path, const std::string& outPath, const std
   }
   summary->bytes = AssembleSummaryStream(header, properties);
 
-  CompoundFile file;
-  if (!file.Create(outPath, ClassIdBytes(root), error)) return false;
-  if (!WriteChildren(file.Root(), root)) {
-    error = "cannot write the streams of " + outPath;
-    return false;
-  }
-  if (!file.Close(error)) {
-    error = outPath + ": " + error;
-    return false;
-  }
-  return true;
+  return CompoundFile::Write(
+      outPath, ClassIdBytes(root), [&](GsfOutfile* out) { return WriteChildren(out, root); },
+      error);
 }
 
 }  // namespace msptool

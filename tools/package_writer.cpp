@@ -103,24 +103,19 @@ bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
        StoredTable(Layout(kPatchSequenceTable), {{family, {}, content.toVersion, 0}}, strings)},
   };
 
-  CompoundFile file;
-  if (!file.Create(path, kPatchClassId, error)) return false;
-  bool ok = CompoundFile::AddStream(file.Root(), kSummaryStream, BuildSummaryStream(props)) &&
-            AddStringPool(file.Root(), strings);
-  for (const auto& [table, bytes] : tables) ok = ok && AddTable(file.Root(), table, bytes);
-  for (const auto& t : transforms) ok = ok && AddTransform(file.Root(), t);
-  if (!content.files.empty())
-    ok = ok && CompoundFile::AddStreamFromFile(file.Root(), EncodeStreamName(kCabinetStream, false),
-                                               cabinet.path);
-  if (!ok) {
-    error = "cannot write the streams of " + path;
-    return false;
-  }
-  if (!file.Close(error)) {
-    error = path + ": " + error;
-    return false;
-  }
-  return true;
+  return CompoundFile::Write(
+      path, kPatchClassId,
+      [&](GsfOutfile* root) {
+        bool ok = CompoundFile::AddStream(root, kSummaryStream, BuildSummaryStream(props)) &&
+                  AddStringPool(root, strings);
+        for (const auto& [table, bytes] : tables) ok = ok && AddTable(root, table, bytes);
+        for (const auto& t : transforms) ok = ok && AddTransform(root, t);
+        if (!content.files.empty())
+          ok = ok && CompoundFile::AddStreamFromFile(root, EncodeStreamName(kCabinetStream, false),
+                                                     cabinet.path);
+        return ok;
+      },
+      error);
 }
 
 }  // namespace msptool

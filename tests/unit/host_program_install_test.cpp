@@ -22,21 +22,20 @@ using spinstall::installer::host::RegisteredProduct;
 using spinstall::platform::host::Widen;
 using testsupport::Box;
 using testsupport::ParseBoxes;
+using testsupport::RegistrySection;
 using testsupport::ResultBox;
 
 // The first three products of the carried package's target list.
-constexpr const char* kGermanCode = "{91AED5A8-1F61-48F5-A289-B3368F6B332F}";
+constexpr const char* kGermanCode = testsupport::kFirstTarget;
 constexpr const char* kFrenchCode = "{32C7D65E-997D-42F2-B613-61BBEF5C51CC}";
 constexpr const char* kJapaneseCode = "{ECB53EFA-4E5B-4446-B2E1-A8C4BAA3F468}";
 
-std::string Section(const char* code, const char* name, const char* language, const char* version) {
-  return std::string("[") + code + "]\nProductName=" + name + "\nLanguage=" + language +
-         "\nVersionString=" + version + "\n\n";
-}
-
-const std::string kGerman = Section(kGermanCode, "Quillmark Schreiber", "1031", "16.1.63.10");
-const std::string kFrench = Section(kFrenchCode, "Quillmark Rédacteur", "1036", "16.1.84.0");
-const std::string kJapanese = Section(kJapaneseCode, "Quillmark ライター", "1041", "16.1.50.0");
+const std::string kGerman =
+    RegistrySection(kGermanCode, "Quillmark Schreiber", "1031", "16.1.63.10");
+const std::string kFrench =
+    RegistrySection(kFrenchCode, "Quillmark Rédacteur", "1036", "16.1.84.0");
+const std::string kJapanese =
+    RegistrySection(kJapaneseCode, "Quillmark ライター", "1041", "16.1.50.0");
 
 class HostProgramInstallTest : public testsupport::FreshProcessTest {
  protected:
@@ -122,7 +121,8 @@ TEST_F(HostProgramInstallTest, NoProductInstalled) {
 
 // Nobody reads the boxes any more: the run goes on all the same.
 TEST_F(HostProgramInstallTest, BrokenStandardErrorPipeDoesNotStopTheInstall) {
-  const std::string japanese = Section(kJapaneseCode, "Quillmark ライター", "1041", "16.1.63.10");
+  const std::string japanese =
+      RegistrySection(kJapaneseCode, "Quillmark ライター", "1041", "16.1.63.10");
   testsupport::WriteFileBytes(ProductsFile(), kGerman + japanese);
   EXPECT_EQ(testsupport::RunHostProgramWithout(
                 testsupport::StandardError::BrokenPipe, {},

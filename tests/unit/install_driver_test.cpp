@@ -59,6 +59,15 @@ class InstallDriverTest : public testsupport::FreshProcessTest {
     return capture.Stop();
   }
 
+  // The run ends with the 300 box showing `code` before it asks after any
+  // product, and keeps the package.
+  void ExpectStopBeforeTheProducts(const char* code) {
+    EXPECT_EQ(Run(), std::vector<Box>{ResultBox(1033, 300, code)});
+    EXPECT_FALSE(result_);
+    EXPECT_TRUE(service_.stateQueries.empty());
+    EXPECT_EQ(TempDirectoryEntries(), std::vector<std::string>{"MSP2"});
+  }
+
   std::wstring PackagePath() const { return platform::host::Widen(TempDirectory()) + L"/MSP2"; }
   std::wstring PatchCommandLine() const { return L"PATCH=\"" + PackagePath() + L"\""; }
   std::vector<std::wstring> ConfiguredProducts() const {
@@ -117,11 +126,8 @@ class BadVersionRuleTest : public InstallDriverTest,
 TEST_P(BadVersionRuleTest, StopsWith4316AndKeepsThePackage) {
   service_.properties[kRule] = GetParam().rule;
   AddProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10");
-  EXPECT_EQ(Run(), std::vector<Box>{ResultBox(1033, 300, "4316")});
-  EXPECT_FALSE(result_);
-  EXPECT_TRUE(service_.stateQueries.empty());
+  ExpectStopBeforeTheProducts("4316");
   EXPECT_TRUE(service_.configureCalls.empty());
-  EXPECT_EQ(TempDirectoryEntries(), std::vector<std::string>{"MSP2"});
 }
 
 // No ';' after the first character.
@@ -135,20 +141,14 @@ INSTANTIATE_TEST_SUITE_P(Rules, BadVersionRuleTest,
 TEST_F(InstallDriverTest, VersionRuleThatCannotBeRead) {
   service_.propertyFailures[kRule] = 1610;
   AddProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10");
-  EXPECT_EQ(Run(), std::vector<Box>{ResultBox(1033, 300, "1610")});
-  EXPECT_FALSE(result_);
-  EXPECT_TRUE(service_.stateQueries.empty());
-  EXPECT_EQ(TempDirectoryEntries(), std::vector<std::string>{"MSP2"});
+  ExpectStopBeforeTheProducts("1610");
 }
 
 TEST_F(InstallDriverTest, PackageWhoseSummaryCannotBeOpened) {
   service_.unopenable.push_back(PackagePath());
   service_.openFailure = 1620;
   AddProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10");
-  EXPECT_EQ(Run(), std::vector<Box>{ResultBox(1033, 300, "1620")});
-  EXPECT_FALSE(result_);
-  EXPECT_TRUE(service_.stateQueries.empty());
-  EXPECT_EQ(TempDirectoryEntries(), std::vector<std::string>{"MSP2"});
+  ExpectStopBeforeTheProducts("1620");
 }
 
 // A short relative TMP whose full path passes 259 characters: the package is
@@ -166,10 +166,7 @@ TEST_F(InstallDriverTest, PackageWhoseFullPathIsTooLong) {
 TEST_F(InstallDriverTest, TargetListThatCannotBeRead) {
   service_.propertyFailures[kTargets] = 1611;
   AddProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10");
-  EXPECT_EQ(Run(), std::vector<Box>{ResultBox(1033, 300, "1611")});
-  EXPECT_FALSE(result_);
-  EXPECT_TRUE(service_.stateQueries.empty());
-  EXPECT_EQ(TempDirectoryEntries(), std::vector<std::string>{"MSP2"});
+  ExpectStopBeforeTheProducts("1611");
 }
 
 TEST_F(InstallDriverTest, NoTargetProductInstalled) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <sstream>
 
 #include "installer/installer_service.h"
@@ -32,6 +33,20 @@ using testsupport::ResultBox;
 constexpr const wchar_t* kGerman = L"{00000000-0000-0000-0000-00000000DE01}";
 constexpr const wchar_t* kJapanese = L"{00000000-0000-0000-0000-00000000A701}";
 constexpr const wchar_t* kMissing = L"{00000000-0000-0000-0000-000000000000}";
+const std::string kSucceeded = "result 0 (The operation completed successfully.)";
+
+// The German product at `version`, its configure call ending with `result`.
+std::function<void(testsupport::FakeService&)> German(const wchar_t* version,
+                                                      std::uint32_t result = 0) {
+  return [=](testsupport::FakeService& s) {
+    s.AddTargetProduct(kGerman, L"Schreiber", L"1031", version, result);
+  };
+}
+
+// The log line of the German product's configure call; $PACKAGE the package's path.
+std::string GermanConfigured(const std::string& result) {
+  return "configure " + Narrow(kGerman) + " with PATCH=\"$PACKAGE\": " + result;
+}
 
 struct LoggedRun {
   std::vector<Box> boxes;
@@ -77,6 +92,11 @@ class RunLogContentsTest : public testsupport::FreshProcessTest {
 
   std::string LogPath() const { return scratch_ / "run.log"; }
   std::string PackagePath() const { return TempDirectory() + "/MSP2"; }
+  std::string WithPackage(std::string line) const {
+    if (const auto at = line.find("$PACKAGE"); at != std::string::npos)
+      line.replace(at, 8, PackagePath());
+    return line;
+  }
   static std::string BoxLine(std::uint32_t id, const Box& box) {
     std::string text = box.text;
     std::replace(text.begin(), text.end(), '\n', ' ');
@@ -87,12 +107,11 @@ class RunLogContentsTest : public testsupport::FreshProcessTest {
 };
 
 TEST_F(RunLogContentsTest, InstallRunTellsWhatHappenedToEachProduct) {
-  service_.AddTargetProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10");
+  German(L"16.1.63.10")(service_);
   service_.AddTargetProduct(kMissing, L"", L"", L"", 0, -1);
   service_.AddTargetProduct(kJapanese, L"ライター", L"1041", L"16.1.50.0");
   const LoggedRun run = RunLogged({L"/exitcode"});
   const std::string german = Narrow(kGerman), japanese = Narrow(kJapanese);
-  const std::string patch = "PATCH=\"" + PackagePath() + "\"";
   const std::vector<std::string> expected = {
       "spinstall 1.0.0, command line: spinstall /log " + LogPath() + " /exitcode",
       "mode: install, exit code",
@@ -102,19 +121,14 @@ TEST_F(RunLogContentsTest, InstallRunTellsWhatHappenedToEachProduct) {
       "product " + german + ": state 5, installed",
       "product " + Narrow(kMissing) + ": state -1, not installed",
       "product " + japanese + ": state 5, installed",
-      "installer log: " + LogPath() +
-          ".installer.log, result 0 (The operation completed "
-          "successfully.)",
+      "installer log: " + LogPath() + ".installer.log, " + kSucceeded,
       "product " + german +
-          ": name \"Schreiber\", language 1031, installed version 16.1.63.10: "
-          "patching",
-      "configure " + german + " with " + patch +
-          ": result 0 (The operation completed "
-          "successfully.)",
+          ": name \"Schreiber\", language 1031, installed version 16.1.63.10: patching",
+      WithPackage(GermanConfigured(kSucceeded)),
       BoxLine(301, ResultBox(1031, 301, "Schreiber")),
       "product " + japanese +
-          ": name \"ライター\", language 1041, installed version 16.1.50.0: "
-          "not a candidate version",
+          ": name \"ライター\", language 1041, installed version 16.1.50.0: not a candidate "
+          "version",
       BoxLine(308, ResultBox(1041, 308, "ライター")),
       "result: 1 patched, 0 failed, 0 up to date, 1 not a candidate version, restart required: "
       "no, exit code 0"};
@@ -124,7 +138,7 @@ TEST_F(RunLogContentsTest, InstallRunTellsWhatHappenedToEachProduct) {
 
 struct RowCase {
   const char* name;
-  void (*setUp)(testsupport::FakeService&);
+  std::function<void(testsupport::FakeService&)> setUp;
   std::vector<std::uint32_t> boxes;
   std::string loggedLine;  // a line the log must hold, $PACKAGE the package's path; or empty
   std::string result;      // in the last line, besides the exit code
@@ -145,9 +159,7 @@ TEST_P(RunLogRowTest, LogsTheOutcomeAndExitsWithItsCode) {
       if (line.starts_with("box ")) logged.push_back(std::stoul(line.substr(4, 3)));
     EXPECT_EQ(logged, c.boxes) << testing::PrintToString(run);
     EXPECT_EQ(run.boxes.size(), quiet ? 0 : c.boxes.size());
-    std::string line = c.loggedLine;
-    if (const auto at = line.find("$PACKAGE"); at != std::string::npos)
-      line.replace(at, 8, PackagePath());
+    const std::string line = WithPackage(c.loggedLine);
     EXPECT_TRUE(line.empty() || run.Logged(line)) << line << testing::PrintToString(run);
     EXPECT_TRUE(run.log.back().starts_with("result: ") &&
                 run.log.back().find(c.result) != std::string::npos &&
@@ -187,30 +199,22 @@ INSTANTIATE_TEST_SUITE_P(
             "0 up to date, 0 not a candidate",
             1642},
         RowCase{"InstallerFails",
-                [](testsupport::FakeService& s) {
-                  s.AddTargetProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10", 1612);
-                },
+                German(L"16.1.63.10", 1612),
                 {300},
-                "configure " + Narrow(kGerman) +
-                    " with PATCH=\"$PACKAGE\": result 1612 (The installation source for this "
-                    "product is not available.)",
+                GermanConfigured(
+                    "result 1612 (The installation source for this product is not available.)"),
                 "0 patched, 1 failed",
                 1612},
-        RowCase{
-            "RestartNeeded",
-            [](testsupport::FakeService& s) {
-              s.AddTargetProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10", 3010);
-            },
-            {301},
-            "configure " + Narrow(kGerman) +
-                " with PATCH=\"$PACKAGE\": result 3010 (The requested operation is "
-                "successful. Changes will not be effective until the system is rebooted.)",
-            "1 patched, 0 failed, 0 up to date, 0 not a candidate version, restart required: yes",
-            3010},
+        RowCase{"RestartNeeded",
+                German(L"16.1.63.10", 3010),
+                {301},
+                GermanConfigured("result 3010 (The requested operation is successful. Changes "
+                                 "will not be effective until the system is rebooted.)"),
+                "1 patched, 0 failed, 0 up to date, 0 not a candidate version, restart "
+                "required: yes",
+                3010},
         RowCase{"EveryProductUpToDate",
-                [](testsupport::FakeService& s) {
-                  s.AddTargetProduct(kGerman, L"Schreiber", L"1031", L"16.1.84.0");
-                },
+                German(L"16.1.84.0"),
                 {306},
                 "product " + Narrow(kGerman) +
                     ": name \"Schreiber\", language 1031, installed version 16.1.84.0: up to date",
@@ -219,7 +223,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<RowCase>& info) { return info.param.name; });
 
 TEST_F(RunLogContentsTest, InstallerInterfaceAndLogAreSetBeforeTheFirstConfigureCall) {
-  service_.AddTargetProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10");
+  German(L"16.1.63.10")(service_);
   const std::wstring installerLog = Widen(LogPath()) + L".installer.log";
   const auto expect = [&](std::uint32_t level) {
     ASSERT_EQ(service_.settings.size(), 2u);
@@ -237,7 +241,7 @@ TEST_F(RunLogContentsTest, InstallerInterfaceAndLogAreSetBeforeTheFirstConfigure
 }
 
 TEST_F(RunLogContentsTest, UnwritableLogLeavesBoxesAndResultsAsTheyWere) {
-  service_.AddTargetProduct(kGerman, L"Schreiber", L"1031", L"16.1.63.10", 1603);
+  German(L"16.1.63.10", 1603)(service_);
   service_.AddTargetProduct(kJapanese, L"ライター", L"1041", L"16.1.50.0");
   const LoggedRun logged = RunLogged({L"/exitcode"});
   const auto configured = service_.configureCalls;
@@ -276,44 +280,42 @@ TEST_F(RunLogContentsTest, AdministratorModesLogTheirSteps) {
   LoggedRun run =
       RunLogged({L"/e", Widen(scratch_ / "x.msp"), L"/p", L"list.txt", L"/exitcode", L"/i"});
   EXPECT_EQ(run.exitStatus, 0);
-  for (const std::string& line : std::vector<std::string>{
-           "mode: extract patch list info, exit code",
-           "extract to " + scratch_ / "x.msp" + ": " + size +
-               " bytes written, result 0 (The operation "
-               "completed successfully.)",
-           "patch list list.txt: 1 blocks appended, result 0 (The operation completed "
-           "successfully.)",
-           "info box: Products:", "info box: {A}", "info box: {B}", "info box: \t16.1.84.0",
-           "result: 0 (The operation completed successfully.)"})
+  const std::vector<std::string> steps = {
+      "mode: extract patch list info, exit code",
+      "extract to " + scratch_ / "x.msp" + ": " + size + " bytes written, " + kSucceeded,
+      "patch list list.txt: 1 blocks appended, " + kSucceeded,
+      "info box: Products:",
+      "info box: {A}",
+      "info box: {B}",
+      "info box: \t16.1.84.0",
+      "result: 0 (The operation completed successfully.)"};
+  const std::string denied = "result 5 (Access is denied.)";
+  for (const std::string& line : steps)
     EXPECT_TRUE(run.Logged(line)) << line << testing::PrintToString(run);
 
   run = RunLogged({L"/e", Widen(scratch_.path()), L"/p", Widen(scratch_.path()), L"/exitcode"});
   EXPECT_EQ(run.exitStatus, 5);  // the extraction's failure comes first
-  EXPECT_TRUE(run.Logged("extract to " + scratch_.path() +
-                         ": 0 bytes written, result 5 (Access is denied.)"))
-      << testing::PrintToString(run);
-  EXPECT_TRUE(run.Logged("patch list " + scratch_.path() +
-                         ": 0 blocks appended, result 5 (Access is denied.)"))
-      << testing::PrintToString(run);
+  for (const std::string& line :
+       {"extract to " + scratch_.path() + ": 0 bytes written, " + denied,
+        "patch list " + scratch_.path() + ": 0 blocks appended, " + denied})
+    EXPECT_TRUE(run.Logged(line)) << line << testing::PrintToString(run);
 }
 
 TEST_F(RunLogContentsTest, HostInstallerWritesALinePerConfigureCallBesideTheLog) {
   spinstall::installer::SetActiveService(nullptr);
   const std::string products = scratch_ / "products.ini";
-  testsupport::WriteFileBytes(products,
-                              "[{91AED5A8-1F61-48F5-A289-B3368F6B332F}]\nProductName=Writer\n"
-                              "Language=1033\nVersionString=16.1.63.10\n");
+  testsupport::WriteFileBytes(
+      products,
+      testsupport::RegistrySection(testsupport::kFirstTarget, "Writer", "1033", "16.1.63.10"));
   const auto run = testsupport::RunHostProgram(
       {"/q", "/log", LogPath()},
       {{"SPINSTALL_PRODUCTS", products}, {"TMPDIR", TempDirectory()}, {"TMP", ""}},
       scratch_.path());
   EXPECT_EQ(run.exitStatus, 0);
   const std::string installerLog = testsupport::ReadFileBytes(LogPath() + ".installer.log");
-  EXPECT_EQ(
-      installerLog,
-      "MsiConfigureProductExW {91AED5A8-1F61-48F5-A289-B3368F6B332F} level 0 state 5 ui level "
-      "2 command line PATCH=\"" +
-          PackagePath() + "\" result 0\n");
+  EXPECT_EQ(installerLog, "MsiConfigureProductExW " + std::string(testsupport::kFirstTarget) +
+                              " level 0 state 5 ui level 2 command line PATCH=\"" + PackagePath() +
+                              "\" result 0\n");
 }
 
 }  // namespace

@@ -58,26 +58,12 @@ std::optional<off64_t> ImageOffset(const unsigned char* data, std::size_t size) 
   return search.offset;
 }
 
-// A read or write repeated while a signal interrupts it; -1 with the
-// last-error value set when it fails.
-template <typename Call>
-std::int64_t Uninterrupted(Call call) {
-  for (;;) {
-    const ssize_t n = call();
-    if (n >= 0) return n;
-    if (errno != EINTR) {
-      host::SetLastErrorFromErrno();
-      return -1;
-    }
-  }
-}
-
 }  // namespace
 
 namespace io {
 
 std::int64_t WriteOnce(FileHandle& file, const unsigned char* data, std::size_t size) {
-  return Uninterrupted([&] { return ::write(file.fd, data, size); });
+  return host::Uninterrupted([&] { return ::write(file.fd, data, size); });
 }
 
 std::int64_t CopyFromImage(FileHandle& file, const unsigned char* data, std::size_t size) {
@@ -107,7 +93,7 @@ std::int64_t CopyFromImage(FileHandle& file, const unsigned char* data, std::siz
 }
 
 std::int64_t ReadOnce(FileHandle& file, unsigned char* data, std::size_t size) {
-  return Uninterrupted([&] { return ::read(file.fd, data, size); });
+  return host::Uninterrupted([&] { return ::read(file.fd, data, size); });
 }
 
 bool SeekTo(FileHandle& file, std::int64_t offset) {

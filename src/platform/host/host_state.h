@@ -2,6 +2,7 @@
 // failures become Windows error codes.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,5 +16,19 @@ void SetArguments(std::vector<std::wstring> args);
 std::uint32_t ErrorFromErrno(int error);
 // Sets the last-error value from errno.
 void SetLastErrorFromErrno();
+
+// A read or write repeated while a signal interrupts it; -1 with the
+// last-error value set when it fails.
+template <typename Call>
+std::int64_t Uninterrupted(Call call) {
+  for (;;) {
+    const auto n = call();
+    if (n >= 0) return n;
+    if (errno != EINTR) {
+      SetLastErrorFromErrno();
+      return -1;
+    }
+  }
+}
 
 }  // namespace spinstall::platform::host

@@ -5,8 +5,6 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
-
 #include "platform/host/host_state.h"
 #include "platform/host/utf8.h"
 
@@ -44,14 +42,9 @@ bool LogFile::IsOpen() const { return file_ != nullptr; }
 bool LogFile::AppendLine(std::wstring_view text) {
   if (!file_) return false;
   const std::string line = host::Narrow(text) + "\n";
-  for (;;) {
-    const ssize_t written = ::write(file_->fd, line.data(), line.size());
-    if (written >= 0) return static_cast<std::size_t>(written) == line.size();
-    if (errno != EINTR) {
-      host::SetLastErrorFromErrno();
-      return false;
-    }
-  }
+  const std::int64_t written =
+      host::Uninterrupted([&] { return ::write(file_->fd, line.data(), line.size()); });
+  return written >= 0 && static_cast<std::size_t>(written) == line.size();
 }
 
 void LogFile::Close() { file_.reset(); }

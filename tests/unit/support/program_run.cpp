@@ -77,6 +77,12 @@ int WaitFor(pid_t child) {
 
 }  // namespace
 
+std::string RegistrySection(const std::string& code, const std::string& name,
+                            const std::string& language, const std::string& version) {
+  return "[" + code + "]\nProductName=" + name + "\nLanguage=" + language +
+         "\nVersionString=" + version + "\n\n";
+}
+
 ProgramRun RunProgram(const std::string& path, const std::vector<std::string>& args,
                       const std::vector<std::pair<std::string, std::string>>& env,
                       const std::string& workDirectory) {

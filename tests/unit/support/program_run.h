@@ -8,6 +8,14 @@
 
 namespace testsupport {
 
+// The first product on the carried package's target list.
+constexpr const char* kFirstTarget = "{91AED5A8-1F61-48F5-A289-B3368F6B332F}";
+
+// One installed product's section of the host stand-in's product registry
+// (the file SPINSTALL_PRODUCTS names).
+std::string RegistrySection(const std::string& code, const std::string& name,
+                            const std::string& language, const std::string& version);
+
 struct ProgramRun {
   int exitStatus = -1;  // -1 when it did not exit normally
   std::string standardError;
