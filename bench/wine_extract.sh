@@ -6,6 +6,7 @@
 # and BENCH_EXTRACT_RUNS; the harness removes the prefix when this ends.
 # shellcheck source=../tests/wine/lib.sh
 source "$SPINSTALL_SOURCE_DIR/tests/wine/lib.sh"
+wine_setup
 
 wine_new_prefix bench-extract
 cp "$SPINSTALL_PACKAGE" package.msp
