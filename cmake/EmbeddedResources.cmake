@@ -18,7 +18,14 @@ function(spinstall_write_embedded_resources out_dir)
     list(GET parts 1 name)
     list(GET parts 2 file)
     set(symbol "spinstall_res${index}")
-    string(APPEND SPINSTALL_INCBINS ".balign 16\n.globl ${symbol}_begin\n${symbol}_begin:\n"
+    # The package starts on a page of its own in the file: /e copies it from
+    # there with copy_file_range, which copies whole pages far faster than
+    # pages that straddle the source's.
+    set(alignment 16)
+    if(type STREQUAL "MSP")
+      set(alignment 4096)
+    endif()
+    string(APPEND SPINSTALL_INCBINS ".balign ${alignment}\n.globl ${symbol}_begin\n${symbol}_begin:\n"
                                     ".incbin \"${file}\"\n.globl ${symbol}_end\n${symbol}_end:\n")
     string(APPEND SPINSTALL_DECLARATIONS
            "extern \"C\" const unsigned char ${symbol}_begin[], ${symbol}_end[];\n")
