@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The command check must fail, naming the command, when a Wine test script
-# calls a command that the table lacks: a copy of the table and one such script.
+# calls a command that scripts/setup lists for no package: a copy of setup and
+# one such script.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 tree=$(mktemp -d)
