@@ -108,9 +108,9 @@ bool WriteSummary(IStorage* storage, const std::vector<Property>& properties) {
       FAILED(sets.p->Create(FMTID_SummaryInformation, nullptr, PROPSETFLAG_ANSI, kCreate, &set.p)))
     return Fail("the summary information");
   for (const auto& property : properties) {
-    PROPSPEC spec;
-    spec.ulKind = PRSPEC_PROPID;
-    spec.propid = property.id;
+    PROPSPEC id;
+    id.ulKind = PRSPEC_PROPID;
+    id.propid = property.id;
     PROPVARIANT value;
     PropVariantInit(&value);
     if (property.text.empty()) {
@@ -120,7 +120,7 @@ bool WriteSummary(IStorage* storage, const std::vector<Property>& properties) {
       value.vt = VT_LPSTR;
       value.pszVal = const_cast<char*>(property.text.c_str());
     }
-    if (FAILED(set.p->WriteMultiple(1, &spec, &value, 2))) return Fail("a summary property");
+    if (FAILED(set.p->WriteMultiple(1, &id, &value, 2))) return Fail("a summary property");
   }
   return SUCCEEDED(set.p->Commit(STGC_DEFAULT));
 }
