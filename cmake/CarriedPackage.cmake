@@ -33,8 +33,8 @@ if(SPINSTALL_PACKAGE)
 else()
   # What msp_tool authors has the Windows patch shape, or the build stops.
   set(check_options --authored)
-  # The files the patch replaces, named in the definition.
-  file(GLOB patch_files CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/resources/patch-files/*")
+  # The files the patch replaces, named in the definition: the upgraded release.
+  file(GLOB patch_files CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/products/quillmark/16.1.84.0/*")
   # Signed (cmake/Signing.cmake) before anything reads its length.
   spinstall_sign_command(sign_package "${SPINSTALL_PACKAGE_FILE}")
   add_custom_command(OUTPUT "${SPINSTALL_PACKAGE_FILE}"

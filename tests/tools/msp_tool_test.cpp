@@ -30,7 +30,7 @@ std::string Edited(std::string text, const std::string& from, const std::string&
 std::string DefinitionInFolder(const TempDir& dir) {
   WriteFileBytes(dir / "readme.txt", "new readme\n");
   WriteFileBytes(dir / "quillmark.dat", "new data\n");
-  return Edited(ReadFileBytes(SourceDefinition()), "file-folder = patch-files", "file-folder = .");
+  return Edited(ReadFileBytes(SourceDefinition()), "file-folder = ../products/quillmark/16.1.84.0", "file-folder = .");
 }
 
 struct BrokenDefinition {

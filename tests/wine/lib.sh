@@ -1,8 +1,9 @@
 # The Wine harness: sourced by every tests/wine/*_test.sh.
 #
 # It runs the real spinstall.exe in throw-away Wine prefixes: one base prefix
-# per build (made once with wineboot), copied for every scenario; demo products
-# built with wixl from products/demo.wxs.in and installed with msiexec; runs
+# per build (made once with wineboot), copied for every scenario; the demo
+# family's packages (products/quillmark, made by the build) installed with
+# msiexec; runs
 # without a display (message boxes return at once) or under Xvfb, where every
 # message box is recorded (caption, full text, icon, style, screenshot) and
 # closed with Return.
@@ -35,7 +36,7 @@ wine_cleanup() {
 
 # The outside commands the harness runs, checked once so that a missing one is
 # named at the start instead of failing deep inside a product build.
-WINE_COMMANDS=(wine wineboot wineserver wixl msibuild Xvfb xdotool import md5sum)
+WINE_COMMANDS=(wine wineboot wineserver wixl msibuild cmake Xvfb xdotool import md5sum)
 
 # Checks the environment and the commands, makes this test's scratch folder
 # the current directory, and removes every prefix and display when the test
@@ -58,9 +59,16 @@ wine_setup() {
   WINE_XVFB_PID=""
   [ -s "$SPINSTALL_BUILD_DIR/package-facts.txt" ] ||
     fail "no $SPINSTALL_BUILD_DIR/package-facts.txt: build the windows preset first"
-  # The demo family members the tests install: the first three target products.
-  declare -gA DEMO_CODE=([de]="$(target_code 1)" [fr]="$(target_code 2)" [ja]="$(target_code 3)")
-  local rule
+  PRODUCT_TABLE="$SPINSTALL_SOURCE_DIR/products/quillmark/targets.md"
+  PRODUCT_PACKAGES="$SPINSTALL_BUILD_DIR/products/quillmark/packages.txt"
+  [ -s "$PRODUCT_PACKAGES" ] || fail "no $PRODUCT_PACKAGES: build the windows preset first"
+  # The demo family members the tests install, by language.
+  declare -gA DEMO_CODE DEMO_NAME
+  local key rule
+  for key in "${!DEMO_LANGUAGE[@]}"; do
+    DEMO_CODE[$key]=$(table_code "${DEMO_LANGUAGE[$key]}")
+    DEMO_NAME[$key]=$(table_field "${DEMO_CODE[$key]}" 3)
+  done
   rule=$(package_fact keywords)
   TO_VERSION="${rule%%;*}"  # the upgrade version
   FROM_VERSION="${rule#*;}"
@@ -212,8 +220,8 @@ carried_targets() { package_fact targets | tr ';' '\n'; }
 # The Nth (1-based) of them.
 target_code() { carried_targets | sed -n "${1}p"; }
 
-# The names and languages of the demo family members (their codes: wine_setup).
-declare -A DEMO_NAME=([de]="Quillmark Schreiber" [fr]="Quillmark Rédacteur" [ja]="Quillmark ライター")
+# The languages of the demo family members the tests install (their codes and
+# names: wine_setup, from the family's table).
 declare -A DEMO_LANGUAGE=([de]=1031 [fr]=1036 [ja]=1041)
 
 # A fixed GUID derived from TEXT, in registry form.
@@ -223,38 +231,61 @@ derived_guid() {
   printf '{%s-%s-%s-%s-%s}\n' "${h:0:8}" "${h:8:4}" "${h:12:4}" "${h:16:4}" "${h:20:12}"
 }
 
-# Builds a demo product MSI: demo_msi OUT CODE NAME LANGUAGE VERSION.
-# Each product gets its own folder and component GUIDs derived from its code,
-# so family members install side by side and keep their own files. wixl
-# crashes on some non-ASCII names and writes no database code page, so the
-# name goes in afterwards, with msibuild, into a UTF-8 (65001) database.
-demo_msi() {
-  local out="$1" code="$2" name="$3" language="$4" version="$5"
-  local work
-  work="$(mktemp -d "$WINE_SCRATCH/msi.XXXXXX")"
-  cp "$SPINSTALL_SOURCE_DIR"/tests/wine/products/files/* "$work/"
-  sed -e "s/@PRODUCT_CODE@/$code/" -e "s/@PRODUCT_NAME@/Quillmark/" \
-    -e "s/@LANGUAGE@/$language/" -e "s/@VERSION@/$version/" \
-    -e "s/@FOLDER@/Writer ${code:1:8}/" \
-    -e "s/@README_GUID@/$(derived_guid "$code readme.txt")/" \
-    -e "s/@DATA_GUID@/$(derived_guid "$code quillmark.dat")/" \
-    "$SPINSTALL_SOURCE_DIR/tests/wine/products/demo.wxs.in" >"$work/demo.wxs"
-  printf '\r\n\r\n65001\t_ForceCodepage\r\n' >"$work/_ForceCodepage.idt"
-  (
-    cd "$work"
-    wixl -o demo.msi demo.wxs &&
-      msibuild demo.msi -i _ForceCodepage.idt &&
-      msibuild demo.msi -q "UPDATE Property SET Value='${name//\'/\'\'}' WHERE Property='ProductName'"
-  ) >"$work/build.log" 2>&1 || fail "cannot build the demo product $code $version, see $work/build.log"
-  mv "$work/demo.msi" "$out"
-  rm -rf "$work"
+# Field N of product CODE's row in the family's table (products/quillmark/
+# targets.md): 1 the code, 2 the language, 3 the name, 4 the folder.
+table_field() {
+  awk -F'|' -v code="$1" -v n="$2" '
+    function trim(t) { gsub(/^ +| +$/, "", t); return t }
+    trim($2) == code { print trim($(n + 1)); exit }' "$PRODUCT_TABLE"
 }
 
-# Installs demo product KEY (de, fr, ja) at VERSION into the current prefix.
+# The product code of the table's member in LANGUAGE.
+table_code() {
+  awk -F'|' -v language="$1" '
+    function trim(t) { gsub(/^ +| +$/, "", t); return t }
+    trim($3) == language && trim($2) ~ /^{/ { print trim($2); exit }' "$PRODUCT_TABLE"
+}
+
+# The package the build made of product CODE at release VERSION (packages.txt:
+# product code, release, path); nothing for a version never released.
+built_package() {
+  awk -F'\t' -v code="$1" -v version="$2" '$1 == code && $2 == version { print $3 }' "$PRODUCT_PACKAGES"
+}
+
+# The files of release VERSION as the build staged them, the engine built in.
+release_files() { printf '%s\n' "$SPINSTALL_BUILD_DIR/products/quillmark/$1/files"; }
+
+# make_package OUT CODE LANGUAGE NAME FOLDER VERSION FILES [UPGRADE_CODE]: a
+# package of the family's template made as the build makes them, for product
+# CODE at VERSION from the files in FILES, in Quillmark\FOLDER.
+make_package() {
+  cmake -DTEMPLATE="$SPINSTALL_SOURCE_DIR/products/quillmark/quillmark.wxs" -DFILES="$7" \
+    -DOUTPUT="$1" -DCODE="$2" -DLANGUAGE="$3" -DNAME="$4" -DFOLDER="$5" -DVERSION="$6" \
+    ${8:+-DUPGRADE_CODE="$8"} -P "$SPINSTALL_SOURCE_DIR/cmake/MakeProductPackage.cmake" \
+    >"$WINE_SCRATCH/package.log" 2>&1 ||
+    fail "cannot make the package of $2 $6, see $WINE_SCRATCH/package.log"
+}
+
+# Puts at OUT the package of demo product KEY (de, fr, ja) at VERSION: the
+# build's, or for a version the family never released one made the same way
+# from the baseline's files.
+demo_msi() {
+  local out="$1" code="${DEMO_CODE[$2]}" version="$3" built
+  built=$(built_package "$code" "$version")
+  if [ -n "$built" ]; then
+    cp "$built" "$out"
+  else
+    make_package "$out" "$code" "${DEMO_LANGUAGE[$2]}" "${DEMO_NAME[$2]}" \
+      "$(table_field "$code" 4)" "$version" "$(release_files "$FROM_VERSION")"
+  fi
+}
+
+# Installs demo product KEY (de, fr, ja) at VERSION into the current prefix,
+# from a copy of its package in the scratch folder.
 install_demo() {
   local key="$1" version="$2"
   local msi="$WINE_SCRATCH/demo-$key-$version.msi"
-  demo_msi "$msi" "${DEMO_CODE[$key]}" "${DEMO_NAME[$key]}" "${DEMO_LANGUAGE[$key]}" "$version"
+  demo_msi "$msi" "$key" "$version"
   wine msiexec /i "$(wine_path "$msi")" /qn >"$WINE_SCRATCH/msiexec.log" 2>&1 ||
     fail "msiexec could not install $key $version"
 }

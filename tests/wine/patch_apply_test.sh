@@ -11,6 +11,7 @@ wine_setup
 OTHER="$(target_code 4)"
 LOOKALIKE="$(target_code 5)"
 CODES=("${DEMO_CODE[de]}" "${DEMO_CODE[fr]}" "${DEMO_CODE[ja]}" "$OTHER" "$LOOKALIKE")
+BASELINE_FILES="$(release_files "$FROM_VERSION")"
 
 wine_new_prefix apply
 step "installing the demo family (de, fr, ja), the other product and the lookalike at $FROM_VERSION"
@@ -21,9 +22,9 @@ for code in "${CODES[@]}"; do
   expect_version "$code" "$FROM_VERSION"
   expect_no_patch "$code"
 done
-for key in de fr ja; do expect_files "$(demo_folder "${DEMO_CODE[$key]}")" "$DEMO_FILES"; done
+for key in de fr ja; do expect_files "$(demo_folder "${DEMO_CODE[$key]}")" "$BASELINE_FILES"; done
 expect_files "$(other_folder "$OTHER")" "$OTHER_FILES"
-expect_files "$(lookalike_folder "$LOOKALIKE")" "$DEMO_FILES"
+expect_files "$(lookalike_folder "$LOOKALIKE")" "$BASELINE_FILES"
 
 step "first run: the patch is applied to each product"
 run_quiet
@@ -33,9 +34,9 @@ for code in "${CODES[@]}"; do
   expect_version "$code" "$TO_VERSION"
   expect_patch_listed "$code"
 done
-for key in de fr ja; do expect_files "$(demo_folder "${DEMO_CODE[$key]}")" "$PATCHED_FILES"; done
+for key in de fr ja; do expect_files "$(demo_folder "${DEMO_CODE[$key]}")" "$(patched_files)"; done
 expect_files "$(other_folder "$OTHER")" "$OTHER_FILES"
-expect_files "$(lookalike_folder "$LOOKALIKE")" "$DEMO_FILES"
+expect_files "$(lookalike_folder "$LOOKALIKE")" "$BASELINE_FILES"
 cp "$WINE_SCRATCH/run.log" "$WINE_SCRATCH/first-run.log"
 
 step "second run: every product is up to date"
@@ -44,7 +45,7 @@ run_quiet
 boxes="$(traced_box_calls "$WINE_SCRATCH/run.log")"
 [ "$(printf '%s\n' "$boxes" | grep -c .)" -eq 1 ] || fail "expected one box, saw: $boxes"
 for code in "${CODES[@]}"; do expect_version "$code" "$TO_VERSION"; done
-for key in de fr ja; do expect_files "$(demo_folder "${DEMO_CODE[$key]}")" "$PATCHED_FILES"; done
+for key in de fr ja; do expect_files "$(demo_folder "${DEMO_CODE[$key]}")" "$(patched_files)"; done
 expect_files "$(other_folder "$OTHER")" "$OTHER_FILES"
-expect_files "$(lookalike_folder "$LOOKALIKE")" "$DEMO_FILES"
+expect_files "$(lookalike_folder "$LOOKALIKE")" "$BASELINE_FILES"
 echo "PASS"

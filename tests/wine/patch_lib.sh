@@ -4,17 +4,13 @@
 # shellcheck source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-# The new file contents the authored package carries (its definition's
-# file-folder, as cmake/CarriedPackage.cmake builds it).
-PATCHED_FILES="$SPINSTALL_SOURCE_DIR/resources/patch-files"
-DEMO_FILES="$SPINSTALL_SOURCE_DIR/tests/wine/products/files"
 OTHER_FILES="$SPINSTALL_SOURCE_DIR/tests/wine/products/other-files"
 OTHER_UPGRADE_CODE="$(sed -n 's/.*UpgradeCode="\([^"]*\)".*/\1/p' \
   "$SPINSTALL_SOURCE_DIR/tests/wine/products/other.wxs.in")"
 
 programs_dir() { printf '%s\n' "$WINEPREFIX/drive_c/Program Files (x86)"; }
 # The folder a product of the demo family or of the other family installs to.
-demo_folder() { printf '%s\n' "$(programs_dir)/Quillmark/Writer ${1:1:8}"; }
+demo_folder() { printf '%s\n' "$(programs_dir)/Quillmark/$(table_field "$1" 4)"; }
 other_folder() { printf '%s\n' "$(programs_dir)/Inkwell/Notes ${1:1:8}"; }
 
 # Builds OUT, the database of a product of the other family with product code
@@ -50,27 +46,15 @@ install_other() {
   install_msis "$WINE_SCRATCH/other-$1.msi"
 }
 
-# Installs, with product code CODE at VERSION, a product built from the demo
-# template (the same File keys, readme.txt and quillmark.dat) but with the
-# other family's upgrade code, into "Quillmark/Lookalike XXXXXXXX": the patch's
-# file replacements are for the demo family's upgrade code, not for these keys.
+# Installs, with product code CODE at VERSION, a product made from the demo
+# template and the baseline's files (the same File keys) but with the other
+# family's upgrade code, into "Quillmark/Lookalike XXXXXXXX": the patch's file
+# replacements are for the demo family's upgrade code, not for these keys.
 install_lookalike() {
   local code="$1" version="$2"
-  local work
-  work="$(mktemp -d "$WINE_SCRATCH/lookalike.XXXXXX")"
-  cp "$DEMO_FILES"/* "$work/"
-  sed -e "s/@PRODUCT_CODE@/$code/" -e "s/@PRODUCT_NAME@/Lookalike/" -e "s/@LANGUAGE@/1033/" \
-    -e "s/@VERSION@/$version/" -e "s/@FOLDER@/Lookalike ${code:1:8}/" \
-    -e "s/@README_GUID@/$(derived_guid "$code readme.txt")/" \
-    -e "s/@DATA_GUID@/$(derived_guid "$code quillmark.dat")/" \
-    -e "s/UpgradeCode=\"[^\"]*\"/UpgradeCode=\"$OTHER_UPGRADE_CODE\"/" \
-    "$SPINSTALL_SOURCE_DIR/tests/wine/products/demo.wxs.in" >"$work/lookalike.wxs"
-  grep -q "UpgradeCode=\"$OTHER_UPGRADE_CODE\"" "$work/lookalike.wxs" ||
-    fail "the demo template has no UpgradeCode to replace"
-  (cd "$work" && wixl -o lookalike.msi lookalike.wxs) >"$work/build.log" 2>&1 ||
-    fail "cannot build the lookalike product $code, see $work/build.log"
-  install_msis "$work/lookalike.msi"
-  rm -rf "$work"
+  make_package "$WINE_SCRATCH/lookalike.msi" "$code" 1033 Lookalike "Lookalike ${code:1:8}" \
+    "$version" "$(release_files "$FROM_VERSION")" "$OTHER_UPGRADE_CODE"
+  install_msis "$WINE_SCRATCH/lookalike.msi"
 }
 lookalike_folder() { printf '%s\n' "$(programs_dir)/Quillmark/Lookalike ${1:1:8}"; }
 
@@ -91,6 +75,20 @@ expect_patch_listed() {
 
 expect_no_patch() {
   ! product_state "$1" | grep -q " patch " || fail "$1: already lists a patch"
+}
+
+# What the carried patch leaves in a demo product's folder: the baseline's
+# files, those its definition names (`file`) taken from the upgraded release.
+# It adds no file and leaves the engine as it was.
+patched_files() {
+  local dir="$WINE_SCRATCH/patched-files" name
+  if [ ! -d "$dir" ]; then
+    cp -r "$(release_files "$FROM_VERSION")" "$dir"
+    for name in $(sed -n 's/^file *= *//p' "$SPINSTALL_SOURCE_DIR/resources/package.def"); do
+      cp "$(release_files "$TO_VERSION")/$name" "$dir/"
+    done
+  fi
+  printf '%s\n' "$dir"
 }
 
 # expect_files FOLDER EXPECTED: FOLDER holds exactly the files of EXPECTED,

@@ -35,7 +35,7 @@ expect_version "$DE" "$TO_VERSION"
 expect_version "$OTHER" "$TO_VERSION"
 expect_patch_listed "$DE"
 expect_patch_listed "$OTHER"
-expect_files "$(demo_folder "$DE")" "$PATCHED_FILES"
+expect_files "$(demo_folder "$DE")" "$(patched_files)"
 expect_files "$(other_folder "$OTHER")" "$OTHER_FILES"
 diff -u "$WINE_SCRATCH/program.state" "$WINE_SCRATCH/msiexec.state" ||
   fail "msiexec /p left another end state than spinstall.exe"

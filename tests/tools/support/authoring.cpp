@@ -16,7 +16,7 @@ testsupport::ProgramRun RunMspToolShowingOutput(const std::vector<std::string>& 
 std::string SourceDefinition() { return SPINSTALL_SOURCE_DIR "/resources/package.def"; }
 
 std::string SourcePatchFile(const std::string& name) {
-  return SPINSTALL_SOURCE_DIR "/resources/patch-files/" + name;
+  return SPINSTALL_SOURCE_DIR "/products/quillmark/16.1.84.0/" + name;
 }
 
 }  // namespace toolstest
