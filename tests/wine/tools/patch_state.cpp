@@ -2,6 +2,8 @@
 // code) what a patch did to installed products. For each product code given:
 //   CODE VersionString VALUE    MsiGetProductInfoW, "-" when the query fails
 //   CODE patch PATCHCODE        one line per patch MsiEnumPatchesExW lists
+// and for each other argument, a file's path:
+//   PATH FileVersion VERSION LANGUAGE   MsiGetFileVersionW, "-" when it fails
 #include <windows.h>
 // msi.h needs the types of windows.h.
 #include <msi.h>
@@ -26,13 +28,28 @@ void Report(const wchar_t* code) {
   }
 }
 
+void ReportFile(const wchar_t* path) {
+  wchar_t version[64], language[64];
+  DWORD versionSize = 64, languageSize = 64;
+  const UINT r = MsiGetFileVersionW(path, version, &versionSize, language, &languageSize);
+  if (r == ERROR_SUCCESS)
+    std::printf("%ls FileVersion %ls %ls\n", path, version, language);
+  else
+    std::printf("%ls FileVersion -\n", path);
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) {
-    std::printf("usage: patch_state PRODUCTCODE...\n");
+    std::printf("usage: patch_state PRODUCTCODE|PATH...\n");
     return 2;
   }
-  for (int i = 1; i < argc; ++i) Report(argv[i]);
+  for (int i = 1; i < argc; ++i) {
+    if (argv[i][0] == L'{')
+      Report(argv[i]);
+    else
+      ReportFile(argv[i]);
+  }
   return 0;
 }
