@@ -3,10 +3,9 @@
 # It runs the real spinstall.exe in throw-away Wine prefixes: one base prefix
 # per build (made once with wineboot), copied for every scenario; the demo
 # family's packages (products/quillmark, made by the build) installed with
-# msiexec; runs
-# without a display (message boxes return at once) or under Xvfb, where every
-# message box is recorded (caption, full text, icon, style, screenshot) and
-# closed with Return.
+# msiexec; runs without a display (message boxes return at once) or under
+# Xvfb, where every message box is recorded (caption, full text, icon, style,
+# screenshot) and closed with Return.
 #
 # Environment (set by tests/wine/CMakeLists.txt): SPINSTALL_EXE, SPINSTALL_PACKAGE,
 # SPINSTALL_DESCRIPTORS (the carried descriptor files, ':'-separated),
@@ -36,7 +35,7 @@ wine_cleanup() {
 
 # The outside commands the harness runs, checked once so that a missing one is
 # named at the start instead of failing deep inside a product build.
-WINE_COMMANDS=(wine wineboot wineserver wixl msibuild cmake Xvfb xdotool import md5sum)
+WINE_COMMANDS=(wine wineboot wineserver wixl msibuild msiinfo cmake Xvfb xdotool import md5sum)
 
 # Checks the environment and the commands, makes this test's scratch folder
 # the current directory, and removes every prefix and display when the test
@@ -67,6 +66,7 @@ wine_setup() {
   local key rule
   for key in "${!DEMO_LANGUAGE[@]}"; do
     DEMO_CODE[$key]=$(table_code "${DEMO_LANGUAGE[$key]}")
+    [ -n "${DEMO_CODE[$key]}" ] || fail "$PRODUCT_TABLE has no member in language ${DEMO_LANGUAGE[$key]}"
     DEMO_NAME[$key]=$(table_field "${DEMO_CODE[$key]}" 3)
   done
   rule=$(package_fact keywords)
