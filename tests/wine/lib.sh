@@ -231,20 +231,18 @@ derived_guid() {
   printf '{%s-%s-%s-%s-%s}\n' "${h:0:8}" "${h:8:4}" "${h:12:4}" "${h:16:4}" "${h:20:12}"
 }
 
-# Field N of product CODE's row in the family's table (products/quillmark/
-# targets.md): 1 the code, 2 the language, 3 the name, 4 the folder.
-table_field() {
-  awk -F'|' -v code="$1" -v n="$2" '
-    function trim(t) { gsub(/^ +| +$/, "", t); return t }
-    trim($2) == code { print trim($(n + 1)); exit }' "$PRODUCT_TABLE"
+# The rows of the family's table (products/quillmark/targets.md), one a line:
+# product code, language, name and folder, tab-separated.
+table_rows() {
+  sed -n 's/^| *\({[^ |]*}\) *| *\([0-9]*\) *| *\([^|]*[^ |]\) *| *\([^|]*[^ |]\) *|$/\1\t\2\t\3\t\4/p' \
+    "$PRODUCT_TABLE"
 }
 
+# Field N of product CODE's row: 1 the code, 2 the language, 3 the name, 4 the folder.
+table_field() { table_rows | awk -F'\t' -v code="$1" -v n="$2" '$1 == code { print $n; exit }'; }
+
 # The product code of the table's member in LANGUAGE.
-table_code() {
-  awk -F'|' -v language="$1" '
-    function trim(t) { gsub(/^ +| +$/, "", t); return t }
-    trim($3) == language && trim($2) ~ /^{/ { print trim($2); exit }' "$PRODUCT_TABLE"
-}
+table_code() { table_rows | awk -F'\t' -v language="$1" '$2 == language { print $1; exit }'; }
 
 # The package the build made of product CODE at release VERSION (packages.txt:
 # product code, release, path); nothing for a version never released.
