@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <fstream>
 #include <set>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,10 +23,16 @@ using testsupport::CatalogueEntry;
 using spinstall::messages::CatalogueLanguages;
 
 constexpr std::uint32_t kIds[] = {300, 301, 306, 307, 308, 309, 310, 311, 312, 313};
+// The restart question and its caption, loaded as the messages above are.
+constexpr std::uint32_t kRestartIds[] = {316, 317};
 // The usage box: its text (one line per option, loaded into 2048 characters)
 // and caption.
 constexpr std::uint32_t kUsageIds[] = {314, 315};
-constexpr std::size_t kIdCount = std::size(kIds) + std::size(kUsageIds);
+constexpr std::size_t kIdCount = std::size(kIds) + std::size(kRestartIds) + std::size(kUsageIds);
+
+bool Listed(std::span<const std::uint32_t> ids, std::uint32_t id) {
+  return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
 
 // The '%' sequences of a text in order ("%d", "%s", "%%", ...).
 std::vector<std::string> Placeholders(const std::string& text) {
@@ -46,7 +53,9 @@ class CatalogueLanguageEntries : public testing::TestWithParam<std::uint16_t> {}
 
 TEST_P(CatalogueLanguageEntries, EveryIdFitsAndTakesTheEnglishArgument) {
   const std::uint16_t language = GetParam();
-  for (std::uint32_t id : kIds) {
+  std::vector<std::uint32_t> ids(std::begin(kIds), std::end(kIds));
+  ids.insert(ids.end(), std::begin(kRestartIds), std::end(kRestartIds));
+  for (std::uint32_t id : ids) {
     SCOPED_TRACE("message " + std::to_string(id));
     const std::string text = CatalogueEntry(language, id);
     const std::string english = CatalogueEntry(1033, id);
@@ -69,8 +78,8 @@ TEST_P(CatalogueLanguageEntries, UsageIsTranslatedWithALinePerOption) {
   EXPECT_FALSE(CatalogueEntry(language, 315).empty());
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'),
             std::count(english.begin(), english.end(), '\n'));
-  for (const char* option :
-       {"\n/q ", "\n/e ", "\n/p ", "\n/i ", "\n/log ", "\n/exitcode ", "\n/? "})
+  for (const char* option : {"\n/q ", "\n/e ", "\n/p ", "\n/i ", "\n/log ", "\n/exitcode ",
+                             "\n/norestart ", "\n/promptrestart ", "\n/forcerestart ", "\n/? "})
     EXPECT_NE(text.find(option), std::string::npos) << option;
   if (language != 1033) {
     EXPECT_NE(text, english);
@@ -91,20 +100,20 @@ TEST(Catalogue, TranslationsDifferFromEnglish) {
   // A language file that copies English would pass every other check.
   for (std::uint16_t language : CatalogueLanguages()) {
     if (language == 1033) continue;
-    EXPECT_NE(CatalogueEntry(language, 301), CatalogueEntry(1033, 301)) << language;
+    for (std::uint32_t id : {301u, 316u, 317u})
+      EXPECT_NE(CatalogueEntry(language, id), CatalogueEntry(1033, id)) << language << "/" << id;
   }
 }
 
-TEST(Catalogue, HoldsTheFourteenLanguagesAndTwelveIdsOnly) {
+TEST(Catalogue, HoldsTheFourteenLanguagesAndFourteenIdsOnly) {
   const auto languages = CatalogueLanguages();
   ASSERT_EQ(languages.size(), 14u);
   std::set<std::pair<std::uint16_t, std::uint32_t>> seen;
   for (const auto& entry : spinstall::platform::host::BuiltInStrings()) {
     EXPECT_NE(std::find(languages.begin(), languages.end(), entry.language), languages.end())
         << entry.language;
-    EXPECT_TRUE(std::find(std::begin(kIds), std::end(kIds), entry.id) != std::end(kIds) ||
-                std::find(std::begin(kUsageIds), std::end(kUsageIds), entry.id) !=
-                    std::end(kUsageIds))
+    EXPECT_TRUE(Listed(kIds, entry.id) || Listed(kRestartIds, entry.id) ||
+                Listed(kUsageIds, entry.id))
         << entry.id;
     EXPECT_TRUE(seen.emplace(entry.language, entry.id).second)
         << "twice: " << entry.language << "/" << entry.id;

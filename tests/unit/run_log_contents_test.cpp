@@ -35,21 +35,33 @@ constexpr const wchar_t* kJapanese = L"{00000000-0000-0000-0000-00000000A701}";
 constexpr const wchar_t* kMissing = L"{00000000-0000-0000-0000-000000000000}";
 const std::string kSucceeded = "result 0 (The operation completed successfully.)";
 
+using SetUp = std::function<void(testsupport::FakeService&)>;
+
 // The German product at `version`, its configure call ending with `result`.
-std::function<void(testsupport::FakeService&)> German(const wchar_t* version,
-                                                      std::uint32_t result = 0) {
+SetUp German(const wchar_t* version, std::uint32_t result = 0) {
   return [=](testsupport::FakeService& s) {
     s.AddTargetProduct(kGerman, L"Schreiber", L"1031", version, result);
   };
 }
 
+// The German product as German() makes it, then the Japanese one at `version`.
+SetUp GermanThenJapanese(const wchar_t* germanVersion, std::uint32_t germanResult,
+                         const wchar_t* version, std::uint32_t result = 0) {
+  return [=](testsupport::FakeService& s) {
+    German(germanVersion, germanResult)(s);
+    s.AddTargetProduct(kJapanese, L"ライター", L"1041", version, result);
+  };
+}
+
 // The log line of the German product's configure call; $PACKAGE the package's path.
 std::string GermanConfigured(const std::string& result) {
-  return "configure " + Narrow(kGerman) + " with PATCH=\"$PACKAGE\": " + result;
+  return "configure " + Narrow(kGerman) +
+         " with PATCH=\"$PACKAGE\" REBOOT=ReallySuppress: " + result;
 }
 
 struct LoggedRun {
   std::vector<Box> boxes;
+  std::string standardError;
   int exitStatus = -1;
   std::vector<std::string> log;  // without the timestamps
   // Whether some line of the log is exactly `line`.
@@ -82,6 +94,7 @@ class RunLogContentsTest : public testsupport::FreshProcessTest {
     LoggedRun run;
     run.exitStatus = spinstall::launcher::RunProgram();
     run.boxes = capture.Stop();
+    run.standardError = capture.raw();
     std::istringstream in(testsupport::ReadFileBytes(log));
     for (std::string line; std::getline(in, line);) run.log.push_back(line.substr(24));
     return run;
@@ -130,19 +143,24 @@ TEST_F(RunLogContentsTest, InstallRunTellsWhatHappenedToEachProduct) {
           ": name \"ライター\", language 1041, installed version 16.1.50.0: not a candidate "
           "version",
       BoxLine(308, ResultBox(1041, 308, "ライター")),
+      "restart: not needed",
       "result: 1 patched, 0 failed, 0 up to date, 1 not a candidate version, restart required: "
-      "no, exit code 0"};
+      "no, exit code 1642"};
   EXPECT_EQ(run.log, expected);
-  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.exitStatus, 1642);
 }
 
+// The exit code's rule, row by row: the first failing step's code; else 1642
+// when an installed target is at a version the patch is not for, or none is
+// installed; else 1641 or 3010 for a restart started or still needed; else 0.
 struct RowCase {
   const char* name;
-  std::function<void(testsupport::FakeService&)> setUp;
+  SetUp setUp;
   std::vector<std::uint32_t> boxes;
   std::string loggedLine;  // a line the log must hold, $PACKAGE the package's path; or empty
   std::string result;      // in the last line, besides the exit code
   int exitStatus;          // under /exitcode
+  std::vector<std::wstring> args = {};  // after /exitcode
 };
 
 class RunLogRowTest : public RunLogContentsTest, public testing::WithParamInterface<RowCase> {};
@@ -152,23 +170,31 @@ TEST_P(RunLogRowTest, LogsTheOutcomeAndExitsWithItsCode) {
   c.setUp(service_);
   for (const bool quiet : {false, true}) {
     std::filesystem::remove(LogPath());
-    const LoggedRun run = RunLogged(quiet ? std::vector<std::wstring>{L"/q", L"/exitcode"}
-                                          : std::vector<std::wstring>{L"/exitcode"});
+    std::vector<std::wstring> args = {L"/exitcode"};
+    if (quiet) args.insert(args.begin(), L"/q");
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const LoggedRun run = RunLogged(args);
     std::vector<std::uint32_t> logged;
     for (const auto& line : run.log)
       if (line.starts_with("box ")) logged.push_back(std::stoul(line.substr(4, 3)));
     EXPECT_EQ(logged, c.boxes) << testing::PrintToString(run);
-    EXPECT_EQ(run.boxes.size(), quiet ? 0 : c.boxes.size());
+    // /q hides every box but /i's.
+    const auto info = std::count_if(run.boxes.begin(), run.boxes.end(),
+                                    [](const Box& box) { return box.caption == "Info"; });
+    EXPECT_EQ(run.boxes.size() - static_cast<std::size_t>(info), quiet ? 0 : c.boxes.size());
     const std::string line = WithPackage(c.loggedLine);
     EXPECT_TRUE(line.empty() || run.Logged(line)) << line << testing::PrintToString(run);
-    EXPECT_TRUE(run.log.back().starts_with("result: ") &&
-                run.log.back().find(c.result) != std::string::npos &&
-                run.log.back().ends_with("exit code " + std::to_string(c.exitStatus)))
+    // An installation's last line ends with the exit code, an administrator
+    // mode's starts with it.
+    const std::string& last = run.log.back();
+    const std::string code = std::to_string(c.exitStatus);
+    EXPECT_TRUE(last.starts_with("result: ") && last.find(c.result) != std::string::npos &&
+                (last.ends_with("exit code " + code) || last == "result: " + code))
         << testing::PrintToString(run);
     EXPECT_EQ(run.exitStatus, c.exitStatus);
   }
   // Without /exitcode the status stays 0 whatever happened.
-  EXPECT_EQ(RunLogged({}).exitStatus, 0);
+  EXPECT_EQ(RunLogged(c.args).exitStatus, 0);
 }
 
 const spinstall::platform::host::EmbeddedResource kNoPackage[] = {
@@ -191,6 +217,29 @@ INSTANTIATE_TEST_SUITE_P(
                 "",
                 "0 patched, 0 failed",
                 4316},
+        RowCase{"FirstFailureWinsOverRestartAndWrongVersion",
+                [](testsupport::FakeService& s) {
+                  GermanThenJapanese(L"16.1.63.10", 3010, L"16.1.63.10", 1612)(s);
+                  s.AddTargetProduct(L"{00000000-0000-0000-0000-00000000F001}", L"Rédacteur",
+                                     L"1036", L"16.1.63.10", 1603);
+                  s.AddTargetProduct(L"{00000000-0000-0000-0000-00000000C501}", L"Writer", L"1029",
+                                     L"16.1.50.0");
+                },
+                {301, 300, 300, 308},
+                "",
+                "1 patched, 2 failed, 0 up to date, 1 not a candidate version, restart required: "
+                "yes",
+                1612,
+                {L"/norestart"}},
+        RowCase{"InfoAfterAFailedExtraction",
+                [](testsupport::FakeService&) {
+                  spinstall::platform::host::OverrideResources(kNoPackage);
+                },
+                {},
+                "info box: Products:",
+                "",
+                1814,
+                {L"/i"}},
         RowCase{
             "NoTargetInstalled",
             [](testsupport::FakeService& s) { s.AddTargetProduct(kMissing, L"", L"", L"", 0, -1); },
@@ -205,14 +254,55 @@ INSTANTIATE_TEST_SUITE_P(
                     "result 1612 (The installation source for this product is not available.)"),
                 "0 patched, 1 failed",
                 1612},
-        RowCase{"RestartNeeded",
+        RowCase{"UpToDateBesideAWrongVersion",
+                GermanThenJapanese(L"16.1.84.0", 0, L"16.1.50.0"),
+                {308},
+                "",
+                "0 patched, 0 failed, 1 up to date, 1 not a candidate version",
+                1642},
+        RowCase{"PatchedBesideAWrongVersion",
+                GermanThenJapanese(L"16.1.63.10", 0, L"16.1.50.0"),
+                {301, 308},
+                "",
+                "1 patched, 0 failed, 0 up to date, 1 not a candidate version",
+                1642},
+        RowCase{"WrongVersionWinsOverRestart",
+                GermanThenJapanese(L"16.1.63.10", 3010, L"16.1.50.0"),
+                {301, 308},
+                "restart: needed, not made (/norestart)",
+                "restart required: yes",
+                1642,
+                {L"/norestart"}},
+        RowCase{"RestartNeededAndNotMade",
                 German(L"16.1.63.10", 3010),
                 {301},
                 GermanConfigured("result 3010 (The requested operation is successful. Changes "
                                  "will not be effective until the system is rebooted.)"),
                 "1 patched, 0 failed, 0 up to date, 0 not a candidate version, restart "
                 "required: yes",
-                3010},
+                3010,
+                {L"/norestart"}},
+        RowCase{"RestartStartedByTheInstaller",
+                GermanThenJapanese(L"16.1.63.10", 1641, L"16.1.63.10", 3010),
+                {301, 301},
+                "restart: started by the installer (1641)",
+                "2 patched, 0 failed",
+                1641,
+                {L"/norestart"}},
+        RowCase{"RestartStartedByTheProgram",
+                German(L"16.1.63.10", 3010),
+                {301},
+                "restart requested: result 0 (The operation completed successfully.)",
+                "1 patched, 0 failed, 0 up to date, 0 not a candidate version, restart "
+                "required: yes",
+                1641,
+                {L"/forcerestart"}},
+        RowCase{"PatchedAndUpToDate",
+                GermanThenJapanese(L"16.1.63.10", 0, L"16.1.84.0"),
+                {301},
+                "restart: not needed",
+                "1 patched, 0 failed, 1 up to date, 0 not a candidate version",
+                0},
         RowCase{"EveryProductUpToDate",
                 German(L"16.1.84.0"),
                 {306},
@@ -221,6 +311,79 @@ INSTANTIATE_TEST_SUITE_P(
                 "0 patched, 0 failed, 1 up to date",
                 0}),
     [](const testing::TestParamInfo<RowCase>& info) { return info.param.name; });
+
+// The one restart decision, after every other box, when a patch needs it.
+struct RestartCase {
+  const char* name;
+  std::vector<std::wstring> args;  // after /exitcode
+  const char* answer;              // SPINSTALL_ANSWER, the user's answer; or nullptr
+  bool asked;                      // the question, in the user's language, after 301
+  std::string decision;            // the log's line about it
+  const char* request;  // what the host writes on standard error for the request; or nullptr
+  int exitStatus;
+};
+
+class RestartDecisionTest : public RunLogContentsTest,
+                            public testing::WithParamInterface<RestartCase> {};
+
+TEST_P(RestartDecisionTest, DecidesOnceAtTheEnd) {
+  const RestartCase& c = GetParam();
+  German(L"16.1.63.10", 3010)(service_);
+  env_.Set("LC_ALL", "fr_FR.UTF-8");
+  if (c.answer) env_.Set("SPINSTALL_ANSWER", c.answer);
+  std::vector<std::wstring> args = {L"/exitcode"};
+  args.insert(args.end(), c.args.begin(), c.args.end());
+  const LoggedRun run = RunLogged(args);
+  const bool quiet = !c.args.empty() && c.args.front() == L"/q";
+  std::vector<Box> boxes;
+  if (!quiet) boxes.push_back(ResultBox(1031, 301, "Schreiber"));
+  if (c.asked) boxes.push_back(ResultBox(1036, 316));
+  EXPECT_EQ(run.boxes, boxes);
+  EXPECT_TRUE(run.Logged("restart: needed, " + c.decision)) << testing::PrintToString(run);
+  const std::string request = "spinstall: restart requested, reason 0x80040002";
+  EXPECT_EQ(run.standardError.find(request) != std::string::npos, c.request != nullptr);
+  if (c.request) {
+    EXPECT_NE(run.standardError.find(request + c.request + "\n"), std::string::npos);
+  }
+  EXPECT_EQ(run.exitStatus, c.exitStatus);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, RestartDecisionTest,
+    testing::Values(
+        RestartCase{
+            "AskedByDefaultAndNo", {}, nullptr, true, "not made (answered No)", nullptr, 3010},
+        RestartCase{"AskedAndYes",
+                    {L"/promptrestart"},
+                    "yes",
+                    true,
+                    "requesting it (answered Yes)",
+                    "",
+                    1641},
+        RestartCase{"QuietNeverByDefault",
+                    {L"/q"},
+                    "yes",
+                    false,
+                    "not made (no restart option with /q: /norestart)",
+                    nullptr,
+                    3010},
+        RestartCase{"QuietIsNeverAsked",
+                    {L"/q", L"/promptrestart"},
+                    "yes",
+                    false,
+                    "not made (not asked: /q)",
+                    nullptr,
+                    3010},
+        RestartCase{
+            "NoRestart", {L"/norestart"}, "yes", false, "not made (/norestart)", nullptr, 3010},
+        RestartCase{"ForcedEvenQuiet",
+                    {L"/q", L"/promptrestart", L"/forcerestart"},
+                    nullptr,
+                    false,
+                    "requesting it (/forcerestart)",
+                    ", other sessions logged off",
+                    1641}),
+    [](const testing::TestParamInfo<RestartCase>& info) { return info.param.name; });
 
 TEST_F(RunLogContentsTest, InstallerInterfaceAndLogAreSetBeforeTheFirstConfigureCall) {
   German(L"16.1.63.10")(service_);
@@ -315,7 +478,7 @@ TEST_F(RunLogContentsTest, HostInstallerWritesALinePerConfigureCallBesideTheLog)
   const std::string installerLog = testsupport::ReadFileBytes(LogPath() + ".installer.log");
   EXPECT_EQ(installerLog, "MsiConfigureProductExW " + std::string(testsupport::kFirstTarget) +
                               " level 0 state 5 ui level 2 command line PATCH=\"" + PackagePath() +
-                              "\" result 0\n");
+                              "\" REBOOT=ReallySuppress result 0\n");
 }
 
 }  // namespace
