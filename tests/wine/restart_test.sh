@@ -49,7 +49,8 @@ expect_logged "$log" "restart: needed, asking (no restart option without /q: /pr
 expect_logged "$log" "restart: needed, requesting it (answered Yes)"
 expect_logged "$log" "restart requested: result 120 ("
 expect_logged "$log" "result: 1 patched, 0 failed, 0 up to date, 0 not a candidate version, restart required: yes, exit code 3010"
-grep -qa 'REBOOT=ReallySuppress' "$log.installer.log" ||
+# The installer lists the properties of the configure call.
+grep -qaF 'Property(S): REBOOT = ReallySuppress' "$log.installer.log" ||
   fail "the installer's log does not show REBOOT=ReallySuppress"
 expect_version "$CODE" "$TO_VERSION"
 
