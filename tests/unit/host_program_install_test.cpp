@@ -119,18 +119,16 @@ TEST_F(HostProgramInstallTest, NoProductInstalled) {
   EXPECT_EQ(TempDirectoryEntries(), std::vector<std::string>{"MSP2"});
 }
 
-// A Linux exit status keeps the code's low 8 bits; a failing code whose low 8
-// bits are 0 exits 255, never 0.
+// A Linux exit status keeps the code's low 8 bits, and a failing code whose
+// low 8 bits are 0 exits 255, never 0.
 TEST_F(HostProgramInstallTest, ExitCodeInEightBits) {
-  for (const auto& [result, status] :
-       std::vector<std::pair<int, int>>{{1536, 255}, {2560, 255}, {1603, 67}, {3010, 194}}) {
+  for (const auto& [code, status] : {std::pair{1536, 255}, {2560, 255}, {1603, 67}, {3010, 194}}) {
     testsupport::WriteFileBytes(ProductsFile(),
-                                kGerman + "ConfigureResult=" + std::to_string(result) + "\n");
+                                kGerman + "ConfigureResult=" + std::to_string(code));
     const auto run = testsupport::RunHostProgram(
-        {"/q", "/exitcode"},
-        {{"SPINSTALL_PRODUCTS", ProductsFile()}, {"TMPDIR", TempDirectory()}, {"TMP", ""}},
+        {"/q", "/exitcode"}, {{"SPINSTALL_PRODUCTS", ProductsFile()}, {"TMPDIR", TempDirectory()}},
         scratch_.path());
-    EXPECT_EQ(run.exitStatus, status) << result;
+    EXPECT_EQ(run.exitStatus, status) << code;
   }
 }
 

@@ -34,7 +34,6 @@ TEST_P(ArgumentWalkTest, FillsTheRunMode) {
   // Start from a mode that differs from the defaults everywhere: the walk must
   // reset every field.
   RunMode mode = Mode(false, true, true, L"stale", true, L"stale", true, L"stale", true, true);
-  mode.restart = apply::RestartOption::Prompt;
   ParseArguments(args, mode);
   EXPECT_EQ(mode.install, c.expected.install);
   EXPECT_EQ(mode.quiet, c.expected.quiet);
@@ -46,13 +45,6 @@ TEST_P(ArgumentWalkTest, FillsTheRunMode) {
   EXPECT_EQ(mode.logPath, c.expected.logPath);
   EXPECT_EQ(mode.exitCode, c.expected.exitCode);
   EXPECT_EQ(mode.help, c.expected.help);
-  EXPECT_EQ(mode.restart, c.expected.restart);
-}
-
-RunMode Restart(apply::RestartOption option) {
-  RunMode mode;
-  mode.restart = option;
-  return mode;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -120,13 +112,6 @@ INSTANTIATE_TEST_SUITE_P(
         WalkCase{"HelpLongKeepsEarlierModes",
                  {L"/p", L"a", L"/Help"},
                  Mode(false, false, false, L"", true, L"a", false, L"", false, true)},
-        WalkCase{"RestartOptionsIgnoreCase", {L"/NoRestart"}, Restart(apply::RestartOption::Never)},
-        WalkCase{"LastRestartOptionCounts",
-                 {L"/forcerestart", L"/norestart", L"/PROMPTRESTART"},
-                 Restart(apply::RestartOption::Prompt)},
-        WalkCase{"ForceRestartWholeWordOnly",
-                 {L"/force", L"/forcerestart", L"/restart"},
-                 Restart(apply::RestartOption::Force)},
         WalkCase{"HelpLookalikesIgnored",
                  {L"-?", L"?", L"/hlp", L"/??"},
                  Mode(true, false, false, L"", false, L"", false)}),

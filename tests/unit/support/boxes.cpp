@@ -23,13 +23,12 @@ std::string_view LineAt(std::string_view text, std::size_t at) {
 }
 
 // Where the text that starts at `from` ends: at the first empty line that is
-// followed by the end, by the next box or by one of the host's own lines
-// ("spinstall: ..."). A text may hold empty lines itself (message 300 does).
+// followed by the end or by the next box. A text may hold empty lines itself
+// (message 300 does).
 std::size_t TextEnd(std::string_view text, std::size_t from) {
   for (auto end = text.find("\n\n", from); end != std::string_view::npos;
        end = text.find("\n\n", end + 1)) {
-    const std::string_view next = LineAt(text, end + 2);
-    if (end + 2 == text.size() || IsHeader(next) || next.starts_with("spinstall: ")) return end;
+    if (end + 2 == text.size() || IsHeader(LineAt(text, end + 2))) return end;
   }
   return std::string_view::npos;
 }

@@ -5,9 +5,9 @@
 namespace testsupport {
 
 Box ResultBox(std::uint16_t language, std::uint32_t id, const std::string& argument) {
-  const std::uint32_t caption = id == 301 ? 312 : id == 306 ? 313 : id == 316 ? 317 : 311;
-  const char* icon = id == 301 ? "information" : id == 316 ? "question" : "error";
-  return Box{CatalogueEntry(language, caption), icon, CatalogueMessage(language, id, argument)};
+  const std::uint32_t caption = id == 301 ? 312 : id == 306 ? 313 : 311;
+  return Box{CatalogueEntry(language, caption), id == 301 ? "information" : "error",
+             CatalogueMessage(language, id, argument)};
 }
 
 bool IsFailureBox(const Box& box, std::uint16_t language) {

@@ -1,6 +1,5 @@
-// The box a result message (or the restart question, 316) must show in one
-// language: the caption and icon of its ID and the catalogue entry with its
-// argument filled in.
+// The box a result message must show in one language: the caption and icon
+// of its ID and the catalogue entry with its argument filled in.
 #pragma once
 
 #include <cstdint>
