@@ -1,13 +1,14 @@
 // The shutdown privilege is enabled in the process token (AdjustTokenPrivileges
 // reports success even when the token lacks it: ERROR_NOT_ALL_ASSIGNED says
-// so), then InitiateShutdownW restarts the local machine. It is the documented
-// way for every caller: ExitWindowsEx only ends the caller's own logon
-// session's programs when the caller is not the interactive user, as under a
-// deployment service. advapi32 is loaded from System32 like every other DLL
-// beyond KERNEL32.
+// so), then InitiateShutdownW restarts the local machine. It serves every
+// caller: ExitWindowsEx may succeed without restarting anything when the caller
+// is not the interactive user, as under a deployment service. advapi32 is
+// loaded from System32 like every other DLL beyond KERNEL32.
 #include "platform/restart.h"
 
 #include <windows.h>
+// The shutdown reason codes (SHTDN_REASON_*).
+#include <reason.h>
 
 #include "platform/win32/system_library.h"
 
