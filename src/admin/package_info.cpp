@@ -1,8 +1,10 @@
 #include "admin/package_info.h"
 
 #include "log/run_log.h"
+#include "log/run_outcome.h"
 #include "package/extraction.h"
 #include "package/summary_reader.h"
+#include "platform/last_error.h"
 #include "platform/message_box.h"
 
 namespace spinstall::admin {
@@ -23,13 +25,18 @@ std::wstring PackageInfoText(const std::wstring& lines, const std::wstring& cand
 }
 
 void ShowPackageInfo() {
+  // A failed step leaves its part of the box empty and counts as the run's
+  // failure, with the code it left; the box is shown all the same.
+  const auto step = [](bool done) {
+    if (!done) log::NoteFailure(platform::LastError());
+  };
   std::wstring packagePath;
-  package::ExtractPackage(packagePath);
+  step(package::ExtractPackage(packagePath));
   std::wstring targets;
-  package::ReadTargetList(packagePath, targets);
+  step(package::ReadTargetList(packagePath, targets));
   std::wstring upgrade;
   std::wstring candidates;
-  package::ReadVersionRule(packagePath, upgrade, candidates);
+  step(package::ReadVersionRule(packagePath, upgrade, candidates));
   const std::wstring text = PackageInfoText(TargetListLines(targets), candidates, upgrade);
   for (std::size_t start = 0, end = 0; end != std::wstring::npos; start = end + 1) {
     end = text.find(L'\n', start);

@@ -37,7 +37,11 @@ void PrepareInstaller() {
 }
 
 void ApplyPatch(ProductRecord& record, const std::wstring& packagePath) {
-  record.commandLine = messages::FormatTemplate(L"PATCH=\"%s\"", packagePath, 0, kCommandLineChars);
+  // The installer never restarts the machine during the run, not even with no
+  // interface of its own (/q), where it otherwise would: the run decides once,
+  // at its end (restart_decision.h).
+  record.commandLine = messages::FormatTemplate(L"PATCH=\"%s\" REBOOT=ReallySuppress", packagePath,
+                                                0, kCommandLineChars);
   const std::uint32_t result = installer::ActiveService().ConfigureProductEx(
       record.productCode, installer::kInstallLevelDefault, installer::kInstallStateDefault,
       record.commandLine);
@@ -124,6 +128,7 @@ bool RunInstall() {
   }
   LogPackage(packagePath, templateRecord, targetList);
   DiscoverInstalledProducts(targetList, templateRecord);
+  log::CurrentOutcome().targetsExamined = true;
   auto& products = ProductList();
   if (products.empty()) {
     ShowResultMessage(messages::kMsgNoProduct);

@@ -4,6 +4,7 @@
 #include "admin/patch_list_export.h"
 #include "apply/install_driver.h"
 #include "apply/product_discovery.h"
+#include "apply/restart_decision.h"
 #include "launcher/run_mode.h"
 #include "log/run_log.h"
 #include "log/run_outcome.h"
@@ -24,6 +25,19 @@ std::wstring ModeText(const RunMode& mode) {
   if (!mode.install) text.pop_back();
   if (mode.quiet) text += L", quiet";
   if (mode.exitCode) text += L", exit code";
+  switch (mode.restart) {
+    case apply::RestartOption::Default:
+      break;
+    case apply::RestartOption::Never:
+      text += L", no restart";
+      break;
+    case apply::RestartOption::Prompt:
+      text += L", prompt restart";
+      break;
+    case apply::RestartOption::Force:
+      text += L", force restart";
+      break;
+  }
   return text;
 }
 
@@ -38,7 +52,7 @@ void Extract(std::wstring& path) {
 
 }  // namespace
 
-int RunProgram() {
+std::uint32_t RunProgram() {
   ParseCommandLine();
   RunMode& mode = CurrentRunMode();
   messages::Quiet() = mode.quiet;
@@ -49,6 +63,7 @@ int RunProgram() {
     messages::ShowUsage();
   } else if (mode.install) {
     apply::RunInstall();
+    apply::DecideRestart(mode.restart);
   } else {
     // Each mode runs whatever became of the ones before it.
     if (mode.extract) Extract(mode.extractPath);
@@ -57,14 +72,13 @@ int RunProgram() {
   }
   apply::ClearProductList();
   const log::RunOutcome& outcome = log::CurrentOutcome();
-  const std::uint32_t code =
-      mode.install ? log::InstallExitCode(outcome) : log::AdminExitCode(outcome);
+  const std::uint32_t code = log::ExitCode(outcome);
   log::Line(L"result: " +
             (mode.install ? log::InstallSummary(outcome) + L", exit code " + std::to_wstring(code)
                           : log::ResultText(code)));
   log::CloseRunLog();
   // Without /exitcode the status stays 0: scripts that run the program rely on it.
-  return mode.exitCode ? static_cast<int>(code) : 0;
+  return mode.exitCode ? code : 0;
 }
 
 }  // namespace spinstall::launcher

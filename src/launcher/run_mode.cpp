@@ -54,6 +54,15 @@ void ParseArguments(const std::vector<std::wstring>& args, RunMode& mode) {
       } else if (IsOption(arg, L"/exitcode")) {
         mode.exitCode = true;
         i += 1;
+      } else if (IsOption(arg, L"/norestart")) {
+        mode.restart = apply::RestartOption::Never;
+        i += 1;
+      } else if (IsOption(arg, L"/promptrestart")) {
+        mode.restart = apply::RestartOption::Prompt;
+        i += 1;
+      } else if (IsOption(arg, L"/forcerestart")) {
+        mode.restart = apply::RestartOption::Force;
+        i += 1;
       } else if (IsOption(arg, L"/?") || IsOption(arg, L"/h") || IsOption(arg, L"/help")) {
         // Never an installation: an administrator asking for the options.
         mode.install = false;

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "apply/restart_decision.h"
+
 namespace spinstall::launcher {
 
 struct RunMode {
@@ -17,6 +19,8 @@ struct RunMode {
   std::wstring logPath;   // the argument after "/log"; empty: the default log
   bool exitCode = false;  // "/exitcode": exit with the run's outcome
   bool help = false;      // "/?", "/h", "/help": the usage box and nothing else
+  // "/norestart", "/promptrestart", "/forcerestart": the last one given counts.
+  apply::RestartOption restart = apply::RestartOption::Default;
 };
 
 // The process-wide mode, written only by ParseCommandLine.

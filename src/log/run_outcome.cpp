@@ -11,9 +11,10 @@ RunOutcome& CurrentOutcome() {
 
 void NotePatchResult(std::uint32_t result) {
   RunOutcome& outcome = CurrentOutcome();
-  if (result == platform::kErrorSuccessRebootRequired ||
-      result == platform::kErrorSuccessRebootInitiated) {
-    if (outcome.restartCode == 0) outcome.restartCode = result;
+  if (result == platform::kErrorSuccessRebootInitiated) {
+    outcome.restart = Restart::Started;
+  } else if (result == platform::kErrorSuccessRebootRequired) {
+    if (outcome.restart == Restart::NotNeeded) outcome.restart = Restart::Needed;
   } else if (result != platform::kErrorSuccess) {
     ++outcome.failed;
     NoteFailure(result);
@@ -32,16 +33,24 @@ std::wstring InstallSummary(const RunOutcome& outcome) {
   return std::to_wstring(outcome.patched) + L" patched, " + std::to_wstring(outcome.failed) +
          L" failed, " + std::to_wstring(outcome.upToDate) + L" up to date, " +
          std::to_wstring(outcome.notCandidate) + L" not a candidate version, restart required: " +
-         (outcome.restartCode ? L"yes" : L"no");
+         (outcome.restart == Restart::NotNeeded ? L"no" : L"yes");
 }
 
-std::uint32_t InstallExitCode(const RunOutcome& outcome) {
+std::uint32_t ExitCode(const RunOutcome& outcome) {
   if (outcome.firstFailure != 0) return outcome.firstFailure;
-  if (outcome.restartCode != 0) return outcome.restartCode;
-  if (outcome.patched + outcome.upToDate == 0) return platform::kErrorPatchTargetNotFound;
+  const std::size_t installed =
+      outcome.patched + outcome.failed + outcome.upToDate + outcome.notCandidate;
+  if (outcome.targetsExamined && (outcome.notCandidate != 0 || installed == 0))
+    return platform::kErrorPatchTargetNotFound;
+  switch (outcome.restart) {
+    case Restart::Started:
+      return platform::kErrorSuccessRebootInitiated;
+    case Restart::Needed:
+      return platform::kErrorSuccessRebootRequired;
+    case Restart::NotNeeded:
+      break;
+  }
   return platform::kErrorSuccess;
 }
-
-std::uint32_t AdminExitCode(const RunOutcome& outcome) { return outcome.firstFailure; }
 
 }  // namespace spinstall::log

@@ -8,12 +8,19 @@
 
 namespace spinstall::log {
 
+enum class Restart {
+  NotNeeded,
+  Needed,   // a configure call answered 3010 and no restart has been started
+  Started,  // the installer answered 1641, or the program requested the restart
+};
+
 struct RunOutcome {
+  bool targetsExamined = false;  // the install driver asked which targets are installed
   std::size_t patched = 0;
   std::size_t failed = 0;
   std::size_t upToDate = 0;
   std::size_t notCandidate = 0;
-  std::uint32_t restartCode = 0;   // 3010 or 1641, the first patch that asked for it
+  Restart restart = Restart::NotNeeded;
   std::uint32_t firstFailure = 0;  // the code of the first step that failed
 };
 
@@ -29,11 +36,15 @@ void NoteFailure(std::uint32_t code);
 // required: no".
 std::wstring InstallSummary(const RunOutcome& outcome);
 
-// The first failure's code; else the restart code; else 1642 when no product
-// was patched or up to date (none installed, or none at a candidate version);
-// else 0.
-std::uint32_t InstallExitCode(const RunOutcome& outcome);
-// The administrator modes: the first failing step's code, else 0.
-std::uint32_t AdminExitCode(const RunOutcome& outcome);
+// The run's exit code under /exitcode; one rule for every mode:
+// 1. the first failing step's code: a configure call, or a step before it
+//    (writing the package, reading its summary), or a step of /e, /p, /i;
+// 2. else 1642 when the targets were examined and one installed target is at
+//    a version the patch is not for, or none is installed;
+// 3. else 1641 when a restart was started, 3010 when one is needed and was
+//    not made;
+// 4. else 0: every installed target patched or already up to date, or every
+//    administrator step done.
+std::uint32_t ExitCode(const RunOutcome& outcome);
 
 }  // namespace spinstall::log

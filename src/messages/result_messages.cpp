@@ -28,6 +28,9 @@ struct MessageShape {
 
 constexpr std::uint32_t kStopStyle = 0x50010;
 constexpr std::uint32_t kInformationStyle = 0x50040;
+// Yes (the default button) and No, with the question icon.
+constexpr std::uint32_t kQuestionStyle = platform::kButtonsYesNo | platform::kIconQuestion |
+                                         platform::kSetForeground | platform::kTopMost;
 
 constexpr MessageShape kShapes[] = {
     {kMsgFailure, Argument::LastError, kCaptionError, kStopStyle},
@@ -39,13 +42,20 @@ constexpr MessageShape kShapes[] = {
     {kMsgNoPatchList, Argument::None, kCaptionError, kStopStyle},
 };
 
-// Shows the box unless quiet is set, and records it in the run log.
-void Present(std::uint32_t id, const std::wstring& text, const std::wstring& caption,
-             std::uint32_t style) {
+// Shows the box unless quiet is set, and records it in the run log; the
+// button that closed it, 0 when none was shown.
+int Present(std::uint32_t id, const std::wstring& text, const std::wstring& caption,
+            std::uint32_t style) {
   const bool quiet = Quiet();
   log::Line(L"box " + std::to_wstring(id) +
             (quiet ? L" not shown (quiet)" : L" \"" + caption + L"\"") + L": " + text);
-  if (!quiet) platform::ShowMessageBox(text, caption, style);
+  return quiet ? 0 : platform::ShowMessageBox(text, caption, style);
+}
+
+// A catalogue entry, or "Message ID" when no language has it.
+std::wstring EntryOrId(std::uint32_t id, std::size_t maxChars) {
+  std::wstring text = LoadCatalogueString(id, maxChars);
+  return text.empty() ? L"Message " + std::to_wstring(id) : text;
 }
 
 }  // namespace
@@ -108,9 +118,14 @@ void ShowResultMessage(std::uint32_t id) {
 }
 
 void ShowUsage() {
-  std::wstring text = LoadCatalogueString(kMsgUsage, kUsageChars);
-  if (text.empty()) text = L"Message " + std::to_wstring(kMsgUsage);
-  Present(kMsgUsage, text, LoadCatalogueString(kCaptionUsage, kCatalogueChars), kInformationStyle);
+  Present(kMsgUsage, EntryOrId(kMsgUsage, kUsageChars),
+          LoadCatalogueString(kCaptionUsage, kCatalogueChars), kInformationStyle);
+}
+
+bool AskRestart() {
+  return Present(kMsgRestartQuestion, EntryOrId(kMsgRestartQuestion, kCatalogueChars),
+                 LoadCatalogueString(kCaptionRestart, kCatalogueChars),
+                 kQuestionStyle) == platform::kAnswerYes;
 }
 
 }  // namespace spinstall::messages

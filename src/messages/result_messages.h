@@ -21,6 +21,8 @@ enum MessageId : std::uint32_t {
   kCaptionUnnecessary = 313,
   kMsgUsage = 314,
   kCaptionUsage = 315,
+  kMsgRestartQuestion = 316,
+  kCaptionRestart = 317,
 };
 
 // The product the install driver is reporting on; templates 301, 306 and 308
@@ -44,5 +46,10 @@ void ShowResultMessage(std::uint32_t id);
 // The box of the command-line options (314) in the user's language, unless
 // quiet is set; recorded in the run log either way.
 void ShowUsage();
+
+// The question whether to restart the computer now (316, Yes and No) in the
+// thread locale's language, unless quiet is set; recorded in the run log
+// either way. True only when the user answered Yes.
+bool AskRestart();
 
 }  // namespace spinstall::messages

@@ -21,7 +21,8 @@ using testsupport::CatalogueEntry;
 
 using spinstall::messages::CatalogueLanguages;
 
-constexpr std::uint32_t kIds[] = {300, 301, 306, 307, 308, 309, 310, 311, 312, 313};
+// The result messages and captions, then the restart question and its caption.
+constexpr std::uint32_t kIds[] = {300, 301, 306, 307, 308, 309, 310, 311, 312, 313, 316, 317};
 // The usage box: its text (one line per option, loaded into 2048 characters)
 // and caption.
 constexpr std::uint32_t kUsageIds[] = {314, 315};
@@ -69,8 +70,8 @@ TEST_P(CatalogueLanguageEntries, UsageIsTranslatedWithALinePerOption) {
   EXPECT_FALSE(CatalogueEntry(language, 315).empty());
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'),
             std::count(english.begin(), english.end(), '\n'));
-  for (const char* option :
-       {"\n/q ", "\n/e ", "\n/p ", "\n/i ", "\n/log ", "\n/exitcode ", "\n/? "})
+  for (const char* option : {"\n/q ", "\n/e ", "\n/p ", "\n/i ", "\n/log ", "\n/exitcode ",
+                             "\n/norestart ", "\n/promptrestart ", "\n/forcerestart ", "\n/? "})
     EXPECT_NE(text.find(option), std::string::npos) << option;
   if (language != 1033) {
     EXPECT_NE(text, english);
@@ -91,11 +92,12 @@ TEST(Catalogue, TranslationsDifferFromEnglish) {
   // A language file that copies English would pass every other check.
   for (std::uint16_t language : CatalogueLanguages()) {
     if (language == 1033) continue;
-    EXPECT_NE(CatalogueEntry(language, 301), CatalogueEntry(1033, 301)) << language;
+    for (std::uint32_t id : {301u, 316u, 317u})
+      EXPECT_NE(CatalogueEntry(language, id), CatalogueEntry(1033, id)) << language << "/" << id;
   }
 }
 
-TEST(Catalogue, HoldsTheFourteenLanguagesAndTwelveIdsOnly) {
+TEST(Catalogue, HoldsTheFourteenLanguagesAndFourteenIdsOnly) {
   const auto languages = CatalogueLanguages();
   ASSERT_EQ(languages.size(), 14u);
   std::set<std::pair<std::uint16_t, std::uint32_t>> seen;

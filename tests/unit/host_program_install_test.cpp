@@ -83,7 +83,7 @@ TEST_F(HostProgramInstallTest, OneProductPerOutcome) {
   ASSERT_EQ(products.size(), 3u);
   EXPECT_EQ(Property(products[0], L"VersionString"), L"16.1.84.0");
   EXPECT_EQ(Property(products[0], L"CommandLine"),
-            L"PATCH=\"" + Widen(TempDirectory()) + L"/MSP2\"");
+            L"PATCH=\"" + Widen(TempDirectory()) + L"/MSP2\" REBOOT=ReallySuppress");
   EXPECT_EQ(Property(products[1], L"VersionString"), L"16.1.84.0");
   EXPECT_EQ(Property(products[1], L"CommandLine"), L"<none>");
   EXPECT_EQ(Property(products[2], L"VersionString"), L"16.1.50.0");
@@ -117,6 +117,19 @@ TEST_F(HostProgramInstallTest, NoProductInstalled) {
   EXPECT_EQ(RunProgram(), std::vector<Box>{ResultBox(1033, 307)});
   // The early exit leaves the package behind.
   EXPECT_EQ(TempDirectoryEntries(), std::vector<std::string>{"MSP2"});
+}
+
+// A Linux exit status keeps the code's low 8 bits, and a failing code whose
+// low 8 bits are 0 exits 255, never 0.
+TEST_F(HostProgramInstallTest, ExitCodeInEightBits) {
+  for (const auto& [code, status] : {std::pair{1536, 255}, {2560, 255}, {1603, 67}, {3010, 194}}) {
+    testsupport::WriteFileBytes(ProductsFile(),
+                                kGerman + "ConfigureResult=" + std::to_string(code));
+    const auto run = testsupport::RunHostProgram(
+        {"/q", "/exitcode"}, {{"SPINSTALL_PRODUCTS", ProductsFile()}, {"TMPDIR", TempDirectory()}},
+        scratch_.path());
+    EXPECT_EQ(run.exitStatus, status) << code;
+  }
 }
 
 // Nobody reads the boxes any more: the run goes on all the same.

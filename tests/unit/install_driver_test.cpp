@@ -69,7 +69,9 @@ class InstallDriverTest : public testsupport::FreshProcessTest {
   }
 
   std::wstring PackagePath() const { return platform::host::Widen(TempDirectory()) + L"/MSP2"; }
-  std::wstring PatchCommandLine() const { return L"PATCH=\"" + PackagePath() + L"\""; }
+  std::wstring PatchCommandLine() const {
+    return L"PATCH=\"" + PackagePath() + L"\" REBOOT=ReallySuppress";
+  }
   std::vector<std::wstring> ConfiguredProducts() const {
     std::vector<std::wstring> codes;
     for (const auto& call : service_.configureCalls) codes.push_back(call.productCode);

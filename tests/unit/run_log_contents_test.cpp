@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 #include <sstream>
 
@@ -35,17 +34,28 @@ constexpr const wchar_t* kJapanese = L"{00000000-0000-0000-0000-00000000A701}";
 constexpr const wchar_t* kMissing = L"{00000000-0000-0000-0000-000000000000}";
 const std::string kSucceeded = "result 0 (The operation completed successfully.)";
 
+using SetUp = std::function<void(testsupport::FakeService&)>;
+
 // The German product at `version`, its configure call ending with `result`.
-std::function<void(testsupport::FakeService&)> German(const wchar_t* version,
-                                                      std::uint32_t result = 0) {
+SetUp German(const wchar_t* version, std::uint32_t result = 0) {
   return [=](testsupport::FakeService& s) {
     s.AddTargetProduct(kGerman, L"Schreiber", L"1031", version, result);
   };
 }
 
+// The German product as German() makes it, then the Japanese one at `version`.
+SetUp GermanThenJapanese(const wchar_t* germanVersion, std::uint32_t germanResult,
+                         const wchar_t* version, std::uint32_t result = 0) {
+  return [=](testsupport::FakeService& s) {
+    German(germanVersion, germanResult)(s);
+    s.AddTargetProduct(kJapanese, L"ライター", L"1041", version, result);
+  };
+}
+
 // The log line of the German product's configure call; $PACKAGE the package's path.
 std::string GermanConfigured(const std::string& result) {
-  return "configure " + Narrow(kGerman) + " with PATCH=\"$PACKAGE\": " + result;
+  return "configure " + Narrow(kGerman) +
+         " with PATCH=\"$PACKAGE\" REBOOT=ReallySuppress: " + result;
 }
 
 struct LoggedRun {
@@ -130,19 +140,25 @@ TEST_F(RunLogContentsTest, InstallRunTellsWhatHappenedToEachProduct) {
           ": name \"ライター\", language 1041, installed version 16.1.50.0: not a candidate "
           "version",
       BoxLine(308, ResultBox(1041, 308, "ライター")),
+      "restart: not needed",
       "result: 1 patched, 0 failed, 0 up to date, 1 not a candidate version, restart required: "
-      "no, exit code 0"};
+      "no, exit code 1642"};
   EXPECT_EQ(run.log, expected);
-  EXPECT_EQ(run.exitStatus, 0);
+  EXPECT_EQ(run.exitStatus, 1642);
 }
 
+// The exit code's rule, row by row, and the restart decision behind it: the
+// first failing step's code; else 1642 when an installed target is at a
+// version the patch is not for, or none is installed; else 1641 for a restart
+// started, 3010 for one needed and not made; else 0.
 struct RowCase {
   const char* name;
-  std::function<void(testsupport::FakeService&)> setUp;
-  std::vector<std::uint32_t> boxes;
-  std::string loggedLine;  // a line the log must hold, $PACKAGE the package's path; or empty
-  std::string result;      // in the last line, besides the exit code
-  int exitStatus;          // under /exitcode
+  SetUp setUp;
+  std::vector<std::wstring> args;    // after /exitcode
+  std::vector<std::uint32_t> boxes;  // as logged, shown or not (/q)
+  std::string loggedLine;        // a line the log must hold, $PACKAGE the package's path; or empty
+  int exitStatus;                // under /exitcode
+  const char* answer = nullptr;  // SPINSTALL_ANSWER: the user's answer to the restart question
 };
 
 class RunLogRowTest : public RunLogContentsTest, public testing::WithParamInterface<RowCase> {};
@@ -150,75 +166,129 @@ class RunLogRowTest : public RunLogContentsTest, public testing::WithParamInterf
 TEST_P(RunLogRowTest, LogsTheOutcomeAndExitsWithItsCode) {
   const RowCase& c = GetParam();
   c.setUp(service_);
-  for (const bool quiet : {false, true}) {
-    std::filesystem::remove(LogPath());
-    const LoggedRun run = RunLogged(quiet ? std::vector<std::wstring>{L"/q", L"/exitcode"}
-                                          : std::vector<std::wstring>{L"/exitcode"});
-    std::vector<std::uint32_t> logged;
-    for (const auto& line : run.log)
-      if (line.starts_with("box ")) logged.push_back(std::stoul(line.substr(4, 3)));
-    EXPECT_EQ(logged, c.boxes) << testing::PrintToString(run);
-    EXPECT_EQ(run.boxes.size(), quiet ? 0 : c.boxes.size());
-    const std::string line = WithPackage(c.loggedLine);
-    EXPECT_TRUE(line.empty() || run.Logged(line)) << line << testing::PrintToString(run);
-    EXPECT_TRUE(run.log.back().starts_with("result: ") &&
-                run.log.back().find(c.result) != std::string::npos &&
-                run.log.back().ends_with("exit code " + std::to_string(c.exitStatus)))
-        << testing::PrintToString(run);
-    EXPECT_EQ(run.exitStatus, c.exitStatus);
-  }
+  if (c.answer) env_.Set("SPINSTALL_ANSWER", c.answer);
+  std::vector<std::wstring> args = {L"/exitcode"};
+  args.insert(args.end(), c.args.begin(), c.args.end());
+  const LoggedRun run = RunLogged(args);
+  std::vector<std::uint32_t> logged;
+  for (const auto& line : run.log)
+    if (line.starts_with("box ")) logged.push_back(std::stoul(line.substr(4, 3)));
+  EXPECT_EQ(logged, c.boxes) << testing::PrintToString(run);
+  const std::string line = WithPackage(c.loggedLine);
+  EXPECT_TRUE(line.empty() || run.Logged(line)) << line << testing::PrintToString(run);
+  // An installation's last line ends with the exit code, an administrator
+  // mode's starts with it.
+  const std::string& last = run.log.back();
+  const std::string code = std::to_string(c.exitStatus);
+  EXPECT_TRUE(last.ends_with(", exit code " + code) || last == "result: " + code)
+      << testing::PrintToString(run);
+  EXPECT_EQ(run.exitStatus, c.exitStatus);
   // Without /exitcode the status stays 0 whatever happened.
-  EXPECT_EQ(RunLogged({}).exitStatus, 0);
+  EXPECT_EQ(RunLogged(c.args).exitStatus, 0);
 }
 
 const spinstall::platform::host::EmbeddedResource kNoPackage[] = {
     {L"TXT", L"#1", nullptr, nullptr}};
+const SetUp kNoPackageCarried = [](testsupport::FakeService&) {
+  spinstall::platform::host::OverrideResources(kNoPackage);
+};
+const SetUp kGermanNeedsRestart = German(L"16.1.63.10", 3010);
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, RunLogRowTest,
     testing::Values(
-        RowCase{"PackageNotWritten",
-                [](testsupport::FakeService&) {
-                  spinstall::platform::host::OverrideResources(kNoPackage);
-                },
-                {300},
-                "",
-                "0 patched, 0 failed",
-                1814},
+        RowCase{"PackageNotWritten", kNoPackageCarried, {}, {300}, "", 1814},
         RowCase{"VersionRuleWithoutSeparator",
                 [](testsupport::FakeService& s) { s.properties[5] = L"16.1.84.0"; },
+                {L"/q"},
                 {300},
                 "",
-                "0 patched, 0 failed",
                 4316},
-        RowCase{
-            "NoTargetInstalled",
-            [](testsupport::FakeService& s) { s.AddTargetProduct(kMissing, L"", L"", L"", 0, -1); },
-            {307},
-            "product " + Narrow(kMissing) + ": state -1, not installed",
-            "0 up to date, 0 not a candidate",
-            1642},
+        RowCase{"InfoAfterAFailedExtraction", kNoPackageCarried, {L"/i"}, {}, "", 1814},
         RowCase{"InstallerFails",
                 German(L"16.1.63.10", 1612),
+                {L"/q"},
                 {300},
                 GermanConfigured(
                     "result 1612 (The installation source for this product is not available.)"),
-                "0 patched, 1 failed",
                 1612},
-        RowCase{"RestartNeeded",
-                German(L"16.1.63.10", 3010),
+        RowCase{"FailureWinsOverRestart",
+                GermanThenJapanese(L"16.1.63.10", 3010, L"16.1.63.10", 1612),
+                {L"/norestart"},
+                {301, 300},
+                "restart: needed, not made (/norestart)",
+                1612},
+        RowCase{"FailureWinsOverWrongVersion",
+                GermanThenJapanese(L"16.1.50.0", 0, L"16.1.63.10", 1603),
+                {},
+                {308, 300},
+                "",
+                1603},
+        RowCase{
+            "NoTargetInstalled",
+            [](testsupport::FakeService& s) { s.AddTargetProduct(kMissing, L"", L"", L"", 0, -1); },
+            {},
+            {307},
+            "product " + Narrow(kMissing) + ": state -1, not installed",
+            1642},
+        RowCase{"UpToDateBesideAWrongVersion",
+                GermanThenJapanese(L"16.1.84.0", 0, L"16.1.50.0"),
+                {L"/q"},
+                {308},
+                "",
+                1642},
+        RowCase{"PatchedBesideAWrongVersionWinsOverRestart",
+                GermanThenJapanese(L"16.1.63.10", 3010, L"16.1.50.0"),
+                {L"/norestart"},
+                {301, 308},
+                "",
+                1642},
+        RowCase{"RestartNotMadeUnderQuiet",
+                kGermanNeedsRestart,
+                {L"/q"},
                 {301},
-                GermanConfigured("result 3010 (The requested operation is successful. Changes "
-                                 "will not be effective until the system is rebooted.)"),
-                "1 patched, 0 failed, 0 up to date, 0 not a candidate version, restart "
-                "required: yes",
+                "restart: needed, not made (no restart option with /q: /norestart)",
+                3010,
+                "yes"},
+        RowCase{"RestartDeclined",
+                kGermanNeedsRestart,
+                {},
+                {301, 316},
+                "restart: needed, not made (answered No)",
                 3010},
+        RowCase{"RestartNeverAskedUnderQuiet",
+                kGermanNeedsRestart,
+                {L"/q", L"/promptrestart"},
+                {301, 316},
+                "restart: needed, not made (not asked: /q)",
+                3010,
+                "yes"},
+        RowCase{"RestartAccepted",
+                kGermanNeedsRestart,
+                {L"/promptrestart"},
+                {301, 316},
+                "restart: needed, requesting it (answered Yes)",
+                1641,
+                "yes"},
+        RowCase{"RestartForcedUnderQuiet",
+                kGermanNeedsRestart,
+                {L"/q", L"/promptrestart", L"/forcerestart"},
+                {301},
+                "restart requested: result 0 (The operation completed successfully.)",
+                1641},
+        RowCase{"RestartStartedByTheInstaller",
+                GermanThenJapanese(L"16.1.63.10", 1641, L"16.1.63.10", 3010),
+                {},
+                {301, 301},
+                "restart: started by the installer (1641)",
+                1641,
+                "yes"},
         RowCase{"EveryProductUpToDate",
                 German(L"16.1.84.0"),
+                {},
                 {306},
                 "product " + Narrow(kGerman) +
                     ": name \"Schreiber\", language 1031, installed version 16.1.84.0: up to date",
-                "0 patched, 0 failed, 1 up to date",
                 0}),
     [](const testing::TestParamInfo<RowCase>& info) { return info.param.name; });
 
@@ -315,7 +385,7 @@ TEST_F(RunLogContentsTest, HostInstallerWritesALinePerConfigureCallBesideTheLog)
   const std::string installerLog = testsupport::ReadFileBytes(LogPath() + ".installer.log");
   EXPECT_EQ(installerLog, "MsiConfigureProductExW " + std::string(testsupport::kFirstTarget) +
                               " level 0 state 5 ui level 2 command line PATCH=\"" + PackagePath() +
-                              "\" result 0\n");
+                              "\" REBOOT=ReallySuppress result 0\n");
 }
 
 }  // namespace

@@ -11,9 +11,9 @@ wine_setup
 
 # The configure call the program must make for demo product KEY: install level
 # 0, install state 5 and PATCH="<the temporary package>" (the first name the
-# run generates, MSP2), as Wine's trace escapes it.
+# run generates, MSP2) REBOOT=ReallySuppress, as Wine's trace escapes it.
 expected_configure() {
-  printf '%s\t00000000\t00000005\tPATCH=\\"C:\\\\users\\\\%s\\\\Temp\\\\MSP2\\"' \
+  printf '%s\t00000000\t00000005\tPATCH=\\"C:\\\\users\\\\%s\\\\Temp\\\\MSP2\\" REBOOT=ReallySuppress' \
     "${DEMO_CODE[$1]}" "$(id -un)"
 }
 

@@ -185,6 +185,26 @@ run_quiet() {
 # The MessageBoxW calls in trace LOG, one line each.
 traced_box_calls() { grep -a 'Call user32\.MessageBoxW(' "$1" || true; }
 
+# exit_code ARGS...: runs spinstall.exe with ARGS from a batch file and prints
+# its exit code in full (a Unix exit status keeps only the low 8 bits). Wine's
+# messages go to $WINE_SCRATCH/exit_code.log.
+exit_code() {
+  printf '@"%s" %s\r\n@echo exit=%%ERRORLEVEL%%\r\n' "$(wine_path "$SPINSTALL_EXE")" "$*" \
+    >"$WINE_SCRATCH/run.bat"
+  # cmd ends with the same code: not a failure of the pipeline.
+  { wine cmd /c "$(wine_path "$WINE_SCRATCH/run.bat")" 2>"$WINE_SCRATCH/exit_code.log" || true; } |
+    tr -d '\r' | sed -n 's/^exit=//p'
+}
+
+# expect_logged LOG TEXT: some line of LOG, without its timestamp, begins with
+# TEXT (a result code's text is the system's own, which differs under Wine).
+expect_logged() {
+  tr -d '\r' <"$1" | cut -c25- | T="$2" awk 'index($0, ENVIRON["T"]) == 1 { found = 1 } END { exit !found }' || {
+    cat "$1" >&2
+    fail "the log does not say: $2"
+  }
+}
+
 # The MsiConfigureProductExW calls in trace LOG, one per line: the product code,
 # install level, install state (hexadecimal) and command line, tab-separated;
 # the command line as Wine's trace escapes it (\\ for \, \" for ").

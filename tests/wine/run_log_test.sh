@@ -9,31 +9,14 @@ wine_setup
 
 DE="${DEMO_CODE[de]}"
 
-# exit_code ARGS...: runs spinstall.exe with ARGS from a batch file and prints
-# its exit code in full (a Unix exit status keeps only the low 8 bits).
-exit_code() {
-  printf '@"%s" %s\r\n@echo exit=%%ERRORLEVEL%%\r\n' "$(wine_path "$SPINSTALL_EXE")" "$*" \
-    >"$WINE_SCRATCH/run.bat"
-  # cmd ends with the same code: not a failure of the pipeline.
-  { wine cmd /c "$(wine_path "$WINE_SCRATCH/run.bat")" 2>/dev/null || true; } |
-    tr -d '\r' | sed -n 's/^exit=//p'
-}
-
-# expect_logged LOG TEXT: some line of LOG, without its timestamp, begins with
-# TEXT (a result code's text is the system's own, which differs under Wine).
-expect_logged() {
-  tr -d '\r' <"$1" | cut -c25- | T="$2" awk 'index($0, ENVIRON["T"]) == 1 { found = 1 } END { exit !found }' || {
-    cat "$1" >&2
-    fail "the log does not say: $2"
-  }
-}
-
 # The prefix's TMP as the program names it.
 TEMP_DIR="C:\\users\\$(id -un)\\Temp"
 
 # The configure line for the German product and the package at MSP2, up to
 # the result code and the opening of its text.
-configure_line() { printf 'configure %s with PATCH="%s\\MSP2": result %s (' "$DE" "$TEMP_DIR" "$1"; }
+configure_line() {
+  printf 'configure %s with PATCH="%s\\MSP2" REBOOT=ReallySuppress: result %s (' "$DE" "$TEMP_DIR" "$1"
+}
 
 step "/q patches the German product: its default log in TMP says so"
 wine_new_prefix runlog

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdint>
 
 #include "launcher/entry.h"
 #include "platform/host/host_state.h"
@@ -20,6 +21,14 @@ void OpenStandardDescriptors() {
   }
 }
 
+// A Linux exit status keeps only the code's low 8 bits (3010 exits 194, 1642
+// exits 106): a code whose low 8 bits are 0 (1536, 2560) exits 255, so that a
+// failure never reads as success.
+int ExitStatus(std::uint32_t code) {
+  const int low = static_cast<int>(code & 0xFF);
+  return code != 0 && low == 0 ? 255 : low;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -29,5 +38,5 @@ int main(int argc, char** argv) {
   std::vector<std::wstring> args;
   for (int i = 0; i < argc; ++i) args.push_back(spinstall::platform::host::Widen(argv[i]));
   spinstall::platform::host::SetArguments(std::move(args));
-  return spinstall::launcher::RunProgram();
+  return ExitStatus(spinstall::launcher::RunProgram());
 }

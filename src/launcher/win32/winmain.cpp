@@ -9,5 +9,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // the current directory, where a planted DLL may wait.
   SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
   spinstall::platform::win32::SetModuleInstance(instance);
-  return spinstall::launcher::RunProgram();
+  // Windows keeps the whole 32-bit code.
+  return static_cast<int>(spinstall::launcher::RunProgram());
 }

@@ -6,10 +6,10 @@
 
 namespace spinstall::platform {
 
-void ShowMessageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t style) {
+int ShowMessageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t style) {
   using MessageBoxFn = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
   static const auto messageBox = win32::SystemFunction<MessageBoxFn>(L"user32.dll", "MessageBoxW");
-  if (messageBox) messageBox(nullptr, text.c_str(), caption.c_str(), style);
+  return messageBox ? messageBox(nullptr, text.c_str(), caption.c_str(), style) : 0;
 }
 
 }  // namespace spinstall::platform

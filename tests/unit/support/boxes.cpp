@@ -13,7 +13,8 @@ bool IsHeader(std::string_view line) {
   const auto close = line.rfind("] ");
   if (close == std::string_view::npos) return false;
   const std::string_view icon = line.substr(close + 2);
-  return icon == "error" || icon == "information" || icon == "warning" || icon == "none";
+  return icon == "error" || icon == "information" || icon == "warning" || icon == "question" ||
+         icon == "none";
 }
 
 std::string_view LineAt(std::string_view text, std::size_t at) {

@@ -10,7 +10,7 @@ namespace testsupport {
 
 struct Box {
   std::string caption;
-  std::string icon;  // error, information, warning
+  std::string icon;  // error, information, warning, question
   std::string text;
 
   bool operator==(const Box&) const = default;

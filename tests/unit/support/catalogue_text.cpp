@@ -27,6 +27,10 @@ constexpr EnglishMessage kEnglish[] = {
     {311, "Installation Error"},
     {312, "Installation Successful"},
     {313, "Installation Unnecessary"},
+    {316,
+     "Your computer must be restarted to finish installing the service pack. Save your work and "
+     "close your programs first.\n\nDo you want to restart your computer now?"},
+    {317, "Restart Required"},
 };
 
 }  // namespace

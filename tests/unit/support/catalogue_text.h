@@ -14,7 +14,8 @@ struct EnglishMessage {
   const char* text;
 };
 
-// The ten English (1033) entries, as they must read.
+// The English (1033) result messages, captions and restart question, as they
+// must read.
 std::span<const EnglishMessage> EnglishMessages();
 // The one for `id`; empty for other IDs.
 std::string EnglishText(std::uint32_t id);

@@ -12,6 +12,7 @@ void FreshProcessTest::SetUp() {
   env_.Unset("LC_MESSAGES");
   env_.Set("LANG", "C");
   env_.Unset("TMP");
+  env_.Unset("SPINSTALL_ANSWER");  // nobody answers a question box: No
   env_.Set("TMPDIR", tmp_.path());
   ResetProcessState();
 }

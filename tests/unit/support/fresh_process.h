@@ -1,6 +1,6 @@
 // A test that starts from a fresh process's state in known surroundings: the
-// user's language is English ("C"), "TMP" is unset and TMPDIR names an empty
-// folder of the test's own. Everything is put back afterwards.
+// user's language is English ("C"), "TMP" and SPINSTALL_ANSWER are unset and
+// TMPDIR names an empty folder of the test's own. Everything is put back afterwards.
 #pragma once
 
 #include <gtest/gtest.h>
