@@ -6,7 +6,7 @@
 #include "tool_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string path = fuzzing::ToolInputFile(data, size);
+  const std::string path = fuzzing::InputFile(data, size);
   msptool::CompoundEntry root;
   std::string error;
   if (!msptool::ReadCompound(path, root, error)) {

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   constexpr int kRead = 10, kNotRead = 11, kBroken = 12;
-  const std::string path = fuzzing::ToolInputFile(data, size);
+  const std::string path = fuzzing::InputFile(data, size);
   const msptool::ChildEnd end = msptool::RunInChild([&] {
     msptool::PackageSummary summary;
     std::string error;

@@ -18,8 +18,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzing::Require(again[i].id == properties[i].id);
     fuzzing::Require(again[i].value.compare(0, properties[i].value.size(), properties[i].value) ==
                      0);
-    std::int64_t number = 0;
-    msptool::StoredNumber(again[i], number);
   }
   fuzzing::Require(msptool::AssembleSummaryStream(againHeader, again) == written);
   return 0;
