@@ -10,7 +10,9 @@
 # Every package and descriptor is checked before it is carried; a failed check
 # stops the build with a message that names the value.
 #
-# Sets SPINSTALL_PACKAGE_FILE, SPINSTALL_DESCRIPTOR_IDS, SPINSTALL_DESCRIPTOR_<ID>,
+# Sets SPINSTALL_PACKAGE_FILE, SPINSTALL_EMBEDDED_PACKAGE (the file the program
+# embeds: the package itself, or the copy whose signature verified when the
+# build signs it), SPINSTALL_DESCRIPTOR_IDS, SPINSTALL_DESCRIPTOR_<ID>,
 # the target spinstall_carried (built when everything is checked) and the
 # target check_package (runs the check again on demand).
 
@@ -19,6 +21,7 @@ set(SPINSTALL_DESCRIPTORS "" CACHE PATH "A folder of patch descriptors (206.txt,
 
 set(carried_dir "${CMAKE_BINARY_DIR}/carried")
 set(SPINSTALL_PACKAGE_FILE "${carried_dir}/package.msp")
+set(SPINSTALL_EMBEDDED_PACKAGE "${SPINSTALL_PACKAGE_FILE}")
 set(definition "${PROJECT_SOURCE_DIR}/resources/package.def")
 
 if(SPINSTALL_PACKAGE)
@@ -44,6 +47,17 @@ else()
     DEPENDS "${definition}" ${patch_files} ${SPINSTALL_MSP_TOOL_TARGET} ${SPINSTALL_SIGN_DEPENDS}
     COMMENT "Authoring the carried package from resources/package.def"
     VERBATIM)
+  # What the build signed is verified before it is embedded, every time it
+  # changes: a package altered after signing is never carried and signed over.
+  spinstall_verify_command(verify_package "${SPINSTALL_PACKAGE_FILE}" "${carried_dir}/verified/package.msp")
+  if(verify_package)
+    set(SPINSTALL_EMBEDDED_PACKAGE "${carried_dir}/verified/package.msp")
+    add_custom_command(OUTPUT "${SPINSTALL_EMBEDDED_PACKAGE}"
+      ${verify_package}
+      DEPENDS "${SPINSTALL_PACKAGE_FILE}" ${SPINSTALL_SIGN_DEPENDS}
+      COMMENT "Verifying the signature of the carried package"
+      VERBATIM)
+  endif()
 endif()
 
 set(descriptor_files "")
@@ -113,7 +127,8 @@ set(checked "${carried_dir}/checked.stamp")
 add_custom_command(OUTPUT "${checked}"
   COMMAND ${SPINSTALL_MSP_TOOL} check ${check_options} "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files}
   COMMAND ${CMAKE_COMMAND} -E touch "${checked}"
-  DEPENDS "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files} ${SPINSTALL_MSP_TOOL_TARGET}
+  DEPENDS "${SPINSTALL_EMBEDDED_PACKAGE}" "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files}
+          ${SPINSTALL_MSP_TOOL_TARGET}
   COMMENT "Checking the carried package and descriptors")
 add_custom_target(spinstall_carried DEPENDS "${checked}")
 # "cmake --build --preset windows --target check_package": the same check on
@@ -122,4 +137,4 @@ add_custom_target(check_package
   COMMAND ${SPINSTALL_MSP_TOOL} check ${check_options} "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files}
   DEPENDS "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files} ${SPINSTALL_MSP_TOOL_TARGET}
   COMMENT "Checking the carried package and descriptors")
-set(SPINSTALL_CARRIED_FILES "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files} "${checked}")
+set(SPINSTALL_CARRIED_FILES "${SPINSTALL_EMBEDDED_PACKAGE}" ${descriptor_files} "${checked}")

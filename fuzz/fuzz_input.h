@@ -1,8 +1,12 @@
 // Turning a fuzzer's bytes into the program's inputs.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace fuzzing {
@@ -15,6 +19,21 @@ inline std::wstring WideText(const std::uint8_t* data, std::size_t size) {
   for (std::size_t i = 0; i + 1 < size; i += 2)
     text.push_back(static_cast<wchar_t>(data[i] | (data[i + 1] << 8)));
   return text;
+}
+
+// The bytes as the one file of this fuzzing process, rewritten for each input.
+inline std::string InputFile(const std::uint8_t* data, std::size_t size) {
+  static const std::string path = [] {
+    char name[] = "/tmp/spinstall-fuzz-XXXXXX";
+    const int fd = ::mkstemp(name);
+    if (fd >= 0) ::close(fd);
+    return std::string(name);
+  }();
+  if (FILE* file = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+  }
+  return path;
 }
 
 // Stops the run on a broken invariant, so that libFuzzer reports the input.

@@ -42,14 +42,14 @@ bool ReadCompound(const std::string& path, CompoundEntry& root, std::string& err
   std::unique_ptr<GsfInput, void (*)(void*)> file(gsf_input_stdio_new(path.c_str(), &err), Unref);
   if (err) g_error_free(err);
   if (!file) {
-    error = "cannot read " + path;
+    error = "cannot be read";
     return false;
   }
   std::unique_ptr<GsfInfile, void (*)(void*)> ole(gsf_infile_msole_new(file.get(), nullptr), Unref);
   root = {};
   root.isStorage = true;
   if (!ole || !ReadStorage(ole.get(), root, rootBytes)) {
-    error = path + " is not a readable compound file";
+    error = "is not a readable compound file";
     return false;
   }
   return true;

@@ -21,8 +21,8 @@ struct CompoundEntry {
 };
 
 // The whole file: the root storage (named ""). False when it is no compound
-// file, with `error` set. Without `rootBytes`, the root's own streams (the
-// cabinet among them) are listed with no bytes.
+// file, with `error` saying so (to follow its name). Without `rootBytes`, the root's own streams
+// (the cabinet among them) are listed with no bytes.
 bool ReadCompound(const std::string& path, CompoundEntry& root, std::string& error,
                   bool rootBytes = true);
 

@@ -18,21 +18,26 @@
 // a difference is a warning, as that tool may shape its patches otherwise.
 //
 // Every failure is one line on standard error that names the offending value,
-// and exit status 1.
+// and exit status 1. The commands that read a package run in a child process
+// (crash_guard.h), and stamp writes nothing unless the copy passes the check.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <sstream>
 
 #include "compound_reader.h"
 #include "conventions.h"
+#include "crash_guard.h"
 #include "definition.h"
 #include "file_bytes.h"
 #include "package_stamp.h"
 #include "package_summary.h"
 #include "patch_plan.h"
 #include "patch_shape.h"
+#include "sibling_file.h"
 
 namespace msptool {
 namespace {
@@ -58,13 +63,15 @@ int Author(const std::string& definitionPath, const std::string& outPath) {
   return 0;
 }
 
+// Reads the package at `path`; the messages call it `packagePath` (the file
+// that a stamp's copy becomes).
 int Check(const std::string& packagePath, const std::vector<std::string>& descriptors,
-          bool authored) {
+          bool authored, const std::string& path) {
   std::string error;
   std::uint64_t size = 0;
-  if (!ReadableFileSize(packagePath, size)) return Fail("cannot read " + packagePath);
+  if (!ReadableFileSize(path, size)) return Fail("cannot read " + packagePath);
   PackageSummary summary;
-  if (!ReadPackageSummary(packagePath, summary, error)) return Fail(error);
+  if (!ReadPackageSummary(path, summary, error)) return Fail(packagePath + " " + error);
   std::vector<std::string> warnings;
   for (const auto& problem :
        {CheckTargetList(summary.targets), CheckVersionRule(summary.keywords, warnings),
@@ -72,7 +79,7 @@ int Check(const std::string& packagePath, const std::vector<std::string>& descri
     if (!problem.empty()) return Fail(packagePath + ": " + problem);
   }
   CompoundEntry root;
-  if (!ReadCompound(packagePath, root, error, false)) return Fail(error);
+  if (!ReadCompound(path, root, error, false)) return Fail(packagePath + " " + error);
   const PatchShape shape = InspectPatchShape(root, summary.transforms, summary.revision);
   if (authored && !shape.problems.empty()) return Fail(packagePath + ": " + shape.problems[0]);
   warnings.insert(warnings.end(), shape.problems.begin(), shape.problems.end());
@@ -90,14 +97,33 @@ int Check(const std::string& packagePath, const std::vector<std::string>& descri
   return 0;
 }
 
+// Runs `command`, which reads the outside package `packagePath`, in a child
+// process: a reader's crash ends in a message.
+int Guarded(const std::string& packagePath, const std::function<int()>& command) {
+  const ChildEnd end = RunInChild(command);
+  if (!end.started) return Fail("cannot start a process to read " + packagePath);
+  if (end.signal != 0)
+    return Fail(packagePath + " is not an installer package: reading it crashed (" +
+                strsignal(end.signal) + ")");
+  return end.status;
+}
+
 int Stamp(const std::string& packagePath, const std::string& outPath, const std::string& rule) {
   std::vector<std::string> warnings;
   if (auto problem = CheckVersionRule(rule, warnings); !problem.empty()) return Fail(problem);
-  std::string error;
-  if (!StampPackage(packagePath, outPath, rule, error)) return Fail(error);
-  // The copy must be one the build carries; the check reports the rule's
-  // warnings with the rest.
-  return Check(outPath, {}, false);
+  // The copy is written and checked beside the output, and becomes it only
+  // when the check takes it.
+  SiblingFile copy(outPath);
+  if (!copy.Created()) return Fail("cannot create a file beside " + outPath);
+  const int status = Guarded(packagePath, [&] {
+    std::string error;
+    if (!StampPackage(packagePath, copy.Path(), rule, error)) return Fail(error);
+    // The copy must be one the build carries; the check reports the rule's
+    // warnings with the rest.
+    return Check(outPath, {}, false, copy.Path());
+  });
+  if (status == 0 && !copy.PutInPlace()) return Fail("cannot write " + outPath);
+  return status;
 }
 
 int Describe(const std::string& packagePath, const std::string& templatePath,
@@ -107,7 +133,7 @@ int Describe(const std::string& packagePath, const std::string& templatePath,
   if (!ReadableFileSize(packagePath, size)) return Fail("cannot read " + packagePath);
   if (!ReadFileBytes(templatePath, text)) return Fail("cannot read " + templatePath);
   PackageSummary summary;
-  if (!ReadPackageSummary(packagePath, summary, error)) return Fail(error);
+  if (!ReadPackageSummary(packagePath, summary, error)) return Fail(packagePath + " " + error);
   const auto targets = Split(summary.targets, ';');
   const std::size_t n = std::strtoul(targetNumber.c_str(), nullptr, 10);
   if (n == 0 || n > targets.size() || targetNumber != std::to_string(n))
@@ -145,12 +171,18 @@ int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 3 && args[0] == "author") return msptool::Author(args[1], args[2]);
   const bool authored = args.size() >= 3 && args[0] == "check" && args[1] == "--authored";
-  if (args.size() >= 2 && args[0] == "check")
-    return msptool::Check(args[authored ? 2 : 1], {args.begin() + (authored ? 3 : 2), args.end()},
-                          authored);
+  if (args.size() >= 2 && args[0] == "check") {
+    const std::string& package = args[authored ? 2 : 1];
+    return msptool::Guarded(package, [&] {
+      return msptool::Check(package, {args.begin() + (authored ? 3 : 2), args.end()}, authored,
+                            package);
+    });
+  }
   if (args.size() == 4 && args[0] == "stamp") return msptool::Stamp(args[1], args[2], args[3]);
   if ((args.size() == 4 || args.size() == 5) && args[0] == "describe")
-    return msptool::Describe(args[1], args[2], args[3], args.size() == 5 ? args[4] : "1");
+    return msptool::Guarded(args[1], [&] {
+      return msptool::Describe(args[1], args[2], args[3], args.size() == 5 ? args[4] : "1");
+    });
   std::cerr << "usage: msp_tool author DEFINITION OUT.msp\n"
                "       msp_tool check [--authored] PACKAGE [DESCRIPTOR...]\n"
                "       msp_tool describe PACKAGE TEMPLATE OUT [N]\n"

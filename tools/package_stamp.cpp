@@ -40,7 +40,10 @@ bool WriteChildren(GsfOutfile* storage, const CompoundEntry& entry) {
 bool StampPackage(const std::string& path, const std::string& outPath, const std::string& keywords,
                   std::string& error) {
   CompoundEntry root;
-  if (!ReadCompound(path, root, error)) return false;
+  if (!ReadCompound(path, root, error)) {
+    error = path + " " + error;
+    return false;
+  }
   CompoundEntry* summary = nullptr;
   for (auto& child : root.children)
     if (!child.isStorage && child.name == kSummaryStream) summary = &child;

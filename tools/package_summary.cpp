@@ -27,13 +27,13 @@ bool ReadPackageSummary(const std::string& path, PackageSummary& out, std::strin
   GObjectPtr<LibmsiDatabase> db{
       libmsi_database_new(path.c_str(), LIBMSI_DB_FLAGS_READONLY, nullptr, &err)};
   if (!db.p) {
-    error = path + " is not an installer package: " + (err ? err->message : "cannot open");
+    error = std::string("is not an installer package: ") + (err ? err->message : "cannot open");
     if (err) g_error_free(err);
     return false;
   }
   GObjectPtr<LibmsiSummaryInfo> si{libmsi_summary_info_new(db.p, 0, &err)};
   if (!si.p) {
-    error = path + " has no readable summary information: " + (err ? err->message : "");
+    error = std::string("has no readable summary information: ") + (err ? err->message : "");
     if (err) g_error_free(err);
     return false;
   }

@@ -14,6 +14,7 @@ struct PackageSummary {
   std::string revision;    // property 9: the patch code
 };
 
+// False with `error` saying what the file is not (to follow its name).
 bool ReadPackageSummary(const std::string& path, PackageSummary& out, std::string& error);
 
 }  // namespace msptool

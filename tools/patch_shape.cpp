@@ -79,7 +79,8 @@ PatchShape InspectPatchShape(const CompoundEntry& root, const std::string& trans
   PatchShape shape;
   auto& problems = shape.problems;
   std::vector<std::string> names;
-  for (const auto& item : Split(transforms, ';')) names.push_back(item.substr(1));  // no ':'
+  // No ':'; an empty list or element (refused by the check before) names "".
+  for (const auto& item : Split(transforms, ';')) names.push_back(item.substr(!item.empty()));
   const std::string code = patchCode.substr(0, 38);
   std::size_t pairs = 0;
   for (std::size_t i = 0; i < names.size(); ++i) {

@@ -4,6 +4,8 @@
 // descriptor template.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "package_writer.h"
 #include "support/authoring.h"
 #include "support/temp_dir.h"
@@ -325,6 +327,23 @@ TEST(CheckTest, FileThatIsNoPackageIsRefused) {
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_NE(run.standardError.find("is not an installer package"), std::string::npos)
       << run.standardError;
+}
+
+// A mutated package that crashed libmsi inside msp_tool: every command that
+// reads it refuses it with a message and writes nothing.
+TEST(CheckTest, PackageThatCrashesTheReaderIsRefused) {
+  TempDir dir;
+  const std::string crash = SPINSTALL_SOURCE_DIR "/tests/tools/cases/crash-in-summary-reader.msp";
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"check", crash},
+        {"describe", crash, SPINSTALL_SOURCE_DIR "/resources/descriptors/206.txt.in", dir / "d"},
+        {"stamp", crash, dir / "s.msp", "16.1.84.0;16.1.63.10,"}}) {
+    const auto run = RunMspTool(args);
+    EXPECT_EQ(run.exitStatus, 1) << args[0];
+    EXPECT_NE(run.standardError.find("msp_tool: error: " + crash + " is not a"), std::string::npos)
+        << run.standardError;
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 TEST(UsageTest, UnknownCommandShowsUsage) {

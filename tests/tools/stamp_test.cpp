@@ -88,5 +88,24 @@ TEST(StampTest, RuleTheCheckWouldRefuseWritesNothing) {
   EXPECT_FALSE(std::filesystem::exists(dir / "s.msp"));
 }
 
+// The copy is checked before it becomes the output: refused, it leaves no file.
+TEST(StampTest, CopyTheCheckRefusesLeavesNothing) {
+  TempDir dir;
+  msptool::PatchSummary summary;
+  summary.title = "Update";
+  summary.targets = "{91AED5A8-1F61-48F5-A289-B3368F6B332F};";
+  summary.patchCode = "{32C7D65E-997D-42F2-B613-61BBEF5C51CC}";
+  msptool::PatchContent content;
+  content.targets = {"{91AED5A8-1F61-48F5-A289-B3368F6B332F}"};
+  std::string error;
+  ASSERT_TRUE(msptool::WritePatchPackage(summary, content, dir / "p.msp", error)) << error;
+  const auto stamp = RunMspTool({"stamp", dir / "p.msp", dir / "s.msp", "16.1.84.0;16.1.63.10,"});
+  EXPECT_EQ(stamp.exitStatus, 1);
+  EXPECT_NE(stamp.standardError.find("error: " + dir / "s.msp" + ": target list"),
+            std::string::npos)
+      << stamp.standardError;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
 }  // namespace
 }  // namespace toolstest

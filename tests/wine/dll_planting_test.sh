@@ -3,14 +3,17 @@
 # Every DLL that a run loads (as Wine's loaddll trace lists them), and the
 # names most often planted against installers, wait as copies of the planted
 # test DLL in both folders, and Wine is told to prefer such native DLLs. A
-# quiet install, /i on a display, /p and /e then work as usual, and no planted
-# copy leaves its marker.
+# quiet install, /i on a display, /p, /? and /e then work as usual, and no
+# planted copy leaves its marker.
 # shellcheck source=box_lib.sh
 source "$(dirname "$0")/box_lib.sh"
 wine_setup
 
-# Planted against installers, whether a run loads them or not.
-extra_names=(version uxtheme dwmapi cryptbase profapi userenv winmm msimg32 dbghelp)
+# Planted against installers, whether a run loads them or not. ole32 is a
+# KnownDLL on Windows; under Wine, imm32 delay-loads it (program folder first)
+# when a box activates an input method, which the program disables (/? loads
+# no other DLL that imports ole32).
+extra_names=(version uxtheme dwmapi cryptbase profapi userenv winmm msimg32 dbghelp ole32)
 # KnownDLLs on Windows: the loader maps them from System32 whatever lies beside
 # a program. Wine has no KnownDLLs and, told to prefer native DLLs, loads a
 # planted copy of these static imports (and the first's own) instead:
@@ -58,6 +61,9 @@ runs() {
   run_mode "$dir/list" /p list.txt
   expect_box_count "$dir/list" 0
   [ -s list.txt ] || fail "/p wrote no list"
+  step "/?"
+  run_mode "$dir/usage" /?
+  expect_box_count "$dir/usage" 1
   step "/e"
   run_mode "$dir/extract" /e x.msp
   expect_box_count "$dir/extract" 0

@@ -4,7 +4,8 @@
 # unsigned and signed with a fixed signing time. Signed with a throw-away
 # certificate, both the carried package and the program verify, one flipped
 # byte fails verification, and the signed program works in every mode under
-# Wine, /e giving exactly the signed package.
+# Wine, /e giving exactly the signed package. A byte changed in the built
+# package after signing stops the next build, and no program is signed.
 # shellcheck source=box_lib.sh
 source "$(dirname "$0")/box_lib.sh"
 wine_setup
@@ -89,6 +90,17 @@ flipped "$WINE_SCRATCH/flipped.exe" "$exe" 4096
 at=$(grep -obUa 'Service Pack 1' "$package" | head -n1 | cut -d: -f1)
 flipped "$WINE_SCRATCH/flipped.msp" "$package" "$at"
 ! verifies "$WINE_SCRATCH/flipped.msp" || fail "the package verifies with a flipped byte"
+
+step "a byte flipped in the second build's signed package stops its next build"
+rm "$two/spinstall.exe"
+flipped "$WINE_SCRATCH/tampered.msp" "$two/carried/package.msp" "$at"
+cp "$WINE_SCRATCH/tampered.msp" "$two/carried/package.msp"
+! nice -n 10 cmake --build "$two" --target spinstall -j2 >"$two.tampered.log" 2>&1 ||
+  fail "the build carried a package changed after it was signed"
+# CMake wraps the message's lines.
+tr -s ' \n' ' ' <"$two.tampered.log" | grep -q "carried/package.msp does not verify against" ||
+  fail "the build did not say why it stopped, see $two.tampered.log"
+[ ! -e "$two/spinstall.exe" ] || fail "a program was made with the changed package"
 
 step "msp_tool check takes the signed package and still refuses a broken one"
 descriptor="$one/carried/descriptors/206.txt"
