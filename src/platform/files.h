@@ -47,8 +47,9 @@ class OutputFile {
   bool Close(Sync sync);
   // Gives this new file what the file `target` it is to replace has: on the
   // host its permission bits without setuid and setgid, and its owner and
-  // group where the run may set them (as root); on Windows the replace
-  // itself carries attributes and security over. Best effort.
+  // group where the run may set them (as root); on Windows its attributes
+  // (the replace itself carries them over too, with security and streams).
+  // Best effort.
   void TakeOwnerAndModeOf(const std::wstring& target);
   // Closes and removes the file, but only when this object created it (the
   // CreateNew modes) and it is still there under its name. Keeps the

@@ -104,8 +104,18 @@ bool OutputFile::Open(const std::wstring& path, Mode mode) {
   return true;
 }
 
-// ReplaceFileW carries the old file's attributes and security over.
-void OutputFile::TakeOwnerAndModeOf(const std::wstring&) {}
+// ReplaceFileW carries the old file's attributes, security and streams over;
+// Wine's carries nothing, so the attributes a file keeps through a rename are
+// set here as well (the same values: harmless on Windows).
+void OutputFile::TakeOwnerAndModeOf(const std::wstring& target) {
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  if (!IsOpen() || attributes == INVALID_FILE_ATTRIBUTES || !(attributes & kKept)) return;
+  FILE_BASIC_INFO info = {};  // times of 0 stay as they are
+  info.FileAttributes = attributes & kKept;
+  ::SetFileInformationByHandle(file_->handle, FileBasicInfo, &info, sizeof info);
+}
 
 bool OutputFile::IsOpen() const { return file_ && file_->handle != INVALID_HANDLE_VALUE; }
 
