@@ -95,27 +95,14 @@ TEST_F(RunLogTest, PlantedFileOrLinkAtTheDefaultNameIsNeverWrittenThrough) {
 
 TEST_F(RunLogTest, GivenPathIsAppendedToAndMadeFull) {
   testsupport::CurrentDirectory here(scratch_.path());
-  // A last line without its line end is ended first, once.
-  testsupport::WriteFileBytes(scratch_ / "run.log", "earlier");
-  for (int run = 0; run < 2; ++run) {
-    ASSERT_TRUE(OpenRunLog(L"run.log"));
-    EXPECT_EQ(Narrow(RunLogPath()), scratch_ / "run.log");
-    Line(L"later");
-    Line(L"last");
-    CloseRunLog();
-  }
-  const std::string text = ReadFileBytes(scratch_ / "run.log");
-  EXPECT_EQ(text.substr(0, 9), "earlier\r\n");
-  testsupport::WriteFileBytes(scratch_ / "run.log", text.substr(9));
-  EXPECT_EQ(Lines(scratch_ / "run.log"),
-            (std::vector<std::string>{"later", "last", "later", "last"}));
-}
-
-// A pipe nobody reads fails the open at once: the run goes on without a log.
-TEST_F(RunLogTest, PipeWithoutReaderIsNoLog) {
-  const std::string pipe = scratch_ / "pipe";
-  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-  EXPECT_EQ(testsupport::RunInChild([&] { return OpenRunLog(Widen(pipe)) ? 1 : 0; }), 0);
+  testsupport::WriteFileBytes(scratch_ / "run.log", "earlier");  // its line is ended first
+  ASSERT_TRUE(OpenRunLog(L"run.log"));
+  EXPECT_EQ(Narrow(RunLogPath()), scratch_ / "run.log");
+  Line(L"later");
+  Line(L"last");
+  CloseRunLog();
+  EXPECT_TRUE(std::regex_match(ReadFileBytes(scratch_ / "run.log"),
+                               std::regex("earlier\r\n.{23} later\r\n.{23} last\r\n")));
 }
 
 // The installer's log is made beside the run log, given or default, never
@@ -129,19 +116,19 @@ TEST_F(RunLogTest, PlantedLinkAtTheInstallerLogIsPassedOver) {
     std::filesystem::create_symlink(victim, path + ".installer.log");
     std::uint32_t error = 1;
     EXPECT_EQ(Narrow(CreateInstallerLog(error)), path + ".installer-2.log");
-    EXPECT_EQ(error, 0u);
     EXPECT_EQ(ReadFileBytes(path + ".installer-2.log"), "");
     CloseRunLog();
+    EXPECT_TRUE(CreateInstallerLog(error).empty());  // no run log
   }
   EXPECT_EQ(ReadFileBytes(victim), "keep");
-  std::uint32_t error = 1;
-  EXPECT_TRUE(CreateInstallerLog(error).empty());  // no run log
 }
 
 TEST_F(RunLogTest, UnopenableLogWritesNothingAndKeepsTheLastError) {
   platform::SetLastError(1234);
   EXPECT_FALSE(OpenRunLog(Widen(scratch_.path())));  // a folder
   EXPECT_EQ(platform::LastError(), 1234u);
+  ASSERT_EQ(::mkfifo((scratch_ / "pipe").c_str(), 0600), 0);  // nobody reads: no wait
+  EXPECT_EQ(testsupport::RunInChild([&] { return OpenRunLog(Widen(scratch_ / "pipe")); }), 0);
   EXPECT_TRUE(RunLogPath().empty());
   Line(L"lost");
   EXPECT_EQ(platform::LastError(), 1234u);
