@@ -28,8 +28,14 @@ void PrepareInstaller() {
   service.SetInternalUI(messages::Quiet()
                             ? installer::kUiLevelNone
                             : installer::kUiLevelBasic | installer::kUiLevelProgressOnly);
-  const std::wstring installerLog = log::InstallerLogPath();
-  if (installerLog.empty()) return;
+  if (!log::IsRunLogOpen()) return;
+  std::uint32_t error = 0;
+  const std::wstring installerLog = log::CreateInstallerLog(error);
+  // None could be made: the installer logs nothing, and the run goes on.
+  if (installerLog.empty()) {
+    log::Line(L"installer log: none, error " + log::ResultText(error));
+    return;
+  }
   const std::uint32_t result =
       service.EnableLog(installer::kLogModeVerbose, installerLog,
                         installer::kLogAttributeAppend | installer::kLogAttributeFlushEachLine);

@@ -16,6 +16,7 @@ constexpr int kNameTries = 9;
 struct OpenLog {
   platform::LogFile file;
   std::wstring path;
+  platform::LogFile installerLog;  // held for the installer
 };
 
 OpenLog& TheLog() {
@@ -29,19 +30,31 @@ std::wstring Digits(unsigned value, int width) {
   return text;
 }
 
+// Creates `name` + ".log", passing a taken name over for `name` + "-2.log"
+// ... "-9.log"; `path` becomes the name tried last.
+bool CreateFirstFree(const std::wstring& name, platform::LogFile& file,
+                     platform::LogFile::Mode mode, std::wstring& path) {
+  for (int n = 1; n <= kNameTries; ++n) {
+    path = name + (n == 1 ? L"" : L"-" + std::to_wstring(n)) + L".log";
+    if (file.Open(path, mode)) return true;
+    if (platform::LastError() != platform::kErrorFileExists) return false;
+  }
+  return false;
+}
+
+// A control character, or a character that many viewers show as a line break.
+bool BreaksLines(wchar_t c) {
+  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
+}
+
 bool OpenDefault(OpenLog& log) {
   std::wstring directory;
   const auto length = platform::QueryTempPath(kPathChars, directory);
   if (length == 0 || length > kPathChars) return false;
   const std::wstring name =
       directory + DefaultLogName(platform::CurrentLocalTime(), platform::CurrentProcessId());
-  const std::wstring stem = name.substr(0, name.size() - 4);  // without ".log"
-  for (int n = 1; n <= kNameTries; ++n) {
-    log.path = n == 1 ? name : stem + L"-" + std::to_wstring(n) + L".log";
-    if (log.file.Open(log.path, platform::LogFile::Mode::CreateNew)) return true;
-    if (platform::LastError() != platform::kErrorFileExists) return false;
-  }
-  return false;
+  return CreateFirstFree(name.substr(0, name.size() - 4),  // without ".log"
+                         log.file, platform::LogFile::Mode::CreateNew, log.path);
 }
 
 bool OpenGiven(OpenLog& log, const std::wstring& path) {
@@ -58,6 +71,7 @@ bool OpenRunLog(const std::wstring& path) {
   const std::uint32_t error = platform::LastError();
   OpenLog& log = TheLog();
   log.file.Close();
+  log.installerLog.Close();
   const bool opened = path.empty() ? OpenDefault(log) : OpenGiven(log, path);
   if (!opened) log.path.clear();
   platform::SetLastError(error);
@@ -66,6 +80,7 @@ bool OpenRunLog(const std::wstring& path) {
 
 void CloseRunLog() {
   TheLog().file.Close();
+  TheLog().installerLog.Close();
   TheLog().path.clear();
 }
 
@@ -73,8 +88,17 @@ bool IsRunLogOpen() { return TheLog().file.IsOpen(); }
 
 const std::wstring& RunLogPath() { return TheLog().path; }
 
-std::wstring InstallerLogPath() {
-  return RunLogPath().empty() ? std::wstring() : RunLogPath() + L".installer.log";
+std::wstring CreateInstallerLog(std::uint32_t& error) {
+  OpenLog& log = TheLog();
+  if (log.path.empty()) return {};
+  const std::uint32_t previous = platform::LastError();
+  std::wstring path;
+  log.installerLog.Close();
+  const bool created = CreateFirstFree(log.path + L".installer", log.installerLog,
+                                       platform::LogFile::Mode::CreateForAnother, path);
+  error = created ? platform::kErrorSuccess : platform::LastError();
+  platform::SetLastError(previous);
+  return created ? path : std::wstring();
 }
 
 void Line(std::wstring_view text) {
@@ -83,9 +107,10 @@ void Line(std::wstring_view text) {
   const std::uint32_t error = platform::LastError();
   std::wstring line = Timestamp(platform::CurrentLocalTime()) + L" ";
   line.append(text);
-  // A product name or a message may hold line breaks; a line stays a line.
+  // A product name or a message may hold line breaks, or what a viewer shows
+  // as one; a line stays a line.
   for (auto& c : line)
-    if (c == L'\r' || c == L'\n') c = L' ';
+    if (BreaksLines(c)) c = L' ';
   log.file.AppendLine(line);
   platform::SetLastError(error);
 }

@@ -21,13 +21,20 @@ void CloseRunLog();
 bool IsRunLogOpen();
 // The open log's full path; empty without one.
 const std::wstring& RunLogPath();
-// The installer's own log beside it: <run log>.installer.log; empty without
-// a run log.
-std::wstring InstallerLogPath();
+// Creates the installer's own log beside the run log, for the installer to
+// append to: a new file <run log>.installer.log, created exclusively (a name
+// that is taken, by a file or a link, is passed over for
+// <run log>.installer-2.log ... -9.log), and held until the run log closes so
+// that on Windows nobody can swap it for something else meanwhile. Its full
+// path; empty without a run log or when none could be made, with `error`
+// saying why. Keeps the thread's last-error value.
+std::wstring CreateInstallerLog(std::uint32_t& error);
 
-// Writes "YYYY-MM-DD HH:MM:SS.mmm " and `text` as one line, line breaks in
-// `text` turned into spaces. Does nothing without a log; keeps the thread's
-// last-error value.
+// Writes "YYYY-MM-DD HH:MM:SS.mmm " and `text` as one line: every control
+// character in `text` (C0, DEL, C1, which take in CR, LF, VT, FF, ESC and
+// NEL) and the line and paragraph separators U+2028 and U+2029 become spaces,
+// so that a line is always one entry. Does nothing without a log; keeps the
+// thread's last-error value.
 void Line(std::wstring_view text);
 
 // A result code with the system's text for it: "1603 (Fatal error ...)".

@@ -55,17 +55,23 @@ bool CreateGenerated(std::wstring& path, OutputFile& file) {
 }
 
 // An administrator's file: it holds either the whole package or what it held
-// before. Only where no new file can be made beside it, or another program's
-// hold refuses the swap, is it written in place.
+// before. Only a device or pipe, which no file can replace, is written
+// directly.
 bool Replace(const std::wstring& path, const platform::ResourceBytes& package) {
   const platform::OutputTarget target = platform::ResolveOutputTarget(path);
-  if (target.replaceable) {
-    const auto outcome = platform::ReplaceWhole(target.path, package.data, package.size);
-    if (outcome != platform::Replacement::Refused) return outcome == platform::Replacement::Done;
+  switch (target.kind) {
+    case platform::OutputTarget::Kind::Replace:
+      return platform::ReplaceWhole(target.path, package.data, package.size);
+    case platform::OutputTarget::Kind::Direct: {
+      // No disk to bring the bytes to: a flush would only fail.
+      OutputFile file;
+      return file.Open(target.path, OutputFile::Mode::CreateOrTruncate) &&
+             WriteOut(file, package, OutputFile::Sync::None);
+    }
+    case platform::OutputTarget::Kind::Refused:
+      break;
   }
-  OutputFile file;
-  return file.Open(path, OutputFile::Mode::CreateOrTruncate) &&
-         WriteOut(file, package, OutputFile::Sync::ToDisk);
+  return false;
 }
 
 bool Extract(std::wstring& path, OutputFile::Sync sync) {

@@ -21,6 +21,8 @@ inline constexpr std::uint32_t kErrorOpenFailed = 110;
 inline constexpr std::uint32_t kErrorDiskFull = 112;
 inline constexpr std::uint32_t kErrorFilenameTooLong = 206;
 inline constexpr std::uint32_t kErrorMoreData = 234;
+// ReplaceFileW could not rename the new file: the old one is gone.
+inline constexpr std::uint32_t kErrorUnableToMoveReplacement = 1176;
 inline constexpr std::uint32_t kErrorInstallServiceFailure = 1601;
 inline constexpr std::uint32_t kErrorInstallFailure = 1603;
 inline constexpr std::uint32_t kErrorUnknownProduct = 1605;

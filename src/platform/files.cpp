@@ -48,29 +48,23 @@ bool CreateSibling(const std::wstring& target, std::wstring& sibling, OutputFile
   return false;
 }
 
-// The folder refuses us a new name, or another program holds the target.
-Replacement RefusedOrFailed() {
-  const std::uint32_t error = LastError();
-  return error == kErrorAccessDenied || error == kErrorSharingViolation ? Replacement::Refused
-                                                                        : Replacement::Failed;
-}
-
 }  // namespace
 
-Replacement ReplaceWhole(const std::wstring& target, const void* data, std::size_t size) {
+bool ReplaceWhole(const std::wstring& target, const void* data, std::size_t size) {
   std::wstring siblingPath;
   OutputFile sibling;
-  if (!CreateSibling(target, siblingPath, sibling)) return RefusedOrFailed();
+  if (!CreateSibling(target, siblingPath, sibling)) return false;
+  sibling.TakeOwnerAndModeOf(target);
   if (!sibling.Write(data, size) || !sibling.Close(OutputFile::Sync::ToDisk)) {
     sibling.Discard();
-    return Replacement::Failed;
+    return false;
   }
-  if (MoveIntoPlace(siblingPath, target)) return Replacement::Done;
-  const Replacement outcome = RefusedOrFailed();
+  if (MoveIntoPlace(siblingPath, target)) return true;
   const std::uint32_t error = LastError();
-  DeleteFileAt(siblingPath);
+  // With the old file gone, the new one beside it is the only copy left.
+  if (error != kErrorUnableToMoveReplacement) DeleteFileAt(siblingPath);
   SetLastError(error);
-  return outcome;
+  return false;
 }
 
 bool OutputFile::Write(const void* data, std::size_t size) {

@@ -17,8 +17,9 @@ struct FileHandle;  // the platform's open file
 class OutputFile {
  public:
   enum class Mode {
-    // Create or truncate in place, following links, as a plain "wb" open
-    // does; others may read and write it while it is open. Never removed.
+    // Open a device or pipe that is already there, following links, as a
+    // plain "wb" open does, without waiting for a reader; others may read and
+    // write it while it is open. Never removed.
     CreateOrTruncate,
     // Create a file that did not exist, never through a link; owner-only on
     // the host. Fails with kErrorFileExists when the name is taken.
@@ -44,6 +45,12 @@ class OutputFile {
   // Closes; false when the contents may not have reached the disk (with
   // Sync::ToDisk) or the close failed.
   bool Close(Sync sync);
+  // Gives this new file what the file `target` it is to replace has: on the
+  // host its permission bits without setuid and setgid, and its owner and
+  // group where the run may set them (as root); on Windows its attributes
+  // (the replace itself carries them over too, with security and streams).
+  // Best effort.
+  void TakeOwnerAndModeOf(const std::wstring& target);
   // Closes and removes the file, but only when this object created it (the
   // CreateNew modes) and it is still there under its name. Keeps the
   // last-error value as it was.
@@ -56,27 +63,32 @@ class OutputFile {
 };
 
 // Where an output path finally leads: the end of the chain of symbolic links
-// that starts at it (the path itself when it is no link), and whether a new
-// file may take that place: nothing is there yet, or a regular file.
+// that starts at it (the path itself when it is no link), and how it is
+// written: a new file takes its place (nothing is there yet, or a regular
+// file we may write), it is written directly (a device or pipe), or not at
+// all (a folder, a read-only file; the last-error value says why).
 struct OutputTarget {
+  enum class Kind { Replace, Direct, Refused };
   std::wstring path;
-  bool replaceable = false;
+  Kind kind = Kind::Refused;
 };
 OutputTarget ResolveOutputTarget(const std::wstring& path);
 
 // Puts the closed file `from` in the place of `to` in one step, replacing
-// whatever file is there, and makes the change durable. On failure nothing has
-// moved and the last-error value says why.
+// the file that is there (keeping its attributes and security on Windows), or
+// taking the name when there is none, and makes the change durable. On
+// failure the last-error value says why; `to` is as it was, and so is `from`,
+// except after kErrorUnableToMoveReplacement: the old file is gone then, and
+// `from` still holds the new one.
 bool MoveIntoPlace(const std::wstring& from, const std::wstring& to);
 
 // Writes `size` bytes to a new file beside `target` (in its folder), brings it
 // to the disk and moves it into the target's place: afterwards the target holds
-// either all of the bytes or what it held before. Refused when no file can be
-// made in that folder or another program's hold refuses the move; the target
-// is untouched then, and writing it in place may still work. The last-error
-// value says why whenever the result is not Done.
-enum class Replacement { Done, Refused, Failed };
-Replacement ReplaceWhole(const std::wstring& target, const void* data, std::size_t size);
+// either all of the bytes or what it held before. Fails, with the target
+// untouched and the last-error value set, when no file can be made in that
+// folder, the write fails or the replace is refused (another program's hold,
+// no permission).
+bool ReplaceWhole(const std::wstring& target, const void* data, std::size_t size);
 
 // An extracted package held open from the end of its write until the installer
 // has read it for the last time: on Windows nobody else may write or delete it

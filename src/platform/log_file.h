@@ -16,8 +16,14 @@ class LogFile {
     // host. Fails with kErrorFileExists when the name is taken.
     CreateNew,
     // Created when missing, else appended to; other processes may read and
-    // append to it meanwhile.
+    // append to it meanwhile. A pipe without a reader fails at once. When the
+    // file's last byte is no line feed, the first line starts with CR LF.
     Append,
+    // As CreateNew, for another writer (the installer) that opens it by name
+    // to append: while it is held open, others may read and write it, and
+    // on Windows nobody can delete or rename it. Nothing is written through
+    // this object.
+    CreateForAnother,
   };
 
   LogFile();
@@ -28,9 +34,8 @@ class LogFile {
   // On failure the thread's last-error value says why.
   bool Open(const std::wstring& path, Mode mode);
   bool IsOpen() const;
-  // Writes `text` in UTF-8 and the platform's line end (CR LF on Windows) in
-  // one write at the file's end, so that the lines of processes sharing the
-  // file never interleave.
+  // Writes `text` in UTF-8 and CR LF in one write at the file's end, so that
+  // the lines of processes sharing the file never interleave.
   bool AppendLine(std::wstring_view text);
   void Close();
 

@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/host/utf8.h"
 #include "platform/last_error.h"
+#include "support/child_run.h"
 #include "support/full_device.h"
 #include "support/process_state.h"
 #include "support/temp_dir.h"
@@ -73,26 +74,28 @@ TEST_F(OutputFileTest, CreateNewIsOwnerOnlyWhateverTheMask) {
   EXPECT_EQ(ReadFileBytes(dir_ / "new"), "abc");
 }
 
-TEST_F(OutputFileTest, CreateOrTruncateEmptiesAtOpen) {
+// Only a device or pipe is opened as it is: never a regular file, and a pipe
+// without a reader fails at once.
+TEST_F(OutputFileTest, DirectOpenRefusesRegularFilesAndNeverWaitsForAReader) {
   WriteFileBytes(dir_ / "old", "0123456789");
-  OutputFile file;
-  ASSERT_TRUE(file.Open(Widen(dir_ / "old"), Mode::CreateOrTruncate));
-  EXPECT_EQ(ReadFileBytes(dir_ / "old"), "");
-  EXPECT_TRUE(WriteText(file, "ab"));
-  EXPECT_TRUE(file.Close(OutputFile::Sync::ToDisk));
-  EXPECT_EQ(ReadFileBytes(dir_ / "old"), "ab");
+  ASSERT_EQ(::mkfifo((dir_ / "pipe").c_str(), 0600), 0);
+  const auto refused = [&](const char* name) {
+    return testsupport::RunInChild(
+        [&] { return OutputFile().Open(Widen(dir_ / name), Mode::CreateOrTruncate); });
+  };
+  EXPECT_EQ(refused("old") + refused("pipe"), 0);
+  EXPECT_EQ(ReadFileBytes(dir_ / "old"), "0123456789");
 }
 
-// Only a file the object created goes again; one written in place stays.
-TEST_F(OutputFileTest, DiscardRemovesOnlyCreatedFilesAndKeepsLastError) {
-  for (const Mode mode : {Mode::CreateNew, Mode::CreateReplacement, Mode::CreateOrTruncate}) {
+TEST_F(OutputFileTest, DiscardRemovesCreatedFilesAndKeepsLastError) {
+  for (const Mode mode : {Mode::CreateNew, Mode::CreateReplacement}) {
     OutputFile file;
     ASSERT_TRUE(file.Open(Widen(dir_ / "part"), mode));
     EXPECT_TRUE(WriteText(file, "partial"));
     SetLastError(kErrorDiskFull);
     file.Discard();
     EXPECT_EQ(LastError(), kErrorDiskFull);
-    EXPECT_EQ(PathExists(dir_ / "part"), mode == Mode::CreateOrTruncate);
+    EXPECT_FALSE(PathExists(dir_ / "part"));
     EXPECT_FALSE(file.IsOpen());
   }
 }
@@ -104,16 +107,6 @@ TEST_F(OutputFileTest, DiscardAfterCloseStillRemoves) {
   EXPECT_TRUE(file.Close(OutputFile::Sync::ToDisk));
   file.Discard();
   EXPECT_FALSE(PathExists(dir_ / "part"));
-}
-
-TEST_F(OutputFileTest, DiscardLeavesLinkAndTarget) {
-  WriteFileBytes(dir_ / "target", "old");
-  std::filesystem::create_symlink(dir_ / "target", dir_ / "link");
-  OutputFile file;
-  ASSERT_TRUE(file.Open(Widen(dir_ / "link"), Mode::CreateOrTruncate));
-  file.Discard();
-  EXPECT_TRUE(IsSymlink(dir_ / "link"));
-  EXPECT_TRUE(std::filesystem::is_regular_file(dir_ / "target"));
 }
 
 TEST_F(OutputFileTest, DiscardLeavesFileThatReplacedOurs) {

@@ -93,7 +93,8 @@ class RunLogContentsTest : public testsupport::FreshProcessTest {
     run.exitStatus = spinstall::launcher::RunProgram();
     run.boxes = capture.Stop();
     std::istringstream in(testsupport::ReadFileBytes(log));
-    for (std::string line; std::getline(in, line);) run.log.push_back(line.substr(24));
+    for (std::string line; std::getline(in, line);)
+      run.log.push_back(line.substr(24, line.size() - 25));
     return run;
   }
   LoggedRun RunLogged(std::vector<std::wstring> args) {
@@ -294,8 +295,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(RunLogContentsTest, InstallerInterfaceAndLogAreSetBeforeTheFirstConfigureCall) {
   German(L"16.1.63.10")(service_);
-  const std::wstring installerLog = Widen(LogPath()) + L".installer.log";
-  const auto expect = [&](std::uint32_t level) {
+  const auto expect = [&](std::uint32_t level, const std::wstring& installerLog) {
     ASSERT_EQ(service_.settings.size(), 2u);
     EXPECT_EQ(service_.settings[0].uiLevel, level);
     EXPECT_EQ(service_.settings[0].configureCallsBefore, 0u);
@@ -305,9 +305,24 @@ TEST_F(RunLogContentsTest, InstallerInterfaceAndLogAreSetBeforeTheFirstConfigure
     service_.configureCalls.clear();
   };
   RunLogged({L"/q"});
-  expect(spinstall::installer::kUiLevelNone);
+  expect(spinstall::installer::kUiLevelNone, Widen(LogPath()) + L".installer.log");
+  // The first run's installer log is there now: the next name is free.
   RunLogged({});
-  expect(spinstall::installer::kUiLevelBasic | spinstall::installer::kUiLevelProgressOnly);
+  expect(spinstall::installer::kUiLevelBasic | spinstall::installer::kUiLevelProgressOnly,
+         Widen(LogPath()) + L".installer-2.log");
+}
+
+// Every name taken: the installer gets no log, the run log says so, and the
+// run goes on as before.
+TEST_F(RunLogContentsTest, NoFreeInstallerLogNameLeavesTheInstallerWithoutALog) {
+  German(L"16.1.63.10")(service_);
+  for (int n = 1; n <= 9; ++n)
+    testsupport::WriteFileBytes(
+        LogPath() + ".installer" + (n > 1 ? "-" + std::to_string(n) : "") + ".log", "");
+  const LoggedRun run = RunLogged({L"/q"});
+  EXPECT_TRUE(run.Logged("installer log: none, error 80 (The file exists.)"))
+      << testing::PrintToString(run);
+  EXPECT_EQ(service_.settings.size() + service_.configureCalls.size(), 2u);  // no EnableLog
 }
 
 TEST_F(RunLogContentsTest, UnwritableLogLeavesBoxesAndResultsAsTheyWere) {
@@ -357,7 +372,7 @@ TEST_F(RunLogContentsTest, AdministratorModesLogTheirSteps) {
       "info box: Products:",
       "info box: {A}",
       "info box: {B}",
-      "info box: \t16.1.84.0",
+      "info box:  16.1.84.0",
       "result: 0 (The operation completed successfully.)"};
   const std::string denied = "result 5 (Access is denied.)";
   for (const std::string& line : steps)

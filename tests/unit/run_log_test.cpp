@@ -16,6 +16,7 @@
 #include "platform/error_codes.h"
 #include "platform/host/utf8.h"
 #include "platform/last_error.h"
+#include "support/child_run.h"
 #include "support/fresh_process.h"
 #include "support/process_limits.h"
 #include "support/temp_dir.h"
@@ -38,9 +39,10 @@ class RunLogTest : public testsupport::FreshProcessTest {
     std::vector<std::string> lines;
     std::istringstream in(ReadFileBytes(path));
     for (std::string line; std::getline(in, line);) {
-      EXPECT_TRUE(std::regex_match(line.substr(0, kStamp), stamp) &&
-                  line.find('\r') == std::string::npos)
+      EXPECT_TRUE(std::regex_match(line.substr(0, kStamp), stamp) && line.ends_with('\r') &&
+                  line.find('\r') == line.size() - 1)
           << line;
+      line.pop_back();
       lines.push_back(line.substr(std::min(kStamp, line.size())));
     }
     return lines;
@@ -60,10 +62,12 @@ TEST_F(RunLogTest, DefaultLogIsANewOwnerOnlyFileInTheTemporaryDirectory) {
   EXPECT_TRUE(std::regex_match(std::filesystem::path(path).filename().string(),
                                std::regex(R"(spinstall-\d{8}-\d{6}-\d+\.log)")))
       << path;
-  EXPECT_EQ(Narrow(InstallerLogPath()), path + ".installer.log");
-  Line(L"first\r\nsecond");
+  // Nothing a viewer may show as a line break stays in a line.
+  Line(
+      L"a\r\nb\vc\fd\x1B[2Ke\x85"
+      L"f\x2028g\x2029h\ti\x7Fj\x9Bk");
   CloseRunLog();
-  EXPECT_EQ(Lines(path), std::vector<std::string>{"first  second"});
+  EXPECT_EQ(Lines(path), std::vector<std::string>{"a  b c d [2Ke f g h i j k"});
   struct stat st;
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -91,22 +95,41 @@ TEST_F(RunLogTest, PlantedFileOrLinkAtTheDefaultNameIsNeverWrittenThrough) {
 
 TEST_F(RunLogTest, GivenPathIsAppendedToAndMadeFull) {
   testsupport::CurrentDirectory here(scratch_.path());
-  testsupport::WriteFileBytes(scratch_ / "run.log", "earlier\n");
+  testsupport::WriteFileBytes(scratch_ / "run.log", "earlier");  // its line is ended first
   ASSERT_TRUE(OpenRunLog(L"run.log"));
   EXPECT_EQ(Narrow(RunLogPath()), scratch_ / "run.log");
   Line(L"later");
+  Line(L"last");
   CloseRunLog();
-  const std::string text = ReadFileBytes(scratch_ / "run.log");
-  EXPECT_EQ(text.substr(0, 8), "earlier\n");
-  EXPECT_NE(text.find(" later\n", 8), std::string::npos);
+  EXPECT_TRUE(std::regex_match(ReadFileBytes(scratch_ / "run.log"),
+                               std::regex("earlier\r\n.{23} later\r\n.{23} last\r\n")));
+}
+
+// The installer's log is made beside the run log, given or default, never
+// through a link planted at its name: that name is passed over.
+TEST_F(RunLogTest, PlantedLinkAtTheInstallerLogIsPassedOver) {
+  const std::string victim = scratch_ / "victim";
+  testsupport::WriteFileBytes(victim, "keep");
+  for (const std::wstring& given : {Widen(scratch_ / "given.log"), std::wstring()}) {
+    ASSERT_TRUE(OpenRunLog(given));
+    const std::string path = Narrow(RunLogPath());
+    std::filesystem::create_symlink(victim, path + ".installer.log");
+    std::uint32_t error = 1;
+    EXPECT_EQ(Narrow(CreateInstallerLog(error)), path + ".installer-2.log");
+    EXPECT_EQ(ReadFileBytes(path + ".installer-2.log"), "");
+    CloseRunLog();
+    EXPECT_TRUE(CreateInstallerLog(error).empty());  // no run log
+  }
+  EXPECT_EQ(ReadFileBytes(victim), "keep");
 }
 
 TEST_F(RunLogTest, UnopenableLogWritesNothingAndKeepsTheLastError) {
   platform::SetLastError(1234);
   EXPECT_FALSE(OpenRunLog(Widen(scratch_.path())));  // a folder
   EXPECT_EQ(platform::LastError(), 1234u);
+  ASSERT_EQ(::mkfifo((scratch_ / "pipe").c_str(), 0600), 0);  // nobody reads: no wait
+  EXPECT_EQ(testsupport::RunInChild([&] { return OpenRunLog(Widen(scratch_ / "pipe")); }), 0);
   EXPECT_TRUE(RunLogPath().empty());
-  EXPECT_TRUE(InstallerLogPath().empty());
   Line(L"lost");
   EXPECT_EQ(platform::LastError(), 1234u);
 }

@@ -184,8 +184,8 @@ class StandInService final : public Service {
   static bool SaveProducts(const std::vector<host::RegisteredProduct>& products) {
     const std::string text = FormatProductRegistry(products);
     const auto target = platform::ResolveOutputTarget(Widen(RegistryPath()));
-    return target.replaceable && platform::ReplaceWhole(target.path, text.data(), text.size()) ==
-                                     platform::Replacement::Done;
+    return target.kind == platform::OutputTarget::Kind::Replace &&
+           platform::ReplaceWhole(target.path, text.data(), text.size());
   }
 
   static host::RegisteredProduct* Find(std::vector<host::RegisteredProduct>& products,

@@ -137,8 +137,10 @@ OutputFile::~OutputFile() = default;
 bool OutputFile::Open(const std::wstring& path, Mode mode) {
   const std::string name = host::Narrow(path);
   constexpr int kExclusive = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+  // A pipe without a reader would block the open: it fails at once instead,
+  // and the descriptor blocks again for the writes.
   const int fd = mode == Mode::CreateOrTruncate
-                     ? ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)
+                     ? ::open(name.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)
                      : ::open(name.c_str(), kExclusive, mode == Mode::CreateNew ? 0600 : 0666);
   if (fd < 0) {
     host::SetLastErrorFromErrno();
@@ -147,11 +149,32 @@ bool OutputFile::Open(const std::wstring& path, Mode mode) {
   file_ = std::make_unique<FileHandle>();
   file_->fd = fd;
   struct stat st;
-  removable_ = mode != Mode::CreateOrTruncate && ::fstat(fd, &st) == 0;
+  const bool known = ::fstat(fd, &st) == 0;
+  if (mode == Mode::CreateOrTruncate) {
+    // A regular file that took the device's name meanwhile is never written
+    // in place.
+    if (!known || S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
+      file_.reset();
+      SetLastError(kErrorAccessDenied);
+      return false;
+    }
+  }
+  removable_ = mode != Mode::CreateOrTruncate && known;
   file_->device = removable_ ? st.st_dev : 0;
   file_->inode = removable_ ? st.st_ino : 0;
   path_ = path;
   return true;
+}
+
+void OutputFile::TakeOwnerAndModeOf(const std::wstring& target) {
+  struct stat st;
+  if (!IsOpen() || ::stat(host::Narrow(target).c_str(), &st) != 0) return;
+  // Root may give it the old owner; anyone may give it a group of their own.
+  if (::fchown(file_->fd, st.st_uid, st.st_gid) != 0)
+    ::fchown(file_->fd, static_cast<uid_t>(-1), st.st_gid);
+  // Set after the owner, which clears setuid and setgid; never set again: a
+  // file written by this run is nobody's privileged program.
+  ::fchmod(file_->fd, st.st_mode & 0777);
 }
 
 bool OutputFile::IsOpen() const { return file_ && file_->fd >= 0; }
@@ -196,22 +219,30 @@ OutputTarget ResolveOutputTarget(const std::wstring& path) {
     const std::string next(link, static_cast<std::size_t>(n));
     name = next.front() == '/' ? next : FolderOf(name) + next;
   }
+  OutputTarget target{host::Widen(name), OutputTarget::Kind::Replace};
   struct stat st;
-  // A file we may not write is not ours to replace either, as on Windows.
-  const bool replaceable = ::lstat(name.c_str(), &st) == 0
-                               ? S_ISREG(st.st_mode) && ::access(name.c_str(), W_OK) == 0
-                               : errno == ENOENT;
-  return {host::Widen(name), replaceable};
+  if (::lstat(name.c_str(), &st) != 0) {
+    if (errno != ENOENT) {
+      host::SetLastErrorFromErrno();
+      target.kind = OutputTarget::Kind::Refused;
+    }
+  } else if (S_ISDIR(st.st_mode)) {
+    SetLastError(kErrorAccessDenied);
+    target.kind = OutputTarget::Kind::Refused;
+  } else if (!S_ISREG(st.st_mode)) {
+    target.kind = OutputTarget::Kind::Direct;
+  } else if (::access(name.c_str(), W_OK) != 0) {
+    // A file we may not write is not ours to replace either, as a read-only
+    // file on Windows.
+    host::SetLastErrorFromErrno();
+    target.kind = OutputTarget::Kind::Refused;
+  }
+  return target;
 }
 
 bool MoveIntoPlace(const std::wstring& from, const std::wstring& to) {
-  const std::string source = host::Narrow(from);
   const std::string target = host::Narrow(to);
-  // The new file keeps the permissions of the one it replaces, as a "wb"
-  // open would have.
-  struct stat st;
-  if (::stat(target.c_str(), &st) == 0) ::chmod(source.c_str(), st.st_mode & 07777);
-  if (::rename(source.c_str(), target.c_str()) != 0) {
+  if (::rename(host::Narrow(from).c_str(), target.c_str()) != 0) {
     host::SetLastErrorFromErrno();
     return false;
   }

@@ -3,7 +3,10 @@
 #include "platform/log_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <string>
 
 #include "platform/host/host_state.h"
 #include "platform/host/utf8.h"
@@ -12,10 +15,29 @@ namespace spinstall::platform {
 
 struct LogHandle {
   int fd = -1;
+  bool breakFirst = false;  // the file's last line had no line end
   ~LogHandle() {
     if (fd >= 0) ::close(fd);
   }
 };
+
+namespace {
+
+// Whether the open file `fd` is a regular file whose last byte is not a line
+// feed. Read through a descriptor of its own, opened on the very file, since
+// the log's is write-only.
+bool LacksFinalLineFeed(int fd) {
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size == 0) return false;
+  const int reader = ::open(("/proc/self/fd/" + std::to_string(fd)).c_str(), O_RDONLY | O_CLOEXEC);
+  if (reader < 0) return false;
+  char last = '\n';
+  const bool read = ::pread(reader, &last, 1, st.st_size - 1) == 1;
+  ::close(reader);
+  return read && last != '\n';
+}
+
+}  // namespace
 
 LogFile::LogFile() = default;
 LogFile::LogFile(LogFile&&) noexcept = default;
@@ -24,16 +46,27 @@ LogFile::~LogFile() = default;
 
 bool LogFile::Open(const std::wstring& path, Mode mode) {
   const std::string name = host::Narrow(path);
-  const int fd = mode == Mode::CreateNew
-                     ? ::open(name.c_str(),
-                              O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600)
-                     : ::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  // A pipe without a reader fails the open instead of blocking it; the
+  // descriptor blocks again for the writes.
+  const int fd =
+      mode == Mode::Append
+          ? ::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666)
+          : ::open(name.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                   0600);
   if (fd < 0) {
     host::SetLastErrorFromErrno();
     return false;
   }
-  file_ = std::make_unique<LogHandle>();
-  file_->fd = fd;
+  auto file = std::make_unique<LogHandle>();
+  file->fd = fd;
+  if (mode == Mode::Append) {
+    if (::fcntl(fd, F_SETFL, O_APPEND) != 0) {
+      host::SetLastErrorFromErrno();
+      return false;
+    }
+    file->breakFirst = LacksFinalLineFeed(fd);
+  }
+  file_ = std::move(file);
   return true;
 }
 
@@ -41,10 +74,12 @@ bool LogFile::IsOpen() const { return file_ != nullptr; }
 
 bool LogFile::AppendLine(std::wstring_view text) {
   if (!file_) return false;
-  const std::string line = host::Narrow(text) + "\n";
+  const std::string line = (file_->breakFirst ? "\r\n" : "") + host::Narrow(text) + "\r\n";
   const std::int64_t written =
       host::Uninterrupted([&] { return ::write(file_->fd, line.data(), line.size()); });
-  return written >= 0 && static_cast<std::size_t>(written) == line.size();
+  const bool whole = written >= 0 && static_cast<std::size_t>(written) == line.size();
+  if (whole) file_->breakFirst = false;
+  return whole;
 }
 
 void LogFile::Close() { file_.reset(); }

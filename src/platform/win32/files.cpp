@@ -1,9 +1,9 @@
 // Windows files: Win32 handles. A new package file is created with
 // CREATE_NEW, which never opens whatever already exists at the name, links
 // included; an incomplete one is deleted through its own handle, so only the
-// very file that was written can go. A file written in place is opened as a
-// plain "wb" open would: no DELETE access, so that others who share reading
-// and writing but not deletion do not make the open fail.
+// very file that was written can go. A complete new file takes an existing
+// one's place through ReplaceFileW, which keeps the old file's attributes,
+// security and streams. Only a device or pipe is written directly.
 #include "platform/files.h"
 
 #include <windows.h>
@@ -82,19 +82,39 @@ OutputFile& OutputFile::operator=(OutputFile&&) noexcept = default;
 OutputFile::~OutputFile() = default;
 
 bool OutputFile::Open(const std::wstring& path, Mode mode) {
-  const bool inPlace = mode == Mode::CreateOrTruncate;
+  const bool direct = mode == Mode::CreateOrTruncate;
   const HANDLE handle =
-      inPlace ? ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)
-              : ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
-                              CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
-                              nullptr);
+      direct ? ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+             : ::CreateFileW(path.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ, nullptr,
+                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT,
+                             nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   file_ = std::make_unique<FileHandle>();
   file_->handle = handle;
-  removable_ = !inPlace;
+  // A file on a disk that took the device's name meanwhile is never written
+  // in place.
+  if (direct && ::GetFileType(handle) == FILE_TYPE_DISK) {
+    file_.reset();
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  removable_ = !direct;
   path_ = path;
   return true;
+}
+
+// ReplaceFileW carries the old file's attributes, security and streams over;
+// Wine's carries nothing, so the attributes a file keeps through a rename are
+// set here as well (the same values: harmless on Windows).
+void OutputFile::TakeOwnerAndModeOf(const std::wstring& target) {
+  constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                          FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD attributes = ::GetFileAttributesW(target.c_str());
+  if (!IsOpen() || attributes == INVALID_FILE_ATTRIBUTES || !(attributes & kKept)) return;
+  FILE_BASIC_INFO info = {};  // times of 0 stay as they are
+  info.FileAttributes = attributes & kKept;
+  ::SetFileInformationByHandle(file_->handle, FileBasicInfo, &info, sizeof info);
 }
 
 bool OutputFile::IsOpen() const { return file_ && file_->handle != INVALID_HANDLE_VALUE; }
@@ -121,26 +141,43 @@ void OutputFile::Discard() {
 }
 
 OutputTarget ResolveOutputTarget(const std::wstring& path) {
+  using Kind = OutputTarget::Kind;
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES)
-    return {path, ::GetLastError() == ERROR_FILE_NOT_FOUND};
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return {path, false};
+    return {path, ::GetLastError() == ERROR_FILE_NOT_FOUND ? Kind::Replace : Kind::Refused};
+  // ReplaceFileW needs write access to the old file: a read-only one is
+  // refused with ERROR_ACCESS_DENIED, before anything is written; so is a
+  // folder, as a "wb" open of one would be.
+  if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
+    ::SetLastError(ERROR_ACCESS_DENIED);
+    return {path, Kind::Refused};
+  }
   FileHandle file;
   file.handle = OpenForQuery(path);
-  if (file.handle == INVALID_HANDLE_VALUE) return {path, false};
-  if (::GetFileType(file.handle) != FILE_TYPE_DISK) return {path, false};
+  if (file.handle == INVALID_HANDLE_VALUE) return {path, Kind::Refused};
+  if (::GetFileType(file.handle) != FILE_TYPE_DISK) return {path, Kind::Direct};
   // Through every link to the file itself, which is what gets replaced.
   std::wstring final(32768, L'\0');
   const DWORD length = ::GetFinalPathNameByHandleW(
       file.handle, final.data(), static_cast<DWORD>(final.size()), VOLUME_NAME_DOS);
-  if (length == 0 || length >= final.size()) return {path, true};
+  if (length == 0 || length >= final.size()) return {path, Kind::Replace};
   final.resize(length);
-  return {final, true};
+  return {final, Kind::Replace};
 }
 
 bool MoveIntoPlace(const std::wstring& from, const std::wstring& to) {
-  return ::MoveFileExW(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+  // Without a backup name, ReplaceFileW fails with ERROR_FILE_NOT_FOUND when
+  // nothing is there (gone meanwhile), and with
+  // ERROR_UNABLE_TO_MOVE_REPLACEMENT after the old file was already removed:
+  // the new one then takes the free name. REPLACEFILE_WRITE_THROUGH is
+  // documented as not supported; the new file was flushed before, and the
+  // rename is the file system's own journalled step.
+  if (::ReplaceFileW(to.c_str(), from.c_str(), nullptr, 0, nullptr, nullptr)) return true;
+  const DWORD error = ::GetLastError();
+  if (error != ERROR_FILE_NOT_FOUND && error != ERROR_UNABLE_TO_MOVE_REPLACEMENT) return false;
+  if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return true;
+  if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) ::SetLastError(error);
+  return false;
 }
 
 HeldFile::HeldFile() = default;
