@@ -9,16 +9,9 @@
 namespace msptool {
 namespace {
 
-// {000C1086-0000-0000-C000-000000000046}: the root storage of a patch.
-constexpr unsigned char kPatchClassId[16] = {0x86, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                             0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
-// {000C1082-0000-0000-C000-000000000046}: a transform.
-constexpr unsigned char kTransformClassId[16] = {0x82, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                                 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 // 2026-01-01 00:00 UTC: fixed, so that every build writes the same bytes.
 constexpr std::int64_t kFixedFileTime = 134116992000000000LL;
 constexpr std::int64_t kCodePage = 1252;
-constexpr char kSummaryStream[] = "\x05SummaryInformation";
 
 using T = SummaryProperty::Type;
 
@@ -51,7 +44,7 @@ bool AddTransform(GsfOutfile* root, const Transform& transform) {
       {9, T::Text, 0, transform.description},
       {16, T::I4, static_cast<std::int32_t>(transform.characterCount), {}},
   };
-  bool ok = CompoundFile::AddStream(storage, kSummaryStream, BuildSummaryStream(props)) &&
+  bool ok = CompoundFile::AddStream(storage, kSummaryStreamName, BuildSummaryStream(props)) &&
             AddStringPool(storage, transform.strings);
   for (const auto& [table, bytes] : transform.tables) ok = ok && AddTable(storage, table, bytes);
   return CompoundFile::CloseStorage(storage) && ok;
@@ -106,7 +99,7 @@ bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
   return CompoundFile::Write(
       path, kPatchClassId,
       [&](GsfOutfile* root) {
-        bool ok = CompoundFile::AddStream(root, kSummaryStream, BuildSummaryStream(props)) &&
+        bool ok = CompoundFile::AddStream(root, kSummaryStreamName, BuildSummaryStream(props)) &&
                   AddStringPool(root, strings);
         for (const auto& [table, bytes] : tables) ok = ok && AddTable(root, table, bytes);
         for (const auto& t : transforms) ok = ok && AddTransform(root, t);

@@ -28,13 +28,13 @@ const std::string* StreamOf(const CompoundEntry& storage, const std::string& tab
 
 // Property 16 of a transform; false when it has none.
 bool CharacterCount(const CompoundEntry& transform, std::uint32_t& value) {
-  const CompoundEntry* stream = Child(transform, "\x05SummaryInformation");
+  const CompoundEntry* stream = Child(transform, kSummaryStreamName);
   std::string header;
   std::vector<StoredProperty> properties;
   if (!stream || !ReadSummaryStream(stream->bytes, header, properties)) return false;
   for (const auto& p : properties) {
     std::int64_t number = 0;
-    if (p.id == 16 && StoredNumber(p, number)) {
+    if (p.id == kCharacterCountProperty && StoredNumber(p, number)) {
       value = static_cast<std::uint32_t>(number);
       return true;
     }
