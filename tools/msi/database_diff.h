@@ -30,6 +30,14 @@ struct TableDiff {
   }
 };
 
+// No change yet to `table` (its name and columns).
+inline TableDiff NoChanges(const Table& table) {
+  TableDiff t;
+  t.name = table.name;
+  t.columns = table.columns;
+  return t;
+}
+
 struct DatabaseDiff {
   std::uint32_t beforeCodePage = 0;
   std::uint32_t afterCodePage = 0;

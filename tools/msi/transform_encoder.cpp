@@ -54,7 +54,7 @@ void NoteStreams(const TableDiff& table, const Row& row, std::uint32_t mask,
 
 }  // namespace
 
-bool EncodeTransform(const DatabaseDiff& diff, TransformStreams& out, std::string& error) {
+bool EncodeTransform(const DatabaseDiff& diff, EncodedTables& out, std::string& error) {
   out = {};
   PlannedTable tables{"_Tables", &kTablesLayout, {}};
   PlannedTable columns{"_Columns", &kColumnsLayout, {}};

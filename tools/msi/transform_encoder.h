@@ -12,7 +12,8 @@
 
 namespace msptool::msi {
 
-struct TransformStreams {
+// The streams of a storage's tables: a database's or a transform's.
+struct EncodedTables {
   std::string stringPool;
   std::string stringData;
   std::vector<std::pair<std::string, std::string>> tables;  // table name, row bytes
@@ -21,6 +22,6 @@ struct TransformStreams {
 
 // False, with `error` naming the table and row, when a row does not fit its
 // table's columns.
-bool EncodeTransform(const DatabaseDiff& diff, TransformStreams& out, std::string& error);
+bool EncodeTransform(const DatabaseDiff& diff, EncodedTables& out, std::string& error);
 
 }  // namespace msptool::msi

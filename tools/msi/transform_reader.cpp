@@ -28,16 +28,19 @@ bool DecodeRows(const std::string& table, const std::vector<Column>& columns,
   return true;
 }
 
-const Row* FindRow(const Table* table, const Row& keys) {
-  if (!table) return nullptr;
-  const std::string key = KeyText(*table, keys);
-  for (const auto& row : table->rows)
-    if (KeyText(*table, row) == key) return &row;
-  return nullptr;
+// The target's rows by key.
+using RowIndex = std::map<std::string, const Row*>;
+
+RowIndex IndexRows(const Table* table) {
+  RowIndex index;
+  if (table)
+    for (const auto& row : table->rows) index.emplace(KeyText(*table, row), &row);
+  return index;
 }
 
-void AddRow(TableDiff& t, const Table* target, const Decoded& d) {
-  const Row* was = t.added ? nullptr : FindRow(target, d.row);
+void AddRow(TableDiff& t, const RowIndex& target, const Decoded& d) {
+  const auto found = t.added ? target.end() : target.find(KeyText({t.name, t.columns, {}}, d.row));
+  const Row* was = found == target.end() ? nullptr : found->second;
   const bool whole = d.mask & kWholeRow;
   if (d.mask == 0) {
     t.deleted.push_back(was ? *was : d.row);
@@ -116,6 +119,7 @@ bool ReadTransform(const CompoundEntry& storage, const Database& target, Databas
     }
     std::vector<Decoded> rows;
     if (!DecodeRows(name, t->columns, child.bytes, strings, rows, error)) return false;
+    const RowIndex index = IndexRows(old);
     for (auto& d : rows) {
       // A stream cell's value is the digest of the stream the transform carries.
       for (std::size_t i = 0; i < t->columns.size(); ++i) {
@@ -124,7 +128,7 @@ bool ReadTransform(const CompoundEntry& storage, const Database& target, Databas
             Child(storage, EncodeStreamName(StreamName({name, t->columns, {}}, d.row), false));
         d.row[i].text = stream ? stream->digest : "";
       }
-      AddRow(*t, old, d);
+      AddRow(*t, index, d);
     }
   }
   return true;

@@ -25,6 +25,13 @@ bool AddTableStream(GsfOutfile* storage, const std::string& table, const std::st
 
 }  // namespace
 
+bool WriteTableStreams(GsfOutfile* storage, const EncodedTables& tables) {
+  bool ok = AddTableStream(storage, "_StringPool", tables.stringPool) &&
+            AddTableStream(storage, "_StringData", tables.stringData);
+  for (const auto& [table, bytes] : tables.tables) ok = ok && AddTableStream(storage, table, bytes);
+  return ok;
+}
+
 TransformSummary SummaryFor(const Database& before, const Database& after) {
   TransformSummary s;
   s.codePage = after.codePage;
@@ -38,7 +45,7 @@ TransformSummary SummaryFor(const Database& before, const Database& after) {
   return s;
 }
 
-bool WriteTransform(GsfOutfile* storage, const TransformStreams& streams,
+bool WriteTransform(GsfOutfile* storage, const EncodedTables& streams,
                     const TransformSummary& summary, const std::string& streamSource,
                     std::string& error) {
   const std::vector<SummaryProperty> props = {
@@ -74,7 +81,7 @@ bool WriteTransformFile(const std::string& beforePath, const std::string& afterP
                         const std::string& outPath, std::string& error) {
   Database before, after;
   DatabaseDiff diff;
-  TransformStreams streams;
+  EncodedTables streams;
   if (!ReadDatabase(beforePath, before, error) || !ReadDatabase(afterPath, after, error) ||
       !Diff(before, after, diff, error) || !EncodeTransform(diff, streams, error))
     return false;

@@ -44,9 +44,13 @@ struct TransformSummary {
 // applies without one.
 TransformSummary SummaryFor(const Database& before, const Database& after);
 
+// Writes the string pool and table streams into `storage` (a database's or
+// a transform's).
+bool WriteTableStreams(GsfOutfile* storage, const EncodedTables& tables);
+
 // Writes the transform into `storage`; stream cells' streams are copied from
 // the root of the database file `streamSource`.
-bool WriteTransform(GsfOutfile* storage, const TransformStreams& streams,
+bool WriteTransform(GsfOutfile* storage, const EncodedTables& streams,
                     const TransformSummary& summary, const std::string& streamSource,
                     std::string& error);
 
