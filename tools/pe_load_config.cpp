@@ -17,6 +17,9 @@
 
 namespace {
 
+using msptool::GetU16;
+using msptool::GetU32;
+
 constexpr std::size_t kLoadConfigEntry = 10;
 
 int Fail(const std::string& path, const std::string& message) {

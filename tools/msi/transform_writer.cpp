@@ -35,8 +35,11 @@ bool WriteTableStreams(GsfOutfile* storage, const EncodedTables& tables) {
 TransformSummary SummaryFor(const Database& before, const Database& after) {
   TransformSummary s;
   s.codePage = after.codePage;
-  s.target = ";" + PropertyValue(before, "ProductLanguage");
-  s.upgraded = ";" + PropertyValue(after, "ProductLanguage");
+  // Platform;language: the platform stays empty (any).
+  s.target = ";";
+  s.target += PropertyValue(before, "ProductLanguage");
+  s.upgraded = ";";
+  s.upgraded += PropertyValue(after, "ProductLanguage");
   const std::string upgradeCode = PropertyValue(before, "UpgradeCode");
   s.revision = PropertyValue(before, "ProductCode") + PropertyValue(before, "ProductVersion") +
                ";" + PropertyValue(after, "ProductCode") + PropertyValue(after, "ProductVersion") +
