@@ -19,6 +19,11 @@ std::string PropertyValue(const Database& db, const std::string& name) {
   return {};
 }
 
+// "platform;language", the platform left empty (any).
+std::string PlatformLanguage(const Database& db) {
+  return std::string(";").append(PropertyValue(db, "ProductLanguage"));
+}
+
 bool AddTableStream(GsfOutfile* storage, const std::string& table, const std::string& bytes) {
   return CompoundFile::AddStream(storage, EncodeStreamName(table, true), bytes);
 }
@@ -35,11 +40,8 @@ bool WriteTableStreams(GsfOutfile* storage, const EncodedTables& tables) {
 TransformSummary SummaryFor(const Database& before, const Database& after) {
   TransformSummary s;
   s.codePage = after.codePage;
-  // Platform;language: the platform stays empty (any).
-  s.target = ";";
-  s.target += PropertyValue(before, "ProductLanguage");
-  s.upgraded = ";";
-  s.upgraded += PropertyValue(after, "ProductLanguage");
+  s.target = PlatformLanguage(before);
+  s.upgraded = PlatformLanguage(after);
   const std::string upgradeCode = PropertyValue(before, "UpgradeCode");
   s.revision = PropertyValue(before, "ProductCode") + PropertyValue(before, "ProductVersion") +
                ";" + PropertyValue(after, "ProductCode") + PropertyValue(after, "ProductVersion") +
