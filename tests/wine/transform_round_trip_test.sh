@@ -62,11 +62,11 @@ done
 # A table added with a 70,000-byte string (its length needs the pool's long
 # entry), rows deleted from two tables, a row changed.
 long="$(head -c 70000 /dev/zero | tr '\0' 'q')"
-printf 'Name\tBody\r\ns72\tL0\r\nLong\tName\r\nshort\tone line\r\nlong\t%s\r\n' "$long" >"$work/Long.idt"
+printf 'Name\tBody\r\ns72\tL0\r\nEssay\tName\r\nshort\tone line\r\nlong\t%s\r\n' "$long" >"$work/Essay.idt"
 cp "$work/de-new.msi" "$work/long.msi"
 (
   cd "$work"
-  msibuild long.msi -i Long.idt &&
+  msibuild long.msi -i Essay.idt &&
     msibuild long.msi -q "DELETE FROM InstallUISequence WHERE Sequence > 1000" &&
     msibuild long.msi -q "DELETE FROM AdminExecuteSequence WHERE Action = 'InstallFiles'" &&
     msibuild long.msi -q "UPDATE File SET FileSize = 4242 WHERE File = 'readme.txt'"
