@@ -109,13 +109,11 @@ bool ReadDatabase(const CompoundEntry& storage, Database& out, std::string& erro
 bool ReadDatabase(const std::string& path, Database& out, std::string& error) {
   CompoundEntry root;
   if (!ReadCompoundStreams(path, root, error, DatabaseStreams)) return false;
-  // Transforms and patches share the storage format but are no databases.
-  for (const auto& [classId, what] :
-       {std::pair{kTransformClassId, "a transform"}, std::pair{kPatchClassId, "a patch"}}) {
-    if (root.classId == std::string(reinterpret_cast<const char*>(classId), 16)) {
-      error = path + " is " + what + ", not an installer database";
-      return false;
-    }
+  // A transform shares the storage format but is no database: its tables
+  // hold changes, not rows. (A patch's root is a database of its own tables.)
+  if (root.classId == std::string(reinterpret_cast<const char*>(kTransformClassId), 16)) {
+    error = path + " is a transform, not an installer database";
+    return false;
   }
   if (ReadDatabase(root, out, error)) return true;
   error = path + ": " + error;

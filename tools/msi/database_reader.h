@@ -3,11 +3,11 @@
 // _Columns and every table they name, and the names, sizes and digests of the
 // other streams, which stay in the file.
 //
-// Refused: a transform or patch file (by its class id); with a message naming
-// the table: a string pool whose lengths do
-// not match its data; a _Columns row for a table _Tables does not list, or
-// column numbers that are not 1, 2, 3...; a table stream that is no whole
-// number of rows, or refers to a string the pool does not have.
+// Refused: a transform file (by its class id); with a message naming the
+// table: a string pool whose lengths do not match its data; a _Columns row for
+// a table _Tables does not list, or column numbers that are not 1, 2, 3...; a
+// table stream that is no whole number of rows, or refers to a string the
+// pool does not have.
 #pragma once
 
 #include <string>
