@@ -138,10 +138,10 @@ TEST(MsiLayerTest, RowShorterThanItsTableIsRefused) {
   notes.inserted.push_back({Value::String("short"), Value::String("two values")});
   EncodedTables out;
   std::string error;
-  EXPECT_FALSE(EncodeTransform({0, 0, {notes}}, out, error));
+  EXPECT_FALSE(EncodeTransform({0, 0, {notes}, {}}, out, error));
   EXPECT_EQ(error, "table Note, row short: a row of 2 values for 4 columns");
   notes.inserted[0] = {Value::String("wide"), {}, Value::Integer(40000), Value::Integer(1)};
-  EXPECT_FALSE(EncodeTransform({0, 0, {notes}}, out, error));
+  EXPECT_FALSE(EncodeTransform({0, 0, {notes}, {}}, out, error));
   EXPECT_EQ(error, "table Note, row wide: column Size cannot hold 40000");
 }
 
@@ -153,7 +153,7 @@ TEST(MsiLayerTest, TransformRowsCarryTheirMask) {
   notes.inserted.push_back(Note("i", "", 1, 2));
   EncodedTables out;
   std::string error;
-  ASSERT_TRUE(EncodeTransform({0, 0, {notes}}, out, error)) << error;
+  ASSERT_TRUE(EncodeTransform({0, 0, {notes}, {}}, out, error)) << error;
   ASSERT_EQ(out.tables.size(), 1u);
   EXPECT_EQ(out.tables[0].second, std::string("\0\0\1\0"                         // deleted: key "d"
                                               "\x08\0\2\0\7\0\0\x80"             // Total of "u"
