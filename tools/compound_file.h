@@ -12,6 +12,13 @@ typedef struct _GsfOutfile GsfOutfile;
 
 namespace msptool {
 
+// Root storage class ids: {000C1086-0000-0000-C000-000000000046} of a patch,
+// {000C1082-...} of a transform (a file or a patch's sub-storage), as stored.
+inline constexpr unsigned char kPatchClassId[16] = {0x86, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                                    0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+inline constexpr unsigned char kTransformClassId[16] = {
+    0x82, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00, 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
+
 class CompoundFile {
  public:
   CompoundFile() = default;

@@ -2,6 +2,8 @@
 
 #include <gsf/gsf.h>
 
+#include <algorithm>
+
 namespace msptool {
 namespace {
 
@@ -9,7 +11,26 @@ void Unref(void* object) {
   if (object) g_object_unref(object);
 }
 
-bool ReadStorage(GsfInfile* storage, CompoundEntry& out, bool streamBytes) {
+std::string Digest(GsfInput* input) {
+  std::unique_ptr<GChecksum, void (*)(GChecksum*)> sum(g_checksum_new(G_CHECKSUM_SHA256),
+                                                       g_checksum_free);
+  guint8 piece[65536];
+  for (gsf_off_t left = gsf_input_size(input); left > 0;) {
+    const auto n = static_cast<std::size_t>(std::min<gsf_off_t>(left, sizeof piece));
+    if (!gsf_input_read(input, n, piece)) return {};
+    g_checksum_update(sum.get(), piece, static_cast<gssize>(n));
+    left -= static_cast<gsf_off_t>(n);
+  }
+  return g_checksum_get_string(sum.get());
+}
+
+bool ReadBytes(GsfInput* input, std::string& bytes) {
+  bytes.resize(static_cast<std::size_t>(gsf_input_size(input)));
+  return bytes.empty() ||
+         gsf_input_read(input, bytes.size(), reinterpret_cast<guint8*>(bytes.data()));
+}
+
+bool ReadStorage(GsfInfile* storage, CompoundEntry& out, const StreamFilter& filter, int depth) {
   guint8 classId[16];
   if (gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(storage), classId))
     out.classId.assign(reinterpret_cast<const char*>(classId), 16);
@@ -22,11 +43,12 @@ bool ReadStorage(GsfInfile* storage, CompoundEntry& out, bool streamBytes) {
     entry.isStorage =
         GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0;
     if (entry.isStorage) {
-      if (!ReadStorage(GSF_INFILE(child.get()), entry, true)) return false;
-    } else if (streamBytes) {
-      entry.bytes.resize(static_cast<std::size_t>(gsf_input_size(child.get())));
-      if (!entry.bytes.empty() && !gsf_input_read(child.get(), entry.bytes.size(),
-                                                  reinterpret_cast<guint8*>(entry.bytes.data())))
+      if (!ReadStorage(GSF_INFILE(child.get()), entry, filter, depth + 1)) return false;
+    } else {
+      entry.size = static_cast<std::uint64_t>(gsf_input_size(child.get()));
+      const StreamContent content = filter(entry.name, depth);
+      if (content == StreamContent::Bytes && !ReadBytes(child.get(), entry.bytes)) return false;
+      if (content == StreamContent::Digest && (entry.digest = Digest(child.get())).empty())
         return false;
     }
     out.children.push_back(std::move(entry));
@@ -38,6 +60,13 @@ bool ReadStorage(GsfInfile* storage, CompoundEntry& out, bool streamBytes) {
 
 bool ReadCompound(const std::string& path, CompoundEntry& root, std::string& error,
                   bool rootBytes) {
+  return ReadCompoundStreams(path, root, error, [rootBytes](const std::string&, int depth) {
+    return rootBytes || depth > 1 ? StreamContent::Bytes : StreamContent::Size;
+  });
+}
+
+bool ReadCompoundStreams(const std::string& path, CompoundEntry& root, std::string& error,
+                         const StreamFilter& filter) {
   GError* err = nullptr;
   std::unique_ptr<GsfInput, void (*)(void*)> file(gsf_input_stdio_new(path.c_str(), &err), Unref);
   if (err) g_error_free(err);
@@ -48,11 +77,22 @@ bool ReadCompound(const std::string& path, CompoundEntry& root, std::string& err
   std::unique_ptr<GsfInfile, void (*)(void*)> ole(gsf_infile_msole_new(file.get(), nullptr), Unref);
   root = {};
   root.isStorage = true;
-  if (!ole || !ReadStorage(ole.get(), root, rootBytes)) {
+  if (!ole || !ReadStorage(ole.get(), root, filter, 1)) {
     error = path + " is not a readable compound file";
     return false;
   }
   return true;
+}
+
+bool ReadRootStream(const std::string& path, const std::string& name, std::string& bytes) {
+  std::unique_ptr<GsfInput, void (*)(void*)> file(gsf_input_stdio_new(path.c_str(), nullptr),
+                                                  Unref);
+  if (!file) return false;
+  std::unique_ptr<GsfInfile, void (*)(void*)> ole(gsf_infile_msole_new(file.get(), nullptr), Unref);
+  if (!ole) return false;
+  std::unique_ptr<GsfInput, void (*)(void*)> stream(
+      gsf_infile_child_by_name(ole.get(), name.c_str()), Unref);
+  return stream && ReadBytes(stream.get(), bytes);
 }
 
 const CompoundEntry* Child(const CompoundEntry& storage, const std::string& name) {

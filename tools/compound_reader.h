@@ -2,6 +2,8 @@
 // ids, as a package's checks and the stamp need them.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,8 +17,10 @@ namespace msptool {
 struct CompoundEntry {
   std::string name;  // as stored, in UTF-8
   bool isStorage = false;
-  std::string classId;  // 16 bytes, storages only
-  std::string bytes;    // streams only
+  std::string classId;     // 16 bytes, storages only
+  std::string bytes;       // streams only
+  std::uint64_t size = 0;  // streams only, kept or not
+  std::string digest;      // streams read for their digest only: SHA-256
   std::vector<CompoundEntry> children;
 };
 
@@ -25,6 +29,17 @@ struct CompoundEntry {
 // cabinet among them) are listed with no bytes.
 bool ReadCompound(const std::string& path, CompoundEntry& root, std::string& error,
                   bool rootBytes = true);
+
+// What a reader keeps of a stream, by its stored name and its depth (1 for
+// the root's streams): its bytes, or its size and a digest of its bytes (read
+// in pieces, never held whole), or its size alone.
+enum class StreamContent { Bytes, Digest, Size };
+using StreamFilter = std::function<StreamContent(const std::string& name, int depth)>;
+bool ReadCompoundStreams(const std::string& path, CompoundEntry& root, std::string& error,
+                         const StreamFilter& filter);
+
+// The bytes of the stream `name` (as stored) of the root of the file at `path`.
+bool ReadRootStream(const std::string& path, const std::string& name, std::string& bytes);
 
 // The child called `name`, or null.
 const CompoundEntry* Child(const CompoundEntry& storage, const std::string& name);

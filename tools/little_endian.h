@@ -1,5 +1,6 @@
-// Appending little-endian integers to a byte string, as every stream of an
-// installer package stores them.
+// Little-endian integers, as every stream of an installer package and every
+// property set stores them: appended to a byte string, or read from one. A
+// reader's caller checks that the bytes are there.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,21 @@ inline void PutU16(std::string& out, std::uint32_t v) {
 inline void PutU32(std::string& out, std::uint32_t v) {
   PutU16(out, v & 0xFFFF);
   PutU16(out, v >> 16);
+}
+
+// The `size` bytes (at most 4) at `at`.
+inline std::uint32_t GetLE(const std::string& bytes, std::size_t at, std::size_t size) {
+  std::uint32_t v = 0;
+  for (std::size_t i = size; i-- > 0;) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+  return v;
+}
+
+inline std::uint32_t GetU16(const std::string& bytes, std::size_t at) {
+  return GetLE(bytes, at, 2);
+}
+
+inline std::uint32_t GetU32(const std::string& bytes, std::size_t at) {
+  return GetLE(bytes, at, 4);
 }
 
 }  // namespace msptool

@@ -11,6 +11,9 @@
 //                                          properties 5 and 7 as they stand
 //   msp_tool stamp PACKAGE OUT VERSION-RULE
 //                                          copy a package with a new property 5
+//   msp_tool diff BEFORE.msi AFTER.msi     print the difference of two databases
+//   msp_tool transform BEFORE.msi AFTER.msi OUT.mst
+//                                          write that difference as a transform
 //
 // What the program relies on (properties 5, 7, 8 and 9, the descriptors) is
 // checked strictly for every package. The Windows patch shape is required of
@@ -29,6 +32,9 @@
 #include "conventions.h"
 #include "definition.h"
 #include "file_bytes.h"
+#include "msi/database_reader.h"
+#include "msi/diff_text.h"
+#include "msi/transform_writer.h"
 #include "package_stamp.h"
 #include "package_summary.h"
 #include "patch_plan.h"
@@ -138,6 +144,24 @@ int Describe(const std::string& packagePath, const std::string& templatePath,
   return 0;
 }
 
+int DiffDatabases(const std::string& beforePath, const std::string& afterPath) {
+  msi::Database before, after;
+  msi::DatabaseDiff diff;
+  std::string error;
+  if (!msi::ReadDatabase(beforePath, before, error) ||
+      !msi::ReadDatabase(afterPath, after, error) || !msi::Diff(before, after, diff, error))
+    return Fail(error);
+  std::cout << msi::DiffText(diff);
+  return 0;
+}
+
+int MakeTransform(const std::string& beforePath, const std::string& afterPath,
+                  const std::string& outPath) {
+  std::string error;
+  if (!msi::WriteTransformFile(beforePath, afterPath, outPath, error)) return Fail(error);
+  return 0;
+}
+
 }  // namespace
 }  // namespace msptool
 
@@ -151,9 +175,14 @@ int main(int argc, char** argv) {
   if (args.size() == 4 && args[0] == "stamp") return msptool::Stamp(args[1], args[2], args[3]);
   if ((args.size() == 4 || args.size() == 5) && args[0] == "describe")
     return msptool::Describe(args[1], args[2], args[3], args.size() == 5 ? args[4] : "1");
+  if (args.size() == 3 && args[0] == "diff") return msptool::DiffDatabases(args[1], args[2]);
+  if (args.size() == 4 && args[0] == "transform")
+    return msptool::MakeTransform(args[1], args[2], args[3]);
   std::cerr << "usage: msp_tool author DEFINITION OUT.msp\n"
                "       msp_tool check [--authored] PACKAGE [DESCRIPTOR...]\n"
                "       msp_tool describe PACKAGE TEMPLATE OUT [N]\n"
-               "       msp_tool stamp PACKAGE OUT VERSION-RULE\n";
+               "       msp_tool stamp PACKAGE OUT VERSION-RULE\n"
+               "       msp_tool diff BEFORE.msi AFTER.msi\n"
+               "       msp_tool transform BEFORE.msi AFTER.msi OUT.mst\n";
   return 2;
 }

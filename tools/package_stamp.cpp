@@ -11,9 +11,6 @@
 namespace msptool {
 namespace {
 
-constexpr char kSummaryStream[] = "\x05SummaryInformation";
-constexpr std::uint32_t kKeywords = 5;
-
 const unsigned char* ClassIdBytes(const CompoundEntry& storage) {
   static const unsigned char kNone[16] = {};
   return storage.classId.size() == 16
@@ -43,7 +40,7 @@ bool StampPackage(const std::string& path, const std::string& outPath, const std
   if (!ReadCompound(path, root, error)) return false;
   CompoundEntry* summary = nullptr;
   for (auto& child : root.children)
-    if (!child.isStorage && child.name == kSummaryStream) summary = &child;
+    if (!child.isStorage && child.name == kSummaryStreamName) summary = &child;
   std::string header;
   std::vector<StoredProperty> properties;
   if (!summary || !ReadSummaryStream(summary->bytes, header, properties)) {
@@ -52,13 +49,13 @@ bool StampPackage(const std::string& path, const std::string& outPath, const std
   }
   // Property 5 keeps its place; a package without one gets it in id order.
   auto at = std::find_if(properties.begin(), properties.end(),
-                         [](const auto& p) { return p.id == kKeywords; });
+                         [](const auto& p) { return p.id == kKeywordsProperty; });
   if (at != properties.end()) {
     at->value = StoredText(keywords);
   } else {
     at = std::find_if(properties.begin(), properties.end(),
-                      [](const auto& p) { return p.id > kKeywords; });
-    properties.insert(at, {kKeywords, StoredText(keywords)});
+                      [](const auto& p) { return p.id > kKeywordsProperty; });
+    properties.insert(at, {kKeywordsProperty, StoredText(keywords)});
   }
   summary->bytes = AssembleSummaryStream(header, properties);
 

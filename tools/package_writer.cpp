@@ -3,28 +3,19 @@
 #include <cstdio>
 
 #include "compound_file.h"
+#include "msi/database_encoder.h"
+#include "msi/transform_writer.h"
+#include "patch_tables.h"
 #include "summary_stream.h"
-#include "table_schema.h"
 
 namespace msptool {
 namespace {
 
-// {000C1086-0000-0000-C000-000000000046}: the root storage of a patch.
-constexpr unsigned char kPatchClassId[16] = {0x86, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                             0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
-// {000C1082-0000-0000-C000-000000000046}: a transform.
-constexpr unsigned char kTransformClassId[16] = {0x82, 0x10, 0x0C, 0x00, 0x00, 0x00, 0x00, 0x00,
-                                                 0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
 // 2026-01-01 00:00 UTC: fixed, so that every build writes the same bytes.
 constexpr std::int64_t kFixedFileTime = 134116992000000000LL;
 constexpr std::int64_t kCodePage = 1252;
-constexpr char kSummaryStream[] = "\x05SummaryInformation";
 
 using T = SummaryProperty::Type;
-
-bool AddTable(GsfOutfile* storage, const std::string& table, const std::string& bytes) {
-  return CompoundFile::AddStream(storage, EncodeStreamName(table, true), bytes);
-}
 
 // The cabinet on its way into the package: a file beside it, removed at the
 // end, so that no file is ever held in memory whole.
@@ -33,27 +24,12 @@ struct CabinetFileOnDisk {
   ~CabinetFileOnDisk() { std::remove(path.c_str()); }
 };
 
-bool AddStringPool(GsfOutfile* storage, const StringPool& strings) {
-  return CompoundFile::AddStream(storage, EncodeStreamName("_StringPool", true),
-                                 strings.PoolBytes()) &&
-         CompoundFile::AddStream(storage, EncodeStreamName("_StringData", true),
-                                 strings.DataBytes());
-}
-
-bool AddTransform(GsfOutfile* root, const Transform& transform) {
+bool AddTransform(GsfOutfile* root, const Transform& transform, std::string& error) {
+  msi::EncodedTables tables;
+  if (!msi::EncodeTransform(transform.diff, tables, error)) return false;
   GsfOutfile* storage = CompoundFile::AddStorage(root, transform.name, kTransformClassId);
   if (!storage) return false;
-  // Properties 7 and 8: platform and language before and after (neutral).
-  const std::vector<SummaryProperty> props = {
-      {1, T::I2, kCodePage, {}},
-      {7, T::Text, 0, ";0"},
-      {8, T::Text, 0, ";0"},
-      {9, T::Text, 0, transform.description},
-      {16, T::I4, static_cast<std::int32_t>(transform.characterCount), {}},
-  };
-  bool ok = CompoundFile::AddStream(storage, kSummaryStream, BuildSummaryStream(props)) &&
-            AddStringPool(storage, transform.strings);
-  for (const auto& [table, bytes] : transform.tables) ok = ok && AddTable(storage, table, bytes);
+  const bool ok = msi::WriteTransform(storage, tables, transform.summary, "", error);
   return CompoundFile::CloseStorage(storage) && ok;
 }
 
@@ -74,42 +50,41 @@ bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
   if (!content.files.empty() && !WriteCabinet(content.files, cabinet.path, error)) return false;
 
   const std::vector<SummaryProperty> props = {
-      {1, T::I2, kCodePage, {}},
-      {2, T::Text, 0, summary.title},
-      {3, T::Text, 0, summary.subject},
-      {4, T::Text, 0, summary.author},
-      {5, T::Text, 0, summary.keywords},
-      {6, T::Text, 0, summary.comments},
-      {7, T::Text, 0, summary.targets},
-      {8, T::Text, 0, transformList},
-      {9, T::Text, 0, summary.patchCode},
-      {12, T::FileTime, kFixedFileTime, {}},
-      {13, T::FileTime, kFixedFileTime, {}},
-      {15, T::I4, 1, {}},
-      {18, T::Text, 0, "msp_tool"},
+      {kCodePageProperty, T::I2, kCodePage, {}},
+      {kTitleProperty, T::Text, 0, summary.title},
+      {kSubjectProperty, T::Text, 0, summary.subject},
+      {kAuthorProperty, T::Text, 0, summary.author},
+      {kKeywordsProperty, T::Text, 0, summary.keywords},
+      {kCommentsProperty, T::Text, 0, summary.comments},
+      {kTemplateProperty, T::Text, 0, summary.targets},
+      {kLastAuthorProperty, T::Text, 0, transformList},
+      {kRevisionProperty, T::Text, 0, summary.patchCode},
+      {kCreatedProperty, T::FileTime, kFixedFileTime, {}},
+      {kSavedProperty, T::FileTime, kFixedFileTime, {}},
+      {kWordCountProperty, T::I4, 1, {}},
+      {kApplicationProperty, T::Text, 0, "msp_tool"},
   };
 
   // The root's own tables: MsiPatchSequence's one row names the patch's
   // family (the product family's upgrade code without its punctuation) and
   // its place there (the upgrade version).
-  StringPool strings;
   std::string family;
   for (char c : content.upgradeCode)
     if (c != '{' && c != '}' && c != '-') family.push_back(c);
-  const std::vector<std::pair<std::string, std::string>> tables = {
-      {"_Tables", StoredTable(kTablesLayout, TablesRows({kPatchSequenceTable}), strings)},
-      {"_Columns", StoredTable(kColumnsLayout, ColumnsRows({kPatchSequenceTable}), strings)},
-      {kPatchSequenceTable.name,
-       StoredTable(Layout(kPatchSequenceTable), {{family, {}, content.toVersion, 0}}, strings)},
-  };
+  msi::Database rootTables{static_cast<std::uint32_t>(kCodePage), {kMsiPatchSequenceTable}, {}};
+  rootTables.tables[0].rows = {{msi::Value::String(family),
+                                {},
+                                msi::Value::String(content.toVersion),
+                                msi::Value::Integer(0)}};
+  msi::EncodedTables tables;
+  if (!msi::EncodeDatabase(rootTables, tables, error)) return false;
 
   return CompoundFile::Write(
       path, kPatchClassId,
       [&](GsfOutfile* root) {
-        bool ok = CompoundFile::AddStream(root, kSummaryStream, BuildSummaryStream(props)) &&
-                  AddStringPool(root, strings);
-        for (const auto& [table, bytes] : tables) ok = ok && AddTable(root, table, bytes);
-        for (const auto& t : transforms) ok = ok && AddTransform(root, t);
+        bool ok = CompoundFile::AddStream(root, kSummaryStreamName, BuildSummaryStream(props)) &&
+                  msi::WriteTableStreams(root, tables);
+        for (const auto& t : transforms) ok = ok && AddTransform(root, t, error);
         if (!content.files.empty())
           ok = ok && CompoundFile::AddStreamFromFile(root, EncodeStreamName(kCabinetStream, false),
                                                      cabinet.path);

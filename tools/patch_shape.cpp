@@ -5,15 +5,13 @@
 
 #include "compound_file.h"
 #include "conventions.h"
+#include "msi/database_reader.h"
+#include "msi/transform_reader.h"
+#include "patch_tables.h"
 #include "summary_stream.h"
 
 namespace msptool {
 namespace {
-
-std::uint32_t U16(const std::string& bytes, std::size_t at) {
-  return static_cast<unsigned char>(bytes[at]) |
-         (static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + 1])) << 8);
-}
 
 std::string Hex(std::uint32_t value) {
   char text[16];
@@ -21,20 +19,15 @@ std::string Hex(std::uint32_t value) {
   return text;
 }
 
-const std::string* StreamOf(const CompoundEntry& storage, const std::string& table) {
-  const CompoundEntry* entry = Child(storage, EncodeStreamName(table, true));
-  return entry && !entry->isStorage ? &entry->bytes : nullptr;
-}
-
 // Property 16 of a transform; false when it has none.
 bool CharacterCount(const CompoundEntry& transform, std::uint32_t& value) {
-  const CompoundEntry* stream = Child(transform, "\x05SummaryInformation");
+  const CompoundEntry* stream = Child(transform, kSummaryStreamName);
   std::string header;
   std::vector<StoredProperty> properties;
   if (!stream || !ReadSummaryStream(stream->bytes, header, properties)) return false;
   for (const auto& p : properties) {
     std::int64_t number = 0;
-    if (p.id == 16 && StoredNumber(p, number)) {
+    if (p.id == kCharacterCountProperty && StoredNumber(p, number)) {
       value = static_cast<std::uint32_t>(number);
       return true;
     }
@@ -42,32 +35,18 @@ bool CharacterCount(const CompoundEntry& transform, std::uint32_t& value) {
   return false;
 }
 
-// The PatchId of every row a transform's PatchPackage stream adds or changes.
+// The PatchId of every row a transform's PatchPackage stream adds or changes,
+// read with the layout the transform gives the table, or the standard one.
 std::vector<std::string> PatchPackageIds(const CompoundEntry& transform) {
-  const std::string* pool = StreamOf(transform, "_StringPool");
-  const std::string* data = StreamOf(transform, "_StringData");
-  const std::string* rows = StreamOf(transform, "PatchPackage");
-  if (!pool || !data || !rows || pool->size() < 4) return {};
-  // A pool whose code page has the top bit set uses 3-byte references.
-  const std::size_t refSize = (static_cast<unsigned char>((*pool)[3]) & 0x80) ? 3 : 2;
-  std::vector<std::string> strings{""};
-  std::size_t offset = 0;
-  for (std::size_t at = 4; at + 4 <= pool->size(); at += 4) {
-    const std::size_t length = U16(*pool, at);
-    strings.push_back(data->substr(std::min(offset, data->size()), length));
-    offset += length;
-  }
+  const msi::Database target{0, {kPatchPackageTable}, {}};
+  msi::DatabaseDiff diff;
+  std::vector<std::string> unknown;
+  std::string error;
   std::vector<std::string> ids;
-  for (std::size_t at = 0; at + 2 + refSize <= rows->size();) {
-    const std::uint32_t mask = U16(*rows, at);
-    std::uint32_t id = U16(*rows, at + 2);
-    if (refSize == 3)
-      id |= static_cast<std::uint32_t>(static_cast<unsigned char>((*rows)[at + 4])) << 16;
-    at += 2 + refSize;
-    // Media_, the second column: in a whole row of two columns or more, or
-    // in a changed row whose mask names it.
-    if ((mask & 1) ? (mask >> 8) >= 2 : (mask & 2) != 0) at += 2;
-    if (mask != 0 && id < strings.size()) ids.push_back(strings[id]);
+  if (!msi::ReadTransform(transform, target, diff, unknown, error)) return ids;
+  if (const msi::TableDiff* rows = diff.Find(kPatchPackageTable.name)) {
+    for (const auto& row : rows->inserted) ids.push_back(row[0].text);
+    for (const auto& update : rows->updated) ids.push_back(update.after[0].text);
   }
   return ids;
 }
@@ -105,7 +84,7 @@ PatchShape InspectPatchShape(const CompoundEntry& root, const std::string& trans
                          "word of property 16 (" + Hex(count) +
                          "): Windows reads them from the upper word, and the lower word as the " +
                          "error conditions to suppress");
-    else if (validation == 0 && StreamOf(*storage, "File"))
+    else if (validation == 0 && msi::TableBytes(*storage, "File"))
       problems.push_back("transform " + Quoted(name) +
                          " changes File rows but validates nothing (property 16 " +
                          (hasCount ? Hex(count) : "missing") + ")");
@@ -116,7 +95,7 @@ PatchShape InspectPatchShape(const CompoundEntry& root, const std::string& trans
                            "the patch code " + Quoted(code));
     }
   }
-  if (!StreamOf(root, "MsiPatchSequence"))
+  if (!msi::TableBytes(root, "MsiPatchSequence"))
     problems.push_back("the package root has no MsiPatchSequence table");
   shape.report =
       problems.empty()

@@ -2,17 +2,16 @@
 
 #include <glib.h>
 
-#include "table_stream.h"
+#include "patch_tables.h"
 
 namespace msptool {
 namespace {
 
-// The changed columns of a File row: FileSize in the data transform,
-// Attributes and Sequence in the patch transform.
-constexpr std::uint16_t kFileSizeChanged = 1u << 3;
-constexpr std::uint16_t kFileSequenceChanged = (1u << 6) | (1u << 7);
-// The changed column of a Property row: Value.
-constexpr std::uint16_t kValueChanged = 1u << 1;
+using msi::Value;
+
+// The transforms' strings are in code page 1252, as the products' texts the
+// patch writes are ASCII.
+constexpr std::uint32_t kCodePage = 1252;
 
 // Vital, and added by a patch: the installer takes such a file from the
 // patch's own media.
@@ -26,11 +25,6 @@ constexpr char kMediaSourceProperty[] = "PatchMediaSource";
 // PatchFiles runs right after InstallFiles (4000 in the standard sequence).
 constexpr std::int32_t kPatchFilesSequence = 4010;
 
-std::string Description(const std::string& productCode, const PatchContent& content) {
-  return productCode + content.fromVersion + ";" + productCode + content.toVersion + ";" +
-         content.upgradeCode;
-}
-
 // The package code a product gets with the patch: derived from the patch and
 // the product, so that every build writes the same one.
 std::string NewPackageCode(const std::string& patchCode, const std::string& productCode) {
@@ -43,73 +37,99 @@ std::string NewPackageCode(const std::string& patchCode, const std::string& prod
   return '{' + h + '}';
 }
 
-// See package_writer.h.
-std::uint32_t CharacterCount(bool files) {
-  const std::uint32_t validation = kValidateProductCode | (files ? kValidateUpgradeCode : 0);
-  const std::uint32_t errors =
-      kIgnoreAddExistingRow | kIgnoreDeleteMissingRow | kIgnoreAddExistingTable;
-  return (validation << 16) | errors | (files ? kValidateUpgradeCode : 0);
+// See package_writer.h for both words of property 16.
+msi::TransformSummary Summary(const std::string& productCode, const PatchContent& content,
+                              bool files) {
+  msi::TransformSummary s;
+  s.codePage = kCodePage;
+  s.revision = productCode + content.fromVersion + ";" + productCode + content.toVersion + ";" +
+               content.upgradeCode;
+  s.validation = msi::kValidateProductCode | (files ? msi::kValidateUpgradeCode : 0);
+  s.errorConditions = msi::kIgnoreAddExistingRow | msi::kIgnoreDeleteMissingRow |
+                      msi::kIgnoreAddExistingTable | (files ? msi::kValidateUpgradeCode : 0);
+  return s;
+}
+
+// A change of `columns` (by name) of the row that `values` (keys included)
+// describes.
+void Update(msi::TableDiff& t, const msi::Table& table,
+            const std::vector<std::pair<std::string, Value>>& values,
+            const std::vector<std::string>& columns) {
+  msi::RowUpdate update{{}, NamedRow(table, values), {}};
+  for (const auto& c : columns) update.changed.push_back(table.ColumnIndex(c));
+  t.updated.push_back(std::move(update));
+}
+
+Transform NewTransform(const std::string& name, const std::string& code,
+                       const PatchContent& content, bool files) {
+  Transform t;
+  t.name = name;
+  t.summary = Summary(code, content, files);
+  t.diff.beforeCodePage = t.diff.afterCodePage = kCodePage;
+  return t;
 }
 
 Transform DataTransform(const std::string& name, const std::string& code,
                         const PatchContent& content, bool files) {
-  Transform t;
-  t.name = name;
-  t.description = Description(code, content);
-  t.characterCount = CharacterCount(files);
-  TableStream property(kPropertyLayout);
-  property.Update({std::string("ProductVersion"), content.toVersion}, kValueChanged, t.strings);
-  t.tables.emplace_back("Property", property.Bytes());
+  Transform t = NewTransform(name, code, content, files);
+  msi::TableDiff property = msi::NoChanges(kPropertyTable);
+  Update(
+      property, kPropertyTable,
+      {{"Property", Value::String("ProductVersion")}, {"Value", Value::String(content.toVersion)}},
+      {"Value"});
+  t.diff.tables.push_back(std::move(property));
   if (files) {
-    TableStream file(kFileLayout);
+    msi::TableDiff file = msi::NoChanges(kFileTable);
     for (const auto& f : content.files)
-      file.Update({f.name, {}, {}, static_cast<std::int32_t>(f.size), {}, {}, {}, {}},
-                  kFileSizeChanged, t.strings);
-    t.tables.emplace_back("File", file.Bytes());
+      Update(file, kFileTable,
+             {{"File", Value::String(f.name)},
+              {"FileSize", Value::Integer(static_cast<std::int32_t>(f.size))}},
+             {"FileSize"});
+    t.diff.tables.push_back(std::move(file));
   }
   return t;
 }
 
-void AddInserts(Transform& t, const std::string& table, const std::vector<Column>& layout,
-                const std::vector<std::vector<Cell>>& rows) {
-  TableStream stream(layout);
-  for (const auto& row : rows) stream.Insert(row, t.strings);
-  t.tables.emplace_back(table, stream.Bytes());
-}
-
 Transform PatchTransform(const std::string& name, const std::string& code,
                          const PatchContent& content, bool files) {
-  Transform t;
-  t.name = "#" + name;
-  t.description = Description(code, content);
-  t.characterCount = CharacterCount(files);
+  Transform t = NewTransform("#" + name, code, content, files);
   if (files) {
-    TableStream file(kFileLayout);
+    msi::TableDiff file = msi::NoChanges(kFileTable);
     std::int32_t sequence = kFirstPatchSequence;
     for (const auto& f : content.files)
-      file.Update({f.name, {}, {}, {}, {}, {}, kPatchFileAttributes, ++sequence},
-                  kFileSequenceChanged, t.strings);
-    t.tables.emplace_back("File", file.Bytes());
+      Update(file, kFileTable,
+             {{"File", Value::String(f.name)},
+              {"Attributes", Value::Integer(kPatchFileAttributes)},
+              {"Sequence", Value::Integer(++sequence)}},
+             {"Attributes", "Sequence"});
+    t.diff.tables.push_back(std::move(file));
   }
   const auto lastSequence = static_cast<std::int32_t>(kFirstPatchSequence + content.files.size());
-  AddInserts(t, "Media", kMediaLayout,
-             {{kPatchDiskId,
-               lastSequence,
-               {},
-               std::string("#") + kCabinetStream,
-               {},
-               std::string(kMediaSourceProperty)}});
+  msi::TableDiff media = msi::NoChanges(kMediaTable);
+  media.inserted.push_back(
+      NamedRow(kMediaTable, {{"DiskId", Value::Integer(kPatchDiskId)},
+                             {"LastSequence", Value::Integer(lastSequence)},
+                             {"Cabinet", Value::String(std::string("#") + kCabinetStream)},
+                             {"Source", Value::String(kMediaSourceProperty)}}));
+  t.diff.tables.push_back(std::move(media));
   // Of the tables it adds, only PatchPackage gets a row: whole files need no
   // Patch or MsiPatchHeaders rows.
-  AddInserts(t, "_Tables", kTablesLayout, TablesRows(kPatchTables));
-  AddInserts(t, "_Columns", kColumnsLayout, ColumnsRows(kPatchTables));
-  AddInserts(t, "PatchPackage", Layout(kPatchTables[kPatchPackageTable]),
-             {{content.patchCode, kPatchDiskId}});
-  AddInserts(t, "Property", kPropertyLayout,
-             {{std::string("PATCHNEWSUMMARYSUBJECT"), content.subject},
-              {std::string("PATCHNEWPACKAGECODE"), NewPackageCode(content.patchCode, code)}});
-  AddInserts(t, "InstallExecuteSequence", kSequenceLayout,
-             {{std::string("PatchFiles"), {}, kPatchFilesSequence}});
+  for (const msi::Table* added : {&kPatchTable, &kPatchPackageTable, &kMsiPatchHeadersTable}) {
+    msi::TableDiff table = msi::NoChanges(*added);
+    table.added = true;
+    if (added == &kPatchPackageTable)
+      table.inserted.push_back({Value::String(content.patchCode), Value::Integer(kPatchDiskId)});
+    t.diff.tables.push_back(std::move(table));
+  }
+  msi::TableDiff property = msi::NoChanges(kPropertyTable);
+  property.inserted = {{Value::String("PATCHNEWSUMMARYSUBJECT"), Value::String(content.subject)},
+                       {Value::String("PATCHNEWPACKAGECODE"),
+                        Value::String(NewPackageCode(content.patchCode, code))}};
+  t.diff.tables.push_back(std::move(property));
+  msi::TableDiff sequence = msi::NoChanges(kInstallExecuteSequenceTable);
+  sequence.inserted.push_back(
+      {Value::String("PatchFiles"), Value{}, Value::Integer(kPatchFilesSequence)});
+  t.diff.tables.push_back(std::move(sequence));
   return t;
 }
 

@@ -1,13 +1,13 @@
 // The transforms that make up the carried patch (see package_writer.h for why
-// it has these and no others).
+// it has these and no others), each a difference of the product's tables.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "cabinet_writer.h"
-#include "table_schema.h"
-#include "transform.h"
+#include "msi/database_diff.h"
+#include "msi/transform_writer.h"
 
 namespace msptool {
 
@@ -20,6 +20,12 @@ struct PatchContent {
   std::vector<CabinetFile> files;    // File table key and new contents' file
   std::string patchCode;             // property 9's GUID
   std::string subject;               // the patched product's new summary subject
+};
+
+struct Transform {
+  std::string name;  // the sub-storage's name; property 8 lists it as ":name"
+  msi::TransformSummary summary;
+  msi::DatabaseDiff diff;
 };
 
 // The stream name (unencoded) of the patch's cabinet in the package root.

@@ -1,5 +1,7 @@
 #include "stream_name.h"
 
+#include <vector>
+
 namespace msptool {
 
 namespace {
@@ -26,7 +28,49 @@ void AppendUtf8(std::string& out, unsigned code) {
   }
 }
 
+constexpr char kAlphabet[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz._";
+
+// The UTF-16 units of a UTF-8 name (a broken sequence gives its bytes).
+std::vector<unsigned> Units(const std::string& utf8) {
+  std::vector<unsigned> units;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    const auto next = [&](std::size_t k) {
+      return i + k < utf8.size() ? static_cast<unsigned char>(utf8[i + k]) & 0x3Fu : 0u;
+    };
+    if (c >= 0xE0 && i + 2 < utf8.size()) {
+      units.push_back(((c & 0x0Fu) << 12) | (next(1) << 6) | next(2));
+      i += 3;
+    } else if (c >= 0xC0 && i + 1 < utf8.size()) {
+      units.push_back(((c & 0x1Fu) << 6) | next(1));
+      i += 2;
+    } else {
+      units.push_back(c);
+      ++i;
+    }
+  }
+  return units;
+}
+
 }  // namespace
+
+std::string DecodeStreamName(const std::string& stored, bool& isTable) {
+  const std::vector<unsigned> units = Units(stored);
+  isTable = !units.empty() && units[0] == 0x4840;
+  std::string out;
+  for (std::size_t i = isTable ? 1 : 0; i < units.size(); ++i) {
+    const unsigned u = units[i];
+    if (u >= 0x3800 && u < 0x4800) {
+      out.push_back(kAlphabet[(u - 0x3800) & 0x3F]);
+      out.push_back(kAlphabet[((u - 0x3800) >> 6) & 0x3F]);
+    } else if (u >= 0x4800 && u < 0x4840) {
+      out.push_back(kAlphabet[u - 0x4800]);
+    } else {
+      AppendUtf8(out, u);
+    }
+  }
+  return out;
+}
 
 std::string EncodeStreamName(const std::string& name, bool isTable) {
   std::string out;

@@ -10,4 +10,8 @@ namespace msptool {
 // Returned as UTF-8, as libgsf takes names.
 std::string EncodeStreamName(const std::string& name, bool isTable);
 
+// The name again from a stored (UTF-8) name; `isTable` tells whether it had
+// the table prefix. Units outside the packing are kept as they are.
+std::string DecodeStreamName(const std::string& stored, bool& isTable);
+
 }  // namespace msptool

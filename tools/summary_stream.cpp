@@ -20,12 +20,6 @@ void Pad4(std::string& out) {
   while (out.size() % 4) out.push_back('\0');
 }
 
-std::uint32_t U32(const std::string& bytes, std::size_t at) {
-  std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
-  return v;
-}
-
 std::string EncodeValue(const SummaryProperty& p) {
   std::string v;
   switch (p.type) {
@@ -63,7 +57,7 @@ std::string StoredText(const std::string& text) {
 
 bool StoredNumber(const StoredProperty& property, std::int64_t& number) {
   if (property.value.size() < 8) return false;
-  const std::uint32_t type = U32(property.value, 0), raw = U32(property.value, 4);
+  const std::uint32_t type = GetU32(property.value, 0), raw = GetU32(property.value, 4);
   if (type == kVtI2)
     number = static_cast<std::int16_t>(raw & 0xFFFF);
   else if (type == kVtI4)
@@ -110,17 +104,17 @@ std::string AssembleSummaryStream(const std::string& header,
 
 bool ReadSummaryStream(const std::string& stream, std::string& header,
                        std::vector<StoredProperty>& properties) {
-  if (stream.size() < kHeaderSize + 8 || U32(stream, 24) != 1) return false;
-  const std::size_t section = U32(stream, 44);
+  if (stream.size() < kHeaderSize + 8 || GetU32(stream, 24) != 1) return false;
+  const std::size_t section = GetU32(stream, 44);
   if (section < kHeaderSize || section > stream.size() - 8) return false;
   // Some writers leave the last value unpadded, ending the stream before the
   // section's stated size: the values then end with the stream.
-  const std::size_t size = std::min<std::size_t>(U32(stream, section), stream.size() - section);
-  const std::size_t count = U32(stream, section + 4);
+  const std::size_t size = std::min<std::size_t>(GetU32(stream, section), stream.size() - section);
+  const std::size_t count = GetU32(stream, section + 4);
   if (size < 8 || count > (size - 8) / 8) return false;
   // A value runs to the next value's offset, the last one to the section's end.
   std::vector<std::uint32_t> offsets;
-  for (std::size_t i = 0; i < count; ++i) offsets.push_back(U32(stream, section + 12 + 8 * i));
+  for (std::size_t i = 0; i < count; ++i) offsets.push_back(GetU32(stream, section + 12 + 8 * i));
   std::vector<std::uint32_t> sorted = offsets;
   sorted.push_back(static_cast<std::uint32_t>(size));
   std::sort(sorted.begin(), sorted.end());
@@ -128,8 +122,8 @@ bool ReadSummaryStream(const std::string& stream, std::string& header,
   for (std::size_t i = 0; i < count; ++i) {
     if (offsets[i] < 8 + 8 * count || offsets[i] >= size) return false;
     const auto end = *std::upper_bound(sorted.begin(), sorted.end(), offsets[i]);
-    properties.push_back(
-        {U32(stream, section + 8 + 8 * i), stream.substr(section + offsets[i], end - offsets[i])});
+    properties.push_back({GetU32(stream, section + 8 + 8 * i),
+                          stream.substr(section + offsets[i], end - offsets[i])});
   }
   header = stream.substr(0, kHeaderSize - 4);
   return true;

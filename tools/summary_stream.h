@@ -8,6 +8,27 @@
 
 namespace msptool {
 
+// The stream's name in a package's or transform's storage.
+inline constexpr char kSummaryStreamName[] = "\x05SummaryInformation";
+
+// The properties an installer package uses, by number.
+enum SummaryPropertyId : std::uint32_t {
+  kCodePageProperty = 1,
+  kTitleProperty = 2,
+  kSubjectProperty = 3,
+  kAuthorProperty = 4,
+  kKeywordsProperty = 5,  // a patch's version rule here
+  kCommentsProperty = 6,
+  kTemplateProperty = 7,    // a patch's targets; a transform's target platform;language
+  kLastAuthorProperty = 8,  // a patch's transforms; a transform's upgraded platform;language
+  kRevisionProperty = 9,    // a patch's code; a transform's product codes and versions
+  kCreatedProperty = 12,
+  kSavedProperty = 13,
+  kWordCountProperty = 15,
+  kCharacterCountProperty = 16,  // a transform's validation and error conditions
+  kApplicationProperty = 18,
+};
+
 struct SummaryProperty {
   enum class Type { I2, I4, Text, FileTime };
   std::uint32_t id;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "package_writer.h"
+#include "patch_tables.h"
 #include "support/authoring.h"
 #include "support/temp_dir.h"
 
@@ -270,13 +271,18 @@ INSTANTIATE_TEST_SUITE_P(
     Shapes, BrokenShapeTest,
     testing::Values(
         BrokenShape{"validation_in_the_lower_word",
-                    [](auto& t) { t[0].characterCount = msptool::kValidateProductCode; },
+                    [](auto& t) {
+                      t[0].summary.validation = 0;
+                      t[0].summary.errorConditions = msptool::msi::kValidateProductCode;
+                    },
                     "transform \"T1\" has its validation flags in the lower word of property 16 "
                     "(0x00000002)"},
         BrokenShape{"no_validation_where_files_change",
                     [](auto& t) {
-                      t[0].characterCount = 0;
-                      t[0].tables.emplace_back("File", "");
+                      t[0].summary.validation = t[0].summary.errorConditions = 0;
+                      auto file = msptool::msi::NoChanges(msptool::kFileTable);
+                      file.updated.push_back({{}, msptool::NamedRow(msptool::kFileTable, {}), {3}});
+                      t[0].diff.tables.push_back(file);
                     },
                     "transform \"T1\" changes File rows but validates nothing"},
         BrokenShape{"data_transform_without_its_partner", [](auto& t) { t.pop_back(); },
@@ -284,8 +290,8 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenShape{
             "patch_transform_without_patch_package",
             [](auto& t) {
-              std::erase_if(t[1].tables,
-                            [](const auto& table) { return table.first == "PatchPackage"; });
+              std::erase_if(t[1].diff.tables,
+                            [](const auto& table) { return table.name == "PatchPackage"; });
             },
             "patch transform \"#T1\" has no PatchPackage row for the patch code \"" + kB + "\""}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -296,8 +302,9 @@ TEST(CheckTest, ValidationWordsOfAWindowsMadePatchPass) {
   content.targets = {kA};
   content.patchCode = kB;
   auto transforms = msptool::BuildTransforms(content);
-  transforms[0].characterCount = 0x09220017;
-  transforms[1].characterCount = 0x09270017;
+  for (auto& t : transforms) t.summary.errorConditions = 0x0017;
+  transforms[0].summary.validation = 0x0922;
+  transforms[1].summary.validation = 0x0927;
   std::string error;
   ASSERT_TRUE(msptool::WritePatchPackage(Summary(kA, "16.1.84.0;16.1.63.10,"), content, transforms,
                                          dir / "p.msp", error));

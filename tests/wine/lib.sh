@@ -35,7 +35,7 @@ wine_cleanup() {
 
 # The outside commands the harness runs, checked once so that a missing one is
 # named at the start instead of failing deep inside a product build.
-WINE_COMMANDS=(wine wineboot wineserver wixl msibuild msiinfo cmake Xvfb xdotool import md5sum)
+WINE_COMMANDS=(wine wineboot wineserver wixl msibuild msiinfo msidump cmake Xvfb xdotool import md5sum)
 
 # Checks the environment and the commands, makes this test's scratch folder
 # the current directory, and removes every prefix and display when the test

@@ -23,15 +23,15 @@
 #include <string>
 #include <vector>
 
+#include "msi/database_encoder.h"
+#include "msi/transform_encoder.h"
+#include "patch_tables.h"
 #include "stream_name.h"
 #include "summary_stream.h"
-#include "table_schema.h"
 
 namespace {
 
-using msptool::Cell;
-using msptool::StringPool;
-using msptool::TableStream;
+using msptool::msi::Value;
 
 // {000C1086-...}: a patch; {000C1082-...}: a transform.
 const CLSID kPatchClass = {0x000C1086, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
@@ -88,9 +88,11 @@ bool WriteTable(IStorage* storage, const std::string& table, const std::string& 
   return WriteStream(storage, msptool::EncodeStreamName(table, true), bytes);
 }
 
-bool WriteStrings(IStorage* storage, const StringPool& strings) {
-  return WriteTable(storage, "_StringPool", strings.PoolBytes()) &&
-         WriteTable(storage, "_StringData", strings.DataBytes());
+bool WriteTables(IStorage* storage, const msptool::msi::EncodedTables& tables) {
+  bool ok = WriteTable(storage, "_StringPool", tables.stringPool) &&
+            WriteTable(storage, "_StringData", tables.stringData);
+  for (const auto& [table, bytes] : tables.tables) ok = ok && WriteTable(storage, table, bytes);
+  return ok;
 }
 
 // Summary information through OLE's property sets, as such tools write it:
@@ -130,17 +132,19 @@ struct PatchFacts {
   std::int32_t size;  // the file's new length
 };
 
-std::string Inserts(const std::vector<msptool::Column>& layout,
-                    const std::vector<std::vector<Cell>>& rows, StringPool& strings) {
-  TableStream stream(layout);
-  for (const auto& row : rows) stream.Insert(row, strings);
-  return stream.Bytes();
+void Update(msptool::msi::TableDiff& t, const msptool::msi::Table& table,
+            const std::vector<std::pair<std::string, Value>>& values,
+            const std::vector<std::string>& changed) {
+  msptool::msi::RowUpdate update{{}, msptool::NamedRow(table, values), {}};
+  for (const auto& c : changed) update.changed.push_back(table.ColumnIndex(c));
+  t.updated.push_back(std::move(update));
 }
 
 bool WriteTransform(IStorage* root, const std::string& name, LONG characterCount,
-                    const PatchFacts& facts,
-                    const std::vector<std::pair<std::string, std::string>>& tables,
-                    const StringPool& strings) {
+                    const PatchFacts& facts, const msptool::msi::DatabaseDiff& diff) {
+  msptool::msi::EncodedTables tables;
+  std::string error;
+  if (!msptool::msi::EncodeTransform(diff, tables, error)) return Fail(error.c_str());
   Com<IStorage> storage;
   if (FAILED(root->CreateStorage(Wide(name).c_str(), kCreate, 0, 0, &storage.p)) ||
       FAILED(storage.p->SetClass(kTransformClass)))
@@ -157,12 +161,8 @@ bool WriteTransform(IStorage* root, const std::string& name, LONG characterCount
                                                            {8, Type::Text, 0, ";1033"},
                                                            {9, Type::Text, 0, description},
                                                            {16, Type::I4, characterCount, {}}});
-  if (!WriteStream(storage.p, "\x05SummaryInformation", summary) ||
-      !WriteStrings(storage.p, strings))
-    return false;
-  for (const auto& [table, bytes] : tables)
-    if (!WriteTable(storage.p, table, bytes)) return false;
-  return true;
+  return WriteStream(storage.p, msptool::kSummaryStreamName, summary) &&
+         WriteTables(storage.p, tables);
 }
 
 bool WritePatch(const std::wstring& path, const PatchFacts& facts, const std::string& cabinet) {
@@ -180,18 +180,16 @@ bool WritePatch(const std::wstring& path, const PatchFacts& facts, const std::st
     return false;
 
   // The root's MsiPatchSequence: the family is the product code's digits.
-  StringPool rootStrings;
   std::string family;
   for (char c : facts.product)
     if (c != '{' && c != '}' && c != '-') family.push_back(c);
-  const auto& sequence = msptool::kPatchSequenceTable;
-  const std::string tables =
-      StoredTable(msptool::kTablesLayout, msptool::TablesRows({sequence}), rootStrings);
-  const std::string columns =
-      StoredTable(msptool::kColumnsLayout, msptool::ColumnsRows({sequence}), rootStrings);
-  const std::string rows = StoredTable(Layout(sequence), {{family, {}, facts.to, 0}}, rootStrings);
-  if (!WriteTable(root.p, "_Tables", tables) || !WriteTable(root.p, "_Columns", columns) ||
-      !WriteTable(root.p, sequence.name, rows) || !WriteStrings(root.p, rootStrings) ||
+  msptool::msi::Database rootTables{1252, {msptool::kMsiPatchSequenceTable}, {}};
+  rootTables.tables[0].rows = {
+      {Value::String(family), {}, Value::String(facts.to), Value::Integer(0)}};
+  msptool::msi::EncodedTables tables;
+  std::string error;
+  if (!msptool::msi::EncodeDatabase(rootTables, tables, error)) return Fail(error.c_str());
+  if (!WriteTables(root.p, tables) ||
       !WriteStream(root.p, msptool::EncodeStreamName("ViewerCab", false), cabinet))
     return false;
 
@@ -203,40 +201,50 @@ bool WritePatch(const std::wstring& path, const PatchFacts& facts, const std::st
   constexpr LONG kErrors = 0x0007;
 
   // The data transform: the file's new size and the new ProductVersion.
-  StringPool dataStrings;
-  TableStream file(msptool::kFileLayout), property(msptool::kPropertyLayout);
-  file.Update({facts.file, {}, {}, facts.size, {}, {}, {}, {}}, 1u << 3, dataStrings);
-  property.Update({std::string("ProductVersion"), facts.to}, 1u << 1, dataStrings);
-  if (!WriteTransform(root.p, pair, 0x09220000 | kErrors, facts,
-                      {{"File", file.Bytes()}, {"Property", property.Bytes()}}, dataStrings))
-    return false;
+  using msptool::kFileTable;
+  using msptool::kPropertyTable;
+  msptool::msi::DatabaseDiff data{
+      1252, 1252, {msptool::msi::NoChanges(kFileTable), msptool::msi::NoChanges(kPropertyTable)}};
+  Update(data.tables[0], kFileTable,
+         {{"File", Value::String(facts.file)}, {"FileSize", Value::Integer(facts.size)}},
+         {"FileSize"});
+  Update(data.tables[1], kPropertyTable,
+         {{"Property", Value::String("ProductVersion")}, {"Value", Value::String(facts.to)}},
+         {"Value"});
+  if (!WriteTransform(root.p, pair, 0x09220000 | kErrors, facts, data)) return false;
 
   // The patch transform: the file from the patch's media, the media row, the
   // patch tables and the properties and action a patch brings.
-  StringPool patchStrings;
-  TableStream patched(msptool::kFileLayout);
-  patched.Update({facts.file, {}, {}, {}, {}, {}, 0x1000, 500}, (1u << 6) | (1u << 7),
-                 patchStrings);
-  const auto& added = msptool::kPatchTables;
-  const std::vector<std::pair<std::string, std::string>> patchTables = {
-      {"File", patched.Bytes()},
-      {"Media", Inserts(msptool::kMediaLayout,
-                        {{100, 500, {}, std::string("#ViewerCab"), {}, std::string("ViewerSrc")}},
-                        patchStrings)},
-      {"_Tables", Inserts(msptool::kTablesLayout, msptool::TablesRows(added), patchStrings)},
-      {"_Columns", Inserts(msptool::kColumnsLayout, msptool::ColumnsRows(added), patchStrings)},
-      {"PatchPackage",
-       Inserts(Layout(added[msptool::kPatchPackageTable]), {{facts.patch, 100}}, patchStrings)},
-      {"Property",
-       Inserts(msptool::kPropertyLayout,
-               {{std::string("PATCHNEWSUMMARYSUBJECT"), std::string("Heronmark Viewer")},
-                {std::string("PATCHNEWPACKAGECODE"),
-                 std::string("{5C0A3F6E-2B71-4D8A-9E42-7F1D6B3C8A05}")}},
-               patchStrings)},
-      {"InstallExecuteSequence",
-       Inserts(msptool::kSequenceLayout, {{std::string("PatchFiles"), {}, 4010}}, patchStrings)},
-  };
-  return WriteTransform(root.p, "#" + pair, 0x09270000 | kErrors, facts, patchTables, patchStrings);
+  msptool::msi::DatabaseDiff patch{1252, 1252, {msptool::msi::NoChanges(kFileTable)}};
+  Update(patch.tables[0], kFileTable,
+         {{"File", Value::String(facts.file)},
+          {"Attributes", Value::Integer(0x1000)},
+          {"Sequence", Value::Integer(500)}},
+         {"Attributes", "Sequence"});
+  auto media = msptool::msi::NoChanges(msptool::kMediaTable);
+  media.inserted.push_back(
+      msptool::NamedRow(msptool::kMediaTable, {{"DiskId", Value::Integer(100)},
+                                               {"LastSequence", Value::Integer(500)},
+                                               {"Cabinet", Value::String("#ViewerCab")},
+                                               {"Source", Value::String("ViewerSrc")}}));
+  patch.tables.push_back(std::move(media));
+  for (const auto* added :
+       {&msptool::kPatchTable, &msptool::kPatchPackageTable, &msptool::kMsiPatchHeadersTable}) {
+    auto table = msptool::msi::NoChanges(*added);
+    table.added = true;
+    if (added == &msptool::kPatchPackageTable)
+      table.inserted.push_back({Value::String(facts.patch), Value::Integer(100)});
+    patch.tables.push_back(std::move(table));
+  }
+  auto property = msptool::msi::NoChanges(kPropertyTable);
+  property.inserted = {{Value::String("PATCHNEWSUMMARYSUBJECT"), Value::String("Heronmark Viewer")},
+                       {Value::String("PATCHNEWPACKAGECODE"),
+                        Value::String("{5C0A3F6E-2B71-4D8A-9E42-7F1D6B3C8A05}")}};
+  patch.tables.push_back(std::move(property));
+  auto sequence = msptool::msi::NoChanges(msptool::kInstallExecuteSequenceTable);
+  sequence.inserted.push_back({Value::String("PatchFiles"), {}, Value::Integer(4010)});
+  patch.tables.push_back(std::move(sequence));
+  return WriteTransform(root.p, "#" + pair, 0x09270000 | kErrors, facts, patch);
 }
 
 bool WriteProduct(const std::wstring& folder, const std::wstring& path,

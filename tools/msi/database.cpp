@@ -1,0 +1,63 @@
+#include "msi/database.h"
+
+namespace msptool::msi {
+
+std::size_t Table::ColumnIndex(const std::string& column) const {
+  std::size_t i = 0;
+  while (i < columns.size() && columns[i].name != column) ++i;
+  return i;
+}
+
+const Table* Database::Find(const std::string& table) const {
+  for (const auto& t : tables)
+    if (t.name == table) return &t;
+  return nullptr;
+}
+
+std::string KeyText(const Table& table, const Row& row) {
+  std::string key;
+  for (std::size_t i = 0; i < table.columns.size() && i < row.size(); ++i) {
+    if (!table.columns[i].IsKey()) continue;
+    const Value& v = row[i];
+    const std::string part = v.kind == Value::Kind::Integer ? std::to_string(v.number) : v.text;
+    key +=
+        std::to_string(static_cast<int>(v.kind)) + ':' + std::to_string(part.size()) + ':' + part;
+  }
+  return key;
+}
+
+std::string KeyLabel(const Table& table, const Row& row) {
+  std::string label;
+  for (std::size_t i = 0; i < table.columns.size() && i < row.size(); ++i) {
+    if (!table.columns[i].IsKey()) continue;
+    if (!label.empty()) label += '/';
+    label += row[i].kind == Value::Kind::Integer ? std::to_string(row[i].number) : row[i].text;
+  }
+  return label;
+}
+
+std::string StreamName(const Table& table, const Row& row) {
+  std::string name = table.name;
+  for (std::size_t i = 0; i < table.columns.size() && i < row.size(); ++i) {
+    if (!table.columns[i].IsKey()) continue;
+    name += '.';
+    name += row[i].kind == Value::Kind::Integer ? std::to_string(row[i].number) : row[i].text;
+  }
+  return name;
+}
+
+std::string Printed(const Value& value) {
+  switch (value.kind) {
+    case Value::Kind::Null:
+      return "null";
+    case Value::Kind::Integer:
+      return std::to_string(value.number);
+    case Value::Kind::String:
+      return '"' + value.text + '"';
+    case Value::Kind::Stream:
+      break;
+  }
+  return value.text.empty() ? "[stream]" : "[stream " + value.text.substr(0, 12) + "]";
+}
+
+}  // namespace msptool::msi

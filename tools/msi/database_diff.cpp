@@ -1,0 +1,126 @@
+#include "msi/database_diff.h"
+
+#include <map>
+
+namespace msptool::msi {
+namespace {
+
+bool KeyIndex(const Table& table, std::map<std::string, std::size_t>& index, std::string& error) {
+  for (std::size_t i = 0; i < table.rows.size(); ++i) {
+    if (!index.emplace(KeyText(table, table.rows[i]), i).second) {
+      error =
+          "table " + table.name + " has two rows with the key " + KeyLabel(table, table.rows[i]);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool DiffTable(const Table& before, const Table& after, TableDiff& out, std::string& error) {
+  if (before.columns != after.columns) {
+    error = "table " + after.name + " changes its columns, which a transform cannot express";
+    return false;
+  }
+  std::map<std::string, std::size_t> old, now;
+  if (!KeyIndex(before, old, error) || !KeyIndex(after, now, error)) return false;
+  for (const auto& row : before.rows)
+    if (!now.count(KeyText(before, row))) out.deleted.push_back(row);
+  for (const auto& row : after.rows) {
+    const auto at = old.find(KeyText(after, row));
+    if (at == old.end()) {
+      out.inserted.push_back(row);
+      continue;
+    }
+    const Row& was = before.rows[at->second];
+    RowUpdate update{was, row, {}};
+    for (std::size_t i = 0; i < row.size(); ++i)
+      if (!(row[i] == was[i])) update.changed.push_back(i);
+    if (!update.changed.empty()) out.updated.push_back(std::move(update));
+  }
+  return true;
+}
+
+}  // namespace
+
+TableDiff* DatabaseDiff::Find(const std::string& table) {
+  for (auto& t : tables)
+    if (t.name == table) return &t;
+  return nullptr;
+}
+
+bool Diff(const Database& before, const Database& after, DatabaseDiff& out, std::string& error) {
+  out = {before.codePage, after.codePage, {}};
+  for (const auto& table : before.tables) {
+    TableDiff t{table.name, table.columns, false, false, {}, {}, {}};
+    if (const Table* now = after.Find(table.name)) {
+      if (!DiffTable(table, *now, t, error)) return false;
+    } else {
+      t.removed = true;
+    }
+    if (!t.Empty()) out.tables.push_back(std::move(t));
+  }
+  for (const auto& table : after.tables) {
+    if (before.Find(table.name)) continue;
+    std::map<std::string, std::size_t> keys;
+    if (!KeyIndex(table, keys, error)) return false;
+    out.tables.push_back({table.name, table.columns, true, false, table.rows, {}, {}});
+  }
+  return true;
+}
+
+bool Apply(const DatabaseDiff& diff, Database& db, std::string& error) {
+  db.codePage = diff.afterCodePage;
+  for (const auto& change : diff.tables) {
+    auto at = db.tables.begin();
+    while (at != db.tables.end() && at->name != change.name) ++at;
+    if (change.removed || change.added) {
+      if ((at == db.tables.end()) == change.removed) {
+        error = "table " + change.name + (change.removed ? " is missing" : " is already there");
+        return false;
+      }
+      if (change.removed) {
+        db.tables.erase(at);
+        continue;
+      }
+      at = db.tables.insert(db.tables.end(), {change.name, change.columns, {}});
+    } else if (at == db.tables.end()) {
+      error = "table " + change.name + " is missing";
+      return false;
+    }
+    Table& table = *at;
+    std::map<std::string, std::size_t> keys;
+    if (!KeyIndex(table, keys, error)) return false;
+    std::vector<bool> gone(table.rows.size(), false);
+    for (const auto& row : change.deleted) {
+      const auto found = keys.find(KeyText(table, row));
+      if (found == keys.end()) {
+        error = "table " + table.name + " has no row " + KeyLabel(table, row) + " to delete";
+        return false;
+      }
+      gone[found->second] = true;
+    }
+    for (const auto& update : change.updated) {
+      const auto found = keys.find(KeyText(table, update.after));
+      if (found == keys.end() || gone[found->second]) {
+        error =
+            "table " + table.name + " has no row " + KeyLabel(table, update.after) + " to change";
+        return false;
+      }
+      for (const std::size_t i : update.changed) table.rows[found->second][i] = update.after[i];
+    }
+    std::vector<Row> rows;
+    for (std::size_t i = 0; i < table.rows.size(); ++i)
+      if (!gone[i]) rows.push_back(std::move(table.rows[i]));
+    for (const auto& row : change.inserted) {
+      if (keys.count(KeyText(table, row)) && !gone[keys[KeyText(table, row)]]) {
+        error = "table " + table.name + " already has a row " + KeyLabel(table, row);
+        return false;
+      }
+      rows.push_back(row);
+    }
+    table.rows = std::move(rows);
+  }
+  return true;
+}
+
+}  // namespace msptool::msi

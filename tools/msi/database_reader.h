@@ -1,0 +1,32 @@
+// Reading an installer database (a package, or the database a transform's
+// target is) from its storage: the string pool and its code page, _Tables,
+// _Columns and every table they name, and the names, sizes and digests of the
+// other streams, which stay in the file.
+//
+// Refused, with a message naming the table: a string pool whose lengths do
+// not match its data; a _Columns row for a table _Tables does not list, or
+// column numbers that are not 1, 2, 3...; a table stream that is no whole
+// number of rows, or refers to a string the pool does not have.
+#pragma once
+
+#include <string>
+
+#include "compound_reader.h"
+#include "msi/database.h"
+#include "msi/string_pool.h"
+
+namespace msptool::msi {
+
+bool ReadDatabase(const std::string& path, Database& out, std::string& error);
+
+// The same from a storage read with table streams' bytes and other streams'
+// digests (see DatabaseStreams).
+bool ReadDatabase(const CompoundEntry& storage, Database& out, std::string& error);
+StreamContent DatabaseStreams(const std::string& storedName, int depth);
+
+// The string pool of a storage (its _StringPool and _StringData).
+bool ReadStorageStrings(const CompoundEntry& storage, StringTable& strings, std::string& error);
+// The bytes of a storage's table stream, null when it has none.
+const std::string* TableBytes(const CompoundEntry& storage, const std::string& table);
+
+}  // namespace msptool::msi

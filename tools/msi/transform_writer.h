@@ -1,0 +1,61 @@
+// Writing a transform: a storage with the transform class id, its summary
+// information, and the streams EncodeTransform gives.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "msi/database.h"
+#include "msi/transform_encoder.h"
+
+typedef struct _GsfOutfile GsfOutfile;
+
+namespace msptool::msi {
+
+// Property 16's upper word: what the installer checks of the product before
+// it applies the transform.
+inline constexpr std::uint16_t kValidateLanguage = 0x0001;
+inline constexpr std::uint16_t kValidateProductCode = 0x0002;
+inline constexpr std::uint16_t kValidatePlatform = 0x0004;
+inline constexpr std::uint16_t kValidateUpdateVersion = 0x0020;
+inline constexpr std::uint16_t kValidateNewEqualBase = 0x0100;
+inline constexpr std::uint16_t kValidateUpgradeCode = 0x0800;
+// Its lower word: the error conditions the installer lets pass.
+inline constexpr std::uint16_t kIgnoreAddExistingRow = 0x0001;
+inline constexpr std::uint16_t kIgnoreDeleteMissingRow = 0x0002;
+inline constexpr std::uint16_t kIgnoreAddExistingTable = 0x0004;
+inline constexpr std::uint16_t kIgnoreDeleteMissingTable = 0x0008;
+inline constexpr std::uint16_t kIgnoreUpdateMissingRow = 0x0010;
+inline constexpr std::uint16_t kIgnoreChangeCodePage = 0x0020;
+
+struct TransformSummary {
+  std::uint32_t codePage = 0;   // property 1
+  std::string target = ";0";    // property 7: the target's platform;language
+  std::string upgraded = ";0";  // property 8: the upgraded database's
+  // Property 9: "{target product code}version;{upgraded product code}version;{upgrade code}".
+  std::string revision;
+  std::uint16_t validation = 0;
+  std::uint16_t errorConditions = 0;
+};
+
+// From both databases' Property tables: product codes, versions, languages
+// and upgrade code; validation of the product code (and upgrade code, when
+// the target has one), no error condition let pass: an exact difference
+// applies without one.
+TransformSummary SummaryFor(const Database& before, const Database& after);
+
+// Writes the string pool and table streams into `storage` (a database's or
+// a transform's).
+bool WriteTableStreams(GsfOutfile* storage, const EncodedTables& tables);
+
+// Writes the transform into `storage`; stream cells' streams are copied from
+// the root of the database file `streamSource`.
+bool WriteTransform(GsfOutfile* storage, const EncodedTables& streams,
+                    const TransformSummary& summary, const std::string& streamSource,
+                    std::string& error);
+
+// The difference of two database files as a transform file at `outPath`.
+bool WriteTransformFile(const std::string& beforePath, const std::string& afterPath,
+                        const std::string& outPath, std::string& error);
+
+}  // namespace msptool::msi

@@ -1,0 +1,27 @@
+// The tables the carried patch touches, by name and column: the products'
+// tables it changes and the tables it adds to them or carries in its root.
+#pragma once
+
+#include "msi/database.h"
+
+namespace msptool {
+
+// Tables of the products (the 32-bit Sequence and LastSequence of current
+// schemas).
+extern const msi::Table kPropertyTable;
+extern const msi::Table kFileTable;
+extern const msi::Table kMediaTable;
+extern const msi::Table kInstallExecuteSequenceTable;
+
+// The tables a patch transform brings into a product, in this order.
+extern const msi::Table kPatchTable;
+extern const msi::Table kPatchPackageTable;
+extern const msi::Table kMsiPatchHeadersTable;
+// The table a patch's root carries: the patch's family and its place there.
+extern const msi::Table kMsiPatchSequenceTable;
+
+// A row of `table` with `values` by column name, the other columns null.
+msi::Row NamedRow(const msi::Table& table,
+                  const std::vector<std::pair<std::string, msi::Value>>& values);
+
+}  // namespace msptool
