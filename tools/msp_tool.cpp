@@ -1,7 +1,12 @@
 // msp_tool: authors, checks and describes the patch package that spinstall
 // carries.
 //
-//   msp_tool author DEFINITION OUT.msp    write the package a definition names
+//   msp_tool create OUT.msp BASELINE UPGRADED [BASELINE UPGRADED]...
+//                   [--patch-code GUID] [--title TEXT] [--not-removable]
+//                                          derive a patch from its targets'
+//                                          baseline and upgraded packages
+//   msp_tool author DEFINITION OUT.msp    the same for the pairs a definition
+//                                          names (the carried package)
 //   msp_tool check [--authored] PACKAGE [DESCRIPTOR...]
 //                                          check a package (and descriptors)
 //   msp_tool describe PACKAGE TEMPLATE OUT [N]
@@ -26,6 +31,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <sstream>
 
 #include "compound_reader.h"
@@ -37,7 +43,7 @@
 #include "msi/transform_writer.h"
 #include "package_stamp.h"
 #include "package_summary.h"
-#include "patch_plan.h"
+#include "patch_inputs.h"
 #include "patch_shape.h"
 
 namespace msptool {
@@ -52,15 +58,57 @@ int Author(const std::string& definitionPath, const std::string& outPath) {
   std::string text, error;
   if (!ReadFileBytes(definitionPath, text)) return Fail("cannot read " + definitionPath);
   Definition def;
+  std::vector<PackagePair> pairs;
   if (!ParseDefinition(text, def, error)) return Fail(definitionPath + ": " + error);
-  PatchPlan plan;
-  std::vector<std::string> warnings;
-  const auto slash = definitionPath.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : definitionPath.substr(0, slash);
-  if (!MakePatchPlan(def, folder, plan, warnings, error))
-    return Fail(definitionPath + ": " + error);
-  for (const auto& w : warnings) std::cerr << "msp_tool: warning: " << w << "\n";
-  if (!WritePatchPackage(plan.summary, plan.content, outPath, error)) return Fail(error);
+  for (const auto& [key, value] : def.entries) {
+    static const std::set<std::string> known = {
+        "patch-code",   "title",    "subject",  "author",  "comments",       "url",
+        "version-rule", "packages", "baseline", "upgrade", "classification", "target"};
+    if (!known.count(key)) return Fail(definitionPath + ": unknown key " + Quoted(key));
+    if (key != "target" && def.Count(key) > 1)
+      return Fail(definitionPath + ": has more than one " + Quoted(key));
+  }
+  if (!DefinitionPairs(def, pairs, error)) return Fail(definitionPath + ": " + error);
+  PatchOptions options;
+  options.patchCode = def.One("patch-code");
+  options.title = def.One("title");
+  options.subject = def.One("subject");
+  options.author = def.One("author");
+  options.comments = def.One("comments");
+  options.url = def.One("url");
+  options.versionRule = def.One("version-rule");
+  if (def.Count("classification")) options.classification = def.One("classification");
+  if (!options.patchCode.empty() && !IsRegistryCode(options.patchCode))
+    return Fail(definitionPath + ": patch-code " + Quoted(options.patchCode) +
+                " is not in registry form");
+  if (!CreatePatch(pairs, options, outPath, error)) return Fail(definitionPath + ": " + error);
+  return 0;
+}
+
+int Create(const std::vector<std::string>& args) {
+  PatchOptions options;
+  std::vector<std::string> packages;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const bool valued = args[i] == "--patch-code" || args[i] == "--title";
+    if (valued && i + 1 == args.size()) return Fail(args[i] + " needs a value");
+    if (args[i] == "--patch-code")
+      options.patchCode = args[++i];
+    else if (args[i] == "--title")
+      options.title = args[++i];
+    else if (args[i] == "--not-removable")
+      options.removable = false;
+    else
+      packages.push_back(args[i]);
+  }
+  if (packages.size() < 3 || packages.size() % 2 == 0)
+    return Fail("create needs OUT.msp and pairs of BASELINE and UPGRADED packages");
+  if (!options.patchCode.empty() && !IsRegistryCode(options.patchCode))
+    return Fail("patch code " + Quoted(options.patchCode) + " is not in registry form");
+  std::vector<PackagePair> pairs;
+  for (std::size_t i = 1; i < packages.size(); i += 2)
+    pairs.emplace_back(packages[i], packages[i + 1]);
+  std::string error;
+  if (!CreatePatch(pairs, options, packages[0], error)) return Fail(error);
   return 0;
 }
 
@@ -168,6 +216,7 @@ int MakeTransform(const std::string& beforePath, const std::string& afterPath,
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 3 && args[0] == "author") return msptool::Author(args[1], args[2]);
+  if (args.size() >= 4 && args[0] == "create") return msptool::Create(args);
   const bool authored = args.size() >= 3 && args[0] == "check" && args[1] == "--authored";
   if (args.size() >= 2 && args[0] == "check")
     return msptool::Check(args[authored ? 2 : 1], {args.begin() + (authored ? 3 : 2), args.end()},
@@ -178,7 +227,9 @@ int main(int argc, char** argv) {
   if (args.size() == 3 && args[0] == "diff") return msptool::DiffDatabases(args[1], args[2]);
   if (args.size() == 4 && args[0] == "transform")
     return msptool::MakeTransform(args[1], args[2], args[3]);
-  std::cerr << "usage: msp_tool author DEFINITION OUT.msp\n"
+  std::cerr << "usage: msp_tool create OUT.msp BASELINE UPGRADED [BASELINE UPGRADED]...\n"
+               "                [--patch-code GUID] [--title TEXT] [--not-removable]\n"
+               "       msp_tool author DEFINITION OUT.msp\n"
                "       msp_tool check [--authored] PACKAGE [DESCRIPTOR...]\n"
                "       msp_tool describe PACKAGE TEMPLATE OUT [N]\n"
                "       msp_tool stamp PACKAGE OUT VERSION-RULE\n"

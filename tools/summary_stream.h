@@ -27,6 +27,7 @@ enum SummaryPropertyId : std::uint32_t {
   kWordCountProperty = 15,
   kCharacterCountProperty = 16,  // a transform's validation and error conditions
   kApplicationProperty = 18,
+  kSecurityProperty = 19,
 };
 
 struct SummaryProperty {
