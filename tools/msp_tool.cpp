@@ -7,8 +7,10 @@
 //                                          baseline and upgraded packages
 //   msp_tool author DEFINITION OUT.msp    the same for the pairs a definition
 //                                          names (the carried package)
-//   msp_tool check [--authored] PACKAGE [DESCRIPTOR...]
-//                                          check a package (and descriptors)
+//   msp_tool check [--authored] PACKAGE [DESCRIPTOR...] [--baselines MSI...]
+//                                          check a package (and descriptors;
+//                                          with the baselines, which files
+//                                          Windows would replace: file_rules.h)
 //   msp_tool describe PACKAGE TEMPLATE OUT [N]
 //                                          fill a descriptor template for the
 //                                          Nth target product (default 1);
@@ -27,6 +29,7 @@
 //
 // Every failure is one line on standard error that names the offending value,
 // and exit status 1.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -38,6 +41,7 @@
 #include "conventions.h"
 #include "definition.h"
 #include "file_bytes.h"
+#include "file_rules.h"
 #include "msi/database_reader.h"
 #include "msi/diff_text.h"
 #include "msi/transform_writer.h"
@@ -45,6 +49,7 @@
 #include "package_summary.h"
 #include "patch_inputs.h"
 #include "patch_shape.h"
+#include "summary_stream.h"
 
 namespace msptool {
 namespace {
@@ -112,8 +117,33 @@ int Create(const std::vector<std::string>& args) {
   return 0;
 }
 
+// Windows' file rules for the products `baselinePaths` hold: one line per
+// target and file on standard output; kept files, conflicts and undocumented
+// bits are errors for an authored package, warnings for another.
+bool CheckAgainstBaselines(const std::string& packagePath, const std::string& transforms,
+                           const std::vector<std::string>& baselinePaths, bool authored,
+                           std::vector<std::string>& warnings, std::string& error) {
+  std::vector<msi::Database> baselines(baselinePaths.size());
+  for (std::size_t i = 0; i < baselinePaths.size(); ++i)
+    if (!msi::ReadDatabase(baselinePaths[i], baselines[i], error)) return false;
+  CompoundEntry root;
+  if (!ReadCompoundStreams(packagePath, root, error, [](const std::string& name, int depth) {
+        return name == kSummaryStreamName ? StreamContent::Bytes
+                                          : msi::DatabaseStreams(name, depth);
+      }))
+    return false;
+  const FileRuleReport report = CheckFileRules(root, transforms, baselines);
+  for (const auto& line : report.lines) std::cout << packagePath << ": " << line << "\n";
+  if (authored && !report.problems.empty()) {
+    error = packagePath + ": " + report.problems[0];
+    return false;
+  }
+  for (const auto& p : report.problems) warnings.push_back(p);
+  return true;
+}
+
 int Check(const std::string& packagePath, const std::vector<std::string>& descriptors,
-          bool authored) {
+          bool authored, const std::vector<std::string>& baselines = {}) {
   std::string error;
   std::uint64_t size = 0;
   if (!ReadableFileSize(packagePath, size)) return Fail("cannot read " + packagePath);
@@ -130,6 +160,9 @@ int Check(const std::string& packagePath, const std::vector<std::string>& descri
   const PatchShape shape = InspectPatchShape(root, summary.transforms, summary.revision);
   if (authored && !shape.problems.empty()) return Fail(packagePath + ": " + shape.problems[0]);
   warnings.insert(warnings.end(), shape.problems.begin(), shape.problems.end());
+  if (!baselines.empty() &&
+      !CheckAgainstBaselines(packagePath, summary.transforms, baselines, authored, warnings, error))
+    return Fail(error);
   for (const auto& w : warnings)
     std::cerr << "msp_tool: warning: " << packagePath << ": " << w << "\n";
   const DescribedPackage described{size, summary.targets, CandidateText(summary.keywords),
@@ -218,9 +251,12 @@ int main(int argc, char** argv) {
   if (args.size() == 3 && args[0] == "author") return msptool::Author(args[1], args[2]);
   if (args.size() >= 4 && args[0] == "create") return msptool::Create(args);
   const bool authored = args.size() >= 3 && args[0] == "check" && args[1] == "--authored";
-  if (args.size() >= 2 && args[0] == "check")
-    return msptool::Check(args[authored ? 2 : 1], {args.begin() + (authored ? 3 : 2), args.end()},
-                          authored);
+  if (args.size() >= 2 && args[0] == "check") {
+    // DESCRIPTOR... then, after --baselines, the baseline packages.
+    const auto split = std::find(args.begin(), args.end(), "--baselines");
+    return msptool::Check(args[authored ? 2 : 1], {args.begin() + (authored ? 3 : 2), split},
+                          authored, {split == args.end() ? split : split + 1, args.end()});
+  }
   if (args.size() == 4 && args[0] == "stamp") return msptool::Stamp(args[1], args[2], args[3]);
   if ((args.size() == 4 || args.size() == 5) && args[0] == "describe")
     return msptool::Describe(args[1], args[2], args[3], args.size() == 5 ? args[4] : "1");
@@ -230,7 +266,7 @@ int main(int argc, char** argv) {
   std::cerr << "usage: msp_tool create OUT.msp BASELINE UPGRADED [BASELINE UPGRADED]...\n"
                "                [--patch-code GUID] [--title TEXT] [--not-removable]\n"
                "       msp_tool author DEFINITION OUT.msp\n"
-               "       msp_tool check [--authored] PACKAGE [DESCRIPTOR...]\n"
+               "       msp_tool check [--authored] PACKAGE [DESCRIPTOR...] [--baselines MSI...]\n"
                "       msp_tool describe PACKAGE TEMPLATE OUT [N]\n"
                "       msp_tool stamp PACKAGE OUT VERSION-RULE\n"
                "       msp_tool diff BEFORE.msi AFTER.msi\n"

@@ -207,8 +207,18 @@ bool PatchTransform(const PatchTarget& target, const std::vector<std::string>& c
          AddPatchFiles(db, "AdminExecuteSequence", out, error);
 }
 
+// The language part of a package's "platform;languages", with no platform:
+// a transform names the packages' languages (Wine skips a transform whose
+// language is not one of the package's, whatever its validation flags).
+std::string Languages(const std::string& packageTemplate, const std::string& fallback) {
+  const auto semicolon = packageTemplate.find(';');
+  return semicolon == std::string::npos ? fallback : packageTemplate.substr(semicolon);
+}
+
 msi::TransformSummary Summary(const PatchTarget& target) {
   msi::TransformSummary s = msi::SummaryFor(target.baseline, target.upgraded);
+  s.target = Languages(target.baselineTemplate, s.target);
+  s.upgraded = Languages(target.upgradedTemplate, s.upgraded);
   const bool upgradeCode = !msi::PropertyValue(target.baseline, "UpgradeCode").empty();
   s.validation = msi::kValidateProductCode | msi::kValidateUpdateVersion |
                  msi::kValidateNewEqualBase | (upgradeCode ? msi::kValidateUpgradeCode : 0);

@@ -46,6 +46,10 @@ struct PatchTarget {
   msi::Database baseline;
   msi::Database upgraded;
   std::string upgradedComments;  // the upgraded package's summary property 6
+  // Each package's summary property 7, "platform;languages": the languages
+  // the installer matches a transform's own property 7 against.
+  std::string baselineTemplate;
+  std::string upgradedTemplate;
 };
 
 struct PatchOptions {

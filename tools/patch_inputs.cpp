@@ -35,9 +35,10 @@ bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTa
     PatchTarget t;
     t.baselinePath = baseline;
     t.upgradedPath = upgraded;
-    PackageSummary summary;
+    PackageSummary summary, baselineSummary;
     if (!msi::ReadDatabase(baseline, t.baseline, error) ||
         !msi::ReadDatabase(upgraded, t.upgraded, error) ||
+        !ReadPackageSummary(baseline, baselineSummary, error) ||
         !ReadPackageSummary(upgraded, summary, error))
       return false;
     for (const auto& path : {baseline, upgraded})
@@ -46,6 +47,8 @@ bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTa
         return false;
       }
     t.upgradedComments = summary.comments;
+    t.baselineTemplate = baselineSummary.targets;
+    t.upgradedTemplate = summary.targets;
     targets.push_back(std::move(t));
   }
   digest = g_checksum_get_string(sum.get());

@@ -68,27 +68,50 @@ expect_version() {
   [ "$seen" = "$version" ] || fail "$code: VersionString is '$seen', expected '$version'"
 }
 
+# expect_patch_listed CODE [PATCH]: product CODE lists the patch (the carried
+# one by default), registered as uninstallable.
 expect_patch_listed() {
-  product_state "$1" | grep -qx "$1 patch $PATCH_CODE" ||
-    fail "$1: MsiEnumPatchesExW does not list the patch $PATCH_CODE"
+  local patch="${2:-$PATCH_CODE}" state
+  state=$(product_state "$1")
+  grep -qx "$1 patch $patch" <<<"$state" || fail "$1: MsiEnumPatchesExW does not list the patch $patch"
+  grep -qx "$1 uninstallable $patch 1" <<<"$state" ||
+    fail "$1: the patch $patch is not registered as uninstallable: $(grep uninstallable <<<"$state")"
 }
 
 expect_no_patch() {
   ! product_state "$1" | grep -q " patch " || fail "$1: already lists a patch"
 }
 
-# What the carried patch leaves in a demo product's folder: the baseline's
-# files, those its definition names (`file`) taken from the upgraded release.
-# It adds no file and leaves the engine as it was.
-patched_files() {
-  local dir="$WINE_SCRATCH/patched-files" name
-  if [ ! -d "$dir" ]; then
-    cp -r "$(release_files "$FROM_VERSION")" "$dir"
-    for name in $(sed -n 's/^file *= *//p' "$SPINSTALL_SOURCE_DIR/resources/package.def"); do
-      cp "$(release_files "$TO_VERSION")/$name" "$dir/"
-    done
-  fi
-  printf '%s\n' "$dir"
+# Installs the build's packages of the family's members CODE... at release
+# VERSION.
+install_members() {
+  local version="$1" code msis=()
+  shift
+  for code in "$@"; do
+    msis+=("$WINE_SCRATCH/member-$code-$version.msi")
+    cp "$(built_package "$code" "$version")" "${msis[-1]}"
+  done
+  install_msis "${msis[@]}"
+}
+
+# The installed state of the family's members CODE... in the current prefix:
+# their versions, a checksum of every file under Quillmark and the family's
+# registry values (a 32-bit package: HKLM\Software is in Wow6432Node).
+installed_state() {
+  local code
+  for code in "$@"; do product_state "$code" | grep " VersionString "; done
+  (cd "$(programs_dir)" && find Quillmark -type f -print0 | sort -z | xargs -0 -r sha256sum)
+  wine reg query 'HKLM\Software\Wow6432Node\Quillmark' /s 2>/dev/null | tr -d '\r'
+}
+
+# Writes to OUT the installed state of a fresh install of members CODE... at
+# the upgrade version, in a prefix of its own.
+fresh_upgrade_state() {
+  local out="$1"
+  shift
+  wine_new_prefix fresh-upgrade
+  install_members "$TO_VERSION" "$@"
+  installed_state "$@" >"$out"
 }
 
 # expect_files FOLDER EXPECTED: FOLDER holds exactly the files of EXPECTED,
