@@ -64,7 +64,7 @@ struct PatchOptions {
   // A version rule the databases' must equal; empty: none.
   std::string versionRule;
   bool removable = true;
-  std::string inputDigest;  // a digest of every input's bytes
+  std::string inputDigest;  // a digest of the inputs (their package codes)
 };
 
 // A file the patch carries: its File key, the upgraded package whose media

@@ -2,7 +2,6 @@
 
 #include <glib.h>
 
-#include <cstdio>
 #include <fstream>
 #include <memory>
 
@@ -13,19 +12,7 @@
 #include "package_summary.h"
 
 namespace msptool {
-namespace {
-
-// SHA-256 of a file's bytes, read in pieces.
-bool FileDigest(const std::string& path, GChecksum* sum) {
-  std::unique_ptr<FILE, int (*)(FILE*)> in(std::fopen(path.c_str(), "rb"), std::fclose);
-  if (!in) return false;
-  unsigned char piece[65536];
-  for (std::size_t n; (n = std::fread(piece, 1, sizeof piece, in.get())) > 0;)
-    g_checksum_update(sum, piece, static_cast<gssize>(n));
-  return !std::ferror(in.get());
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTarget>& targets,
                       std::string& digest, std::string& error) {
@@ -41,11 +28,10 @@ bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTa
         !ReadPackageSummary(baseline, baselineSummary, error) ||
         !ReadPackageSummary(upgraded, summary, error))
       return false;
-    for (const auto& path : {baseline, upgraded})
-      if (!FileDigest(path, sum.get())) {
-        error = "cannot read " + path;
-        return false;
-      }
+    // A package code names one package's exact contents.
+    for (const auto& code : {baselineSummary.revision, summary.revision})
+      g_checksum_update(sum.get(), reinterpret_cast<const guchar*>(code.data()),
+                        static_cast<gssize>(code.size()));
     t.upgradedComments = summary.comments;
     t.baselineTemplate = baselineSummary.targets;
     t.upgradedTemplate = summary.targets;

@@ -14,8 +14,8 @@ namespace msptool {
 
 using PackagePair = std::pair<std::string, std::string>;  // baseline, upgraded
 
-// Reads every pair's databases and the upgraded packages' comments; `digest`
-// gets a digest of every input's bytes, in order.
+// Reads every pair's databases and summaries; `digest` gets a digest of the
+// packages' codes (each names one package's exact contents), in order.
 bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTarget>& targets,
                       std::string& digest, std::string& error);
 

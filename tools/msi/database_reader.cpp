@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "msi/table_codec.h"
 #include "stream_name.h"
@@ -106,11 +107,32 @@ bool ReadDatabase(const CompoundEntry& storage, Database& out, std::string& erro
 }
 
 bool ReadDatabase(const std::string& path, Database& out, std::string& error) {
-  CompoundEntry root;
-  if (!ReadCompoundStreams(path, root, error, DatabaseStreams)) return false;
-  if (ReadDatabase(root, out, error)) return true;
-  error = path + ": " + error;
-  return false;
+  // The tables first, then a digest only of the streams that stream cells
+  // refer to: a package's other streams (its cabinets) can be most of it.
+  std::set<std::string> cells;
+  for (int pass = 0; pass < 2; ++pass) {
+    CompoundEntry root;
+    const bool read = ReadCompoundStreams(path, root, error, [&](const std::string& name, int) {
+      bool isTable = false;
+      DecodeStreamName(name, isTable);
+      return isTable             ? StreamContent::Bytes
+             : cells.count(name) ? StreamContent::Digest
+                                 : StreamContent::Size;
+    });
+    if (!read) return false;
+    if (!ReadDatabase(root, out, error)) {
+      error = path + ": " + error;
+      return false;
+    }
+    for (const auto& table : out.tables)
+      for (std::size_t i = 0; i < table.columns.size(); ++i)
+        if (table.columns[i].IsStream())
+          for (const auto& row : table.rows)
+            if (row[i].kind == Value::Kind::Stream)
+              cells.insert(EncodeStreamName(StreamName(table, row), false));
+    if (cells.empty()) break;
+  }
+  return true;
 }
 
 }  // namespace msptool::msi
