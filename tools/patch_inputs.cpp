@@ -23,8 +23,9 @@ bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTa
     t.baselinePath = baseline;
     t.upgradedPath = upgraded;
     PackageSummary summary, baselineSummary;
-    if (!msi::ReadDatabase(baseline, t.baseline, error) ||
-        !msi::ReadDatabase(upgraded, t.upgraded, error) ||
+    // The packages' cabinets differ; the patch carries its own.
+    if (!msi::ReadDatabase(baseline, t.baseline, error, false) ||
+        !msi::ReadDatabase(upgraded, t.upgraded, error, false) ||
         !ReadPackageSummary(baseline, baselineSummary, error) ||
         !ReadPackageSummary(upgraded, summary, error))
       return false;

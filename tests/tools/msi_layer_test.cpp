@@ -10,6 +10,7 @@
 #include "msi/table_codec.h"
 #include "msi/transform_reader.h"
 #include "msi/transform_writer.h"
+#include "support/authoring.h"
 #include "support/temp_dir.h"
 
 namespace msptool::msi {
@@ -40,7 +41,7 @@ Database WriteNotes(const std::string& path, std::vector<Row> notes,
   std::string error;
   EXPECT_TRUE(EncodeDatabase(db, tables, error)) << error;
   EXPECT_TRUE(CompoundFile::Write(
-      path, kTransformClassId, [&](GsfOutfile* root) { return WriteTableStreams(root, tables); },
+      path, kDatabaseClassId, [&](GsfOutfile* root) { return WriteTableStreams(root, tables); },
       error))
       << error;
   return db;
@@ -137,10 +138,10 @@ TEST(MsiLayerTest, RowShorterThanItsTableIsRefused) {
   notes.inserted.push_back({Value::String("short"), Value::String("two values")});
   EncodedTables out;
   std::string error;
-  EXPECT_FALSE(EncodeTransform({0, 0, {notes}}, out, error));
+  EXPECT_FALSE(EncodeTransform({0, 0, {notes}, {}}, out, error));
   EXPECT_EQ(error, "table Note, row short: a row of 2 values for 4 columns");
   notes.inserted[0] = {Value::String("wide"), {}, Value::Integer(40000), Value::Integer(1)};
-  EXPECT_FALSE(EncodeTransform({0, 0, {notes}}, out, error));
+  EXPECT_FALSE(EncodeTransform({0, 0, {notes}, {}}, out, error));
   EXPECT_EQ(error, "table Note, row wide: column Size cannot hold 40000");
 }
 
@@ -152,12 +153,41 @@ TEST(MsiLayerTest, TransformRowsCarryTheirMask) {
   notes.inserted.push_back(Note("i", "", 1, 2));
   EncodedTables out;
   std::string error;
-  ASSERT_TRUE(EncodeTransform({0, 0, {notes}}, out, error)) << error;
+  ASSERT_TRUE(EncodeTransform({0, 0, {notes}, {}}, out, error)) << error;
   ASSERT_EQ(out.tables.size(), 1u);
   EXPECT_EQ(out.tables[0].second, std::string("\0\0\1\0"                         // deleted: key "d"
                                               "\x08\0\2\0\7\0\0\x80"             // Total of "u"
                                               "\1\4\3\0\0\0\x01\x80\2\0\0\x80",  // inserted "i"
                                               24));
+}
+
+// The command line: the difference printed, a layout change and a file that is
+// no database refused by name.
+TEST(MsiLayerTest, DiffCommandPrintsRowsAndRefusesWhatItCannotExpress) {
+  TempDir dir;
+  WriteNotes(dir / "a.msi", {Note("n1", "old", 1, 1), Note("n2", "gone", 2, 2)});
+  WriteNotes(dir / "b.msi", {Note("n1", "new", 1, 1), Note("n3", "added", 3, 3)});
+  const auto diff = toolstest::RunMspToolShowingOutput({"diff", dir / "a.msi", dir / "b.msi"});
+  EXPECT_EQ(diff.exitStatus, 0);
+  EXPECT_EQ(diff.standardError,
+            "table Note: 1 inserted, 1 deleted, 1 changed\n"
+            "  + [n3] Text=\"added\", Size=3, Total=3\n"
+            "  - [n2]\n"
+            "  ~ [n1] Text \"old\" -> \"new\"\n");
+  Database other{1252, {kNotes}, {}};
+  other.tables[0].columns[3].type = kShortInteger;
+  DatabaseDiff out;
+  std::string error;
+  EXPECT_FALSE(Diff(WriteNotes(dir / "c.msi", {}), other, out, error));
+  EXPECT_EQ(error, "table Note changes its columns, which a transform cannot express");
+  toolstest::RunMspTool({"transform", dir / "a.msi", dir / "b.msi", dir / "t.mst"});
+  const auto refused =
+      toolstest::RunMspTool({"transform", dir / "t.mst", dir / "b.msi", dir / "u"});
+  EXPECT_EQ(refused.exitStatus, 1);
+  EXPECT_NE(
+      refused.standardError.find(dir / "t.mst" + " is a transform, not an installer database"),
+      std::string::npos)
+      << refused.standardError;
 }
 
 }  // namespace

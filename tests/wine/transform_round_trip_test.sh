@@ -4,8 +4,8 @@
 # applied to BEFORE gives a database whose every table equals AFTER's, as
 # msitools' msidump (not our reader) exports them. The pairs are packages no
 # test wrote by hand: the wixl-built demo products (code page 65001, names in
-# three scripts), one whose upgrade adds a table with a string of 70,000 bytes
-# and deletes rows, and one of more than 65,535 strings whose upgrade changes
+# three scripts), one whose upgrade adds a table with a string of 70,000 bytes,
+# adds a stream and deletes rows, and one of more than 65,535 strings whose upgrade changes
 # nearly all of them (long string references in the databases and in the
 # transform).
 source "$(dirname "$0")/lib.sh"
@@ -60,13 +60,18 @@ for key in de fr ja; do
 done
 
 # A table added with a 70,000-byte string (its length needs the pool's long
-# entry), rows deleted from two tables, a row changed.
+# entry), rows deleted from two tables, a row changed, a Binary row whose
+# stream the transform carries.
 long="$(head -c 70000 /dev/zero | tr '\0' 'q')"
 printf 'Name\tBody\r\ns72\tL0\r\nEssay\tName\r\nshort\tone line\r\nlong\t%s\r\n' "$long" >"$work/Essay.idt"
+mkdir -p "$work/Binary"
+printf 'Name\tData\r\ns72\tv0\r\nBinary\tName\r\nlogo\tlogo.ibd\r\n' >"$work/Binary.idt"
+seq 1 2000 >"$work/Binary/logo.ibd"
 cp "$work/de-new.msi" "$work/long.msi"
 (
   cd "$work"
   msibuild long.msi -i Essay.idt &&
+    msibuild long.msi -i Binary.idt &&
     msibuild long.msi -q "DELETE FROM InstallUISequence WHERE Sequence > 1000" &&
     msibuild long.msi -q "DELETE FROM AdminExecuteSequence WHERE Action = 'InstallFiles'" &&
     msibuild long.msi -q "UPDATE File SET FileSize = 4242 WHERE File = 'readme.txt'"

@@ -1,6 +1,7 @@
 #include "msi/database_diff.h"
 
 #include <map>
+#include <set>
 
 namespace msptool::msi {
 namespace {
@@ -40,6 +41,35 @@ bool DiffTable(const Table& before, const Table& after, TableDiff& out, std::str
   return true;
 }
 
+// The streams of `db` that stream cells refer to.
+std::set<std::string> CellStreams(const Database& db) {
+  std::set<std::string> names;
+  for (const auto& table : db.tables)
+    for (std::size_t i = 0; i < table.columns.size(); ++i)
+      if (table.columns[i].IsStream())
+        for (const auto& row : table.rows)
+          if (row[i].kind == Value::Kind::Stream) names.insert(StreamName(table, row));
+  return names;
+}
+
+std::vector<std::string> OtherStreams(const Database& before, const Database& after) {
+  std::set<std::string> cells = CellStreams(before);
+  cells.merge(CellStreams(after));
+  // Property sets ("\005SummaryInformation") describe the file, not its data.
+  for (const Database* db : {&before, &after})
+    for (const auto& s : db->streams)
+      if (!s.name.empty() && s.name[0] == '\x05') cells.insert(s.name);
+  std::map<std::string, std::string> old, now;
+  for (const auto& s : before.streams) old[s.name] = s.digest;
+  for (const auto& s : after.streams) now[s.name] = s.digest;
+  std::vector<std::string> names;
+  for (const auto& [name, digest] : old)
+    if (!cells.count(name) && (!now.count(name) || now[name] != digest)) names.push_back(name);
+  for (const auto& [name, digest] : now)
+    if (!cells.count(name) && !old.count(name)) names.push_back(name);
+  return names;
+}
+
 }  // namespace
 
 TableDiff* DatabaseDiff::Find(const std::string& table) {
@@ -49,7 +79,7 @@ TableDiff* DatabaseDiff::Find(const std::string& table) {
 }
 
 bool Diff(const Database& before, const Database& after, DatabaseDiff& out, std::string& error) {
-  out = {before.codePage, after.codePage, {}};
+  out = {before.codePage, after.codePage, {}, OtherStreams(before, after)};
   for (const auto& table : before.tables) {
     TableDiff t{table.name, table.columns, false, false, {}, {}, {}};
     if (const Table* now = after.Find(table.name)) {

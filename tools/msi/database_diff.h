@@ -42,6 +42,9 @@ struct DatabaseDiff {
   std::uint32_t beforeCodePage = 0;
   std::uint32_t afterCodePage = 0;
   std::vector<TableDiff> tables;  // only tables with a change, before's order then added ones
+  // Root streams no stream cell refers to (cabinets, say) that were added,
+  // removed or changed: a transform cannot carry them.
+  std::vector<std::string> otherStreams;
 
   TableDiff* Find(const std::string& table);
 };

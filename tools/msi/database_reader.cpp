@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 
+#include "compound_file.h"
 #include "msi/table_codec.h"
 #include "stream_name.h"
 
@@ -106,20 +107,26 @@ bool ReadDatabase(const CompoundEntry& storage, Database& out, std::string& erro
   return true;
 }
 
-bool ReadDatabase(const std::string& path, Database& out, std::string& error) {
-  // The tables first, then a digest only of the streams that stream cells
-  // refer to: a package's other streams (its cabinets) can be most of it.
+bool ReadDatabase(const std::string& path, Database& out, std::string& error, bool allDigests) {
+  // The tables first, then the digests: of every stream, or only of those
+  // stream cells refer to (a package's other streams, its cabinets, can be
+  // most of it).
   std::set<std::string> cells;
   for (int pass = 0; pass < 2; ++pass) {
     CompoundEntry root;
     const bool read = ReadCompoundStreams(path, root, error, [&](const std::string& name, int) {
       bool isTable = false;
       DecodeStreamName(name, isTable);
-      return isTable             ? StreamContent::Bytes
-             : cells.count(name) ? StreamContent::Digest
-                                 : StreamContent::Size;
+      if (isTable) return StreamContent::Bytes;
+      return allDigests || cells.count(name) ? StreamContent::Digest : StreamContent::Size;
     });
     if (!read) return false;
+    // A transform shares the storage format but is no database: its tables
+    // hold changes, not rows. (A patch's root is a database of its own tables.)
+    if (root.classId == std::string(reinterpret_cast<const char*>(kTransformClassId), 16)) {
+      error = path + " is a transform, not an installer database";
+      return false;
+    }
     if (!ReadDatabase(root, out, error)) {
       error = path + ": " + error;
       return false;
@@ -130,7 +137,7 @@ bool ReadDatabase(const std::string& path, Database& out, std::string& error) {
           for (const auto& row : table.rows)
             if (row[i].kind == Value::Kind::Stream)
               cells.insert(EncodeStreamName(StreamName(table, row), false));
-    if (cells.empty()) break;
+    if (allDigests || cells.empty()) break;
   }
   return true;
 }

@@ -3,10 +3,11 @@
 // _Columns and every table they name, and the names, sizes and digests of the
 // other streams, which stay in the file.
 //
-// Refused, with a message naming the table: a string pool whose lengths do
-// not match its data; a _Columns row for a table _Tables does not list, or
-// column numbers that are not 1, 2, 3...; a table stream that is no whole
-// number of rows, or refers to a string the pool does not have.
+// Refused: a transform file (by its class id); with a message naming the
+// table: a string pool whose lengths do not match its data; a _Columns row for
+// a table _Tables does not list, or column numbers that are not 1, 2, 3...; a
+// table stream that is no whole number of rows, or refers to a string the
+// pool does not have.
 #pragma once
 
 #include <string>
@@ -17,7 +18,11 @@
 
 namespace msptool::msi {
 
-bool ReadDatabase(const std::string& path, Database& out, std::string& error);
+// Without `allDigests`, only the streams that stream cells refer to get a
+// digest (the others their size): enough to compare tables, and a package's
+// cabinets are not read.
+bool ReadDatabase(const std::string& path, Database& out, std::string& error,
+                  bool allDigests = true);
 
 // The same from a storage read with table streams' bytes and other streams'
 // digests (see DatabaseStreams).

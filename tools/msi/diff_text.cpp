@@ -43,6 +43,8 @@ std::string DiffText(const DatabaseDiff& diff) {
       out += "\n";
     }
   }
+  for (const auto& stream : diff.otherStreams)
+    out += "stream " + stream + ": added, removed or changed (no transform carries it)\n";
   return out.empty() ? "no difference\n" : out;
 }
 

@@ -8,6 +8,7 @@
 //     + [new.txt] Component_="C1", ...
 //     - [old.txt]
 //     ~ [readme.txt] FileSize 90 -> 120
+//   stream product.cab: added, removed or changed (no transform carries it)
 #pragma once
 
 #include <string>

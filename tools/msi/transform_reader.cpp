@@ -65,7 +65,7 @@ void AddRow(TableDiff& t, const RowIndex& target, const Decoded& d) {
 
 bool ReadTransform(const CompoundEntry& storage, const Database& target, DatabaseDiff& out,
                    std::vector<std::string>& unknownTables, std::string& error) {
-  out = {target.codePage, target.codePage, {}};
+  out = {target.codePage, target.codePage, {}, {}};
   unknownTables.clear();
   StringTable strings;
   if (!ReadStorageStrings(storage, strings, error)) return false;

@@ -204,7 +204,10 @@ bool WritePatch(const std::wstring& path, const PatchFacts& facts, const std::st
   using msptool::kFileTable;
   using msptool::kPropertyTable;
   msptool::msi::DatabaseDiff data{
-      1252, 1252, {msptool::msi::NoChanges(kFileTable), msptool::msi::NoChanges(kPropertyTable)}};
+      1252,
+      1252,
+      {msptool::msi::NoChanges(kFileTable), msptool::msi::NoChanges(kPropertyTable)},
+      {}};
   Update(data.tables[0], kFileTable,
          {{"File", Value::String(facts.file)}, {"FileSize", Value::Integer(facts.size)}},
          {"FileSize"});
@@ -215,7 +218,7 @@ bool WritePatch(const std::wstring& path, const PatchFacts& facts, const std::st
 
   // The patch transform: the file from the patch's media, the media row, the
   // patch tables and the properties and action a patch brings.
-  msptool::msi::DatabaseDiff patch{1252, 1252, {msptool::msi::NoChanges(kFileTable)}};
+  msptool::msi::DatabaseDiff patch{1252, 1252, {msptool::msi::NoChanges(kFileTable)}, {}};
   Update(patch.tables[0], kFileTable,
          {{"File", Value::String(facts.file)},
           {"Attributes", Value::Integer(0x1000)},
