@@ -30,6 +30,30 @@ std::string CabinetOf(const msi::Database& db, std::int32_t sequence) {
   return best ? (*best)[cabinet].text : std::string();
 }
 
+// The long part of a "short|long" name.
+std::string LongName(const std::string& name) { return name.substr(name.find('|') + 1); }
+
+std::string Cell(const msi::Database& db, const char* table, const std::string& key,
+                 const char* column) {
+  const msi::Table* t = db.Find(table);
+  if (t)
+    for (const auto& row : t->rows)
+      if (row[0].text == key) return row[t->ColumnIndex(column)].text;
+  return {};
+}
+
+// Where an uncompressed source keeps directory `id`, relative to the
+// package's folder: each DefaultDir's source part ("target:source", long
+// names), the root (no parent) being the package's folder itself.
+std::string SourceFolder(const msi::Database& db, const std::string& id, int depth = 0) {
+  const std::string parent = Cell(db, "Directory", id, "Directory_Parent");
+  if (parent.empty() || parent == id || depth > 64) return ".";
+  std::string name = Cell(db, "Directory", id, "DefaultDir");
+  name = LongName(name.substr(name.find(':') + 1));
+  const std::string above = SourceFolder(db, parent, depth + 1);
+  return name == "." ? above : above + "/" + name;
+}
+
 struct Wanted {
   std::set<std::string> names;
   std::set<std::string> found;
@@ -75,8 +99,10 @@ ScratchFolder::~ScratchFolder() {
 bool ExtractCarriedFiles(const std::vector<PatchTarget>& targets,
                          const std::vector<CarriedFile>& carried, const std::string& folder,
                          std::vector<CabinetFile>& out, std::string& error) {
-  // Per package and cabinet, the files wanted from it.
+  // Per package and cabinet, the files wanted from it; the files of
+  // uncompressed sources, where they are.
   std::map<std::pair<std::string, std::string>, Wanted> cabinets;
+  std::vector<CabinetFile> direct;
   for (const auto& file : carried) {
     const PatchTarget* target = nullptr;
     for (const auto& t : targets)
@@ -87,9 +113,17 @@ bool ExtractCarriedFiles(const std::vector<PatchTarget>& targets,
       if (row[0].text == file.key) sequence = row[table->ColumnIndex("Sequence")].number;
     const std::string cabinet = CabinetOf(target->upgraded, sequence);
     if (cabinet.empty()) {
-      error = file.package + ": file " + Quoted(file.key) +
-              " is in no cabinet (msp_tool takes the files from the package's cabinets)";
-      return false;
+      // An uncompressed source: the file lies in the source tree beside the
+      // package, read where it is.
+      const msi::Database& db = target->upgraded;
+      const std::string folder = SourceFolder(
+          db, Cell(db, "Component", Cell(db, "File", file.key, "Component_"), "Directory_"));
+      direct.push_back({file.key,
+                        (std::filesystem::path(file.package).parent_path() / folder /
+                         LongName(Cell(db, "File", file.key, "FileName")))
+                            .lexically_normal(),
+                        file.size});
+      continue;
     }
     cabinets[{file.package, cabinet}].names.insert(file.key);
   }
@@ -118,6 +152,7 @@ bool ExtractCarriedFiles(const std::vector<PatchTarget>& targets,
       if (file.package == package && wanted.names.count(file.key))
         out.push_back({file.key, into + "/" + file.key, file.size});
   }
+  out.insert(out.end(), direct.begin(), direct.end());
   // The cabinet's order is the patch's sequence order.
   std::vector<CabinetFile> ordered;
   for (const auto& file : carried) {
@@ -125,7 +160,7 @@ bool ExtractCarriedFiles(const std::vector<PatchTarget>& targets,
       if (f.name != file.key) continue;
       std::uint64_t size = 0;
       if (!ReadableFileSize(f.path, size) || size != file.size) {
-        error = file.package + ": file " + Quoted(file.key) + " in its cabinet is not " +
+        error = file.package + ": file " + Quoted(file.key) + " (" + f.path + ") is not " +
                 std::to_string(file.size) + " bytes long, as its File row says";
         return false;
       }
