@@ -4,11 +4,14 @@
 // old hash; --not-removable and the derived patch code.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
+#include "compound_reader.h"
 #include "msi/database_reader.h"
 #include "package_writer.h"
 #include "patch_derive.h"
+#include "stream_name.h"
 #include "support/authoring.h"
 #include "support/temp_dir.h"
 
@@ -166,6 +169,44 @@ TEST(CreateTest, PatchCodeComesFromTheInputsAndRemovalCanBeRefused) {
   };
   EXPECT_EQ(allowRemoval(a), "1");
   EXPECT_EQ(allowRemoval(c), "0");
+}
+
+// An uncompressed source (no cabinet on its Media row, an administrative
+// image's layout): the files come from the source tree beside the package,
+// the same bytes as from the package's cabinet.
+TEST(CreateTest, UncompressedSourceGivesTheCabinetsFiles) {
+  TempDir dir;
+  const auto t = GermanPair();
+  std::filesystem::create_directories(dir / "image/Quillmark");
+  std::filesystem::copy_file(t.upgradedPath, dir / "image/upgraded.msi");
+  ASSERT_EQ(testsupport::RunProgram(
+                "/usr/bin/msibuild",
+                {dir / "image/upgraded.msi", "-q", "UPDATE Media SET Cabinet = ''"}, {}, ".")
+                .exitStatus,
+            0);
+  std::filesystem::copy(std::filesystem::path(t.upgradedPath).parent_path() / "files",
+                        dir / "image/Quillmark/Writer de-DE");
+  const std::string code = "{00000000-0000-0000-0000-0000000000C1}";
+  for (const auto& [out, upgraded] : {std::pair{dir / "cabinet.msp", t.upgradedPath},
+                                      {dir / "image.msp", dir / "image/upgraded.msi"}})
+    ASSERT_EQ(
+        RunMspTool({"create", out, t.baselinePath, upgraded, "--patch-code", code}).exitStatus, 0);
+  std::string fromCabinet, fromImage;
+  // The cabinet stream is named after the patch code's digits.
+  const std::string stream = msptool::EncodeStreamName("CAB" + std::string(30, '0') + "C1", false);
+  ASSERT_TRUE(msptool::ReadRootStream(dir / "cabinet.msp", stream, fromCabinet));
+  ASSERT_TRUE(msptool::ReadRootStream(dir / "image.msp", stream, fromImage));
+  EXPECT_FALSE(fromCabinet.empty());
+  EXPECT_TRUE(fromCabinet == fromImage);
+  // A file missing from the image is named.
+  std::filesystem::remove(dir / "image/Quillmark/Writer de-DE/readme.txt");
+  const auto run =
+      RunMspTool({"create", dir / "x.msp", t.baselinePath, dir / "image/upgraded.msi"});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.standardError.find("file \"readme.txt\" (" +
+                                   dir / "image/Quillmark/Writer de-DE/readme.txt"),
+            std::string::npos)
+      << run.standardError;
 }
 
 }  // namespace
