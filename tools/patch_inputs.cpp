@@ -6,13 +6,33 @@
 #include <memory>
 
 #include "carried_files.h"
+#include "compound_reader.h"
 #include "conventions.h"
 #include "file_bytes.h"
 #include "msi/database_reader.h"
-#include "package_summary.h"
+#include "summary_stream.h"
 
 namespace msptool {
-namespace {}  // namespace
+namespace {  // Summary properties 6, 7 and 9 of a package, read from its summary stream
+// alone (opening it as a database would read its tables once more).
+bool ReadTexts(const std::string& path, std::string& comments, std::string& platforms,
+               std::string& packageCode, std::string& error) {
+  std::string stream, header;
+  std::vector<StoredProperty> properties;
+  if (!ReadRootStream(path, kSummaryStreamName, stream) ||
+      !ReadSummaryStream(stream, header, properties)) {
+    error = path + " has no readable summary information";
+    return false;
+  }
+  for (const auto& p : properties) {
+    if (p.id == kCommentsProperty) StoredString(p, comments);
+    if (p.id == kTemplateProperty) StoredString(p, platforms);
+    if (p.id == kRevisionProperty) StoredString(p, packageCode);
+  }
+  return true;
+}
+
+}  // namespace
 
 bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTarget>& targets,
                       std::string& digest, std::string& error) {
@@ -22,20 +42,17 @@ bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTa
     PatchTarget t;
     t.baselinePath = baseline;
     t.upgradedPath = upgraded;
-    PackageSummary summary, baselineSummary;
+    std::string ignored, baselineCode, upgradedCode;
     // The packages' cabinets differ; the patch carries its own.
     if (!msi::ReadDatabase(baseline, t.baseline, error, false) ||
         !msi::ReadDatabase(upgraded, t.upgraded, error, false) ||
-        !ReadPackageSummary(baseline, baselineSummary, error) ||
-        !ReadPackageSummary(upgraded, summary, error))
+        !ReadTexts(baseline, ignored, t.baselineTemplate, baselineCode, error) ||
+        !ReadTexts(upgraded, t.upgradedComments, t.upgradedTemplate, upgradedCode, error))
       return false;
     // A package code names one package's exact contents.
-    for (const auto& code : {baselineSummary.revision, summary.revision})
+    for (const auto& code : {baselineCode, upgradedCode})
       g_checksum_update(sum.get(), reinterpret_cast<const guchar*>(code.data()),
                         static_cast<gssize>(code.size()));
-    t.upgradedComments = summary.comments;
-    t.baselineTemplate = baselineSummary.targets;
-    t.upgradedTemplate = summary.targets;
     targets.push_back(std::move(t));
   }
   digest = g_checksum_get_string(sum.get());
