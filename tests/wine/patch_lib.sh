@@ -1,35 +1,12 @@
-# What the patch tests share, on top of the harness (lib.sh): products outside
-# the demo family, where a product's files live, and what the installer says
-# about a product's version and patches.
+# What the patch tests share, on top of the harness (lib.sh): installing the
+# family's members, where their files live, their installed state, and what
+# the installer says about a product's version and patches.
 # shellcheck source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-OTHER_FILES="$SPINSTALL_SOURCE_DIR/tests/wine/products/other-files"
-OTHER_UPGRADE_CODE="$(sed -n 's/.*UpgradeCode="\([^"]*\)".*/\1/p' \
-  "$SPINSTALL_SOURCE_DIR/tests/wine/products/other.wxs.in")"
-
 programs_dir() { printf '%s\n' "$WINEPREFIX/drive_c/Program Files (x86)"; }
-# The folder a product of the demo family or of the other family installs to.
+# The folder a member of the family installs to.
 demo_folder() { printf '%s\n' "$(programs_dir)/Quillmark/$(table_field "$1" 4)"; }
-other_folder() { printf '%s\n' "$(programs_dir)/Inkwell/Notes ${1:1:8}"; }
-
-# Builds OUT, the database of a product of the other family with product code
-# CODE at VERSION.
-other_msi() {
-  local out="$1" code="$2" version="$3"
-  local work
-  work="$(mktemp -d "$WINE_SCRATCH/other.XXXXXX")"
-  cp "$OTHER_FILES"/* "$work/"
-  sed -e "s/@PRODUCT_CODE@/$code/" -e "s/@VERSION@/$version/" \
-    -e "s/@FOLDER@/Notes ${code:1:8}/" \
-    -e "s/@NOTES_GUID@/$(derived_guid "$code notes.txt")/" \
-    -e "s/@SETTINGS_GUID@/$(derived_guid "$code settings.ini")/" \
-    "$SPINSTALL_SOURCE_DIR/tests/wine/products/other.wxs.in" >"$work/other.wxs"
-  (cd "$work" && wixl -o other.msi other.wxs) >"$work/build.log" 2>&1 ||
-    fail "cannot build the other product $code $version, see $work/build.log"
-  mv "$work/other.msi" "$out"
-  rm -rf "$work"
-}
 
 # Installs the databases MSI... into the current prefix, one after the other.
 install_msis() {
@@ -39,24 +16,6 @@ install_msis() {
       fail "msiexec could not install $msi"
   done
 }
-
-# Installs a product of the other family with product code CODE at VERSION.
-install_other() {
-  other_msi "$WINE_SCRATCH/other-$1.msi" "$1" "$2"
-  install_msis "$WINE_SCRATCH/other-$1.msi"
-}
-
-# Installs, with product code CODE at VERSION, a product made from the demo
-# template and the baseline's files (the same File keys) but with the other
-# family's upgrade code, into "Quillmark/Lookalike XXXXXXXX": the patch's file
-# replacements are for the demo family's upgrade code, not for these keys.
-install_lookalike() {
-  local code="$1" version="$2"
-  make_package "$WINE_SCRATCH/lookalike.msi" "$code" 1033 Lookalike "Lookalike ${code:1:8}" \
-    "$version" "$(release_files "$FROM_VERSION")" "$OTHER_UPGRADE_CODE"
-  install_msis "$WINE_SCRATCH/lookalike.msi"
-}
-lookalike_folder() { printf '%s\n' "$(programs_dir)/Quillmark/Lookalike ${1:1:8}"; }
 
 # What msi.dll says about products CODE...: "CODE VersionString V" and one
 # "CODE patch P" line per patch.
@@ -131,7 +90,5 @@ expect_files() {
 # and a checksum of every installed file, one line each.
 end_state() {
   product_state "$@"
-  # Either folder may be missing.
-  (cd "$(programs_dir)" && { find Quillmark Inkwell -type f -print0 2>/dev/null || true; } |
-    sort -z | xargs -0 -r sha256sum)
+  (cd "$(programs_dir)" && find Quillmark -type f -print0 | sort -z | xargs -0 -r sha256sum)
 }
