@@ -4,8 +4,8 @@
 # release. One run leaves each product exactly as a fresh install of its
 # upgraded package (every file, the registry values, ProductVersion) with the
 # patch registered as uninstallable; a second run finds nothing to do. Then a
-# second patch, made with "msp_tool create" from 16.1.84.0 to a later release,
-# applies on top of the first.
+# second patch, made with "msp_tool create" from 16.1.84.0 to a later release
+# and not removable, applies on top of the first.
 source "$(dirname "$0")/patch_lib.sh"
 wine_setup
 
@@ -45,8 +45,9 @@ cp -r "$(release_files "$TO_VERSION")" "$files"
 printf 'Fixed in %s.\r\n' "$LATER" >>"$files/readme.txt"
 make_package "$WINE_SCRATCH/later.msi" "$DE" 1031 "${DEMO_NAME[de]}" "$(table_field "$DE" 4)" \
   "$LATER" "$files"
+# Made not removable: Wine registers what MsiPatchMetadata's AllowRemoval says.
 "$SPINSTALL_MSP_TOOL" create "$WINE_SCRATCH/second.msp" "$(built_package "$DE" "$TO_VERSION")" \
-  "$WINE_SCRATCH/later.msi" >"$WINE_SCRATCH/create.log" 2>&1 ||
+  "$WINE_SCRATCH/later.msi" --not-removable >"$WINE_SCRATCH/create.log" 2>&1 ||
   fail "msp_tool create failed: $(cat "$WINE_SCRATCH/create.log")"
 second=$(msiinfo suminfo "$WINE_SCRATCH/second.msp" | sed -n 's/^Revision number (UUID): //p')
 [ "$second" != "$PATCH_CODE" ] || fail "the second patch has the first one's code"
@@ -54,7 +55,7 @@ wine msiexec /p "$(wine_path "$WINE_SCRATCH/second.msp")" /qn >"$WINE_SCRATCH/se
   fail "msiexec /p of the second patch failed"
 expect_version "$DE" "$LATER"
 expect_patch_listed "$DE"
-expect_patch_listed "$DE" "$second"
+expect_patch_listed "$DE" "$second" 0
 cmp -s "$(demo_folder "$DE")/readme.txt" "$files/readme.txt" ||
   fail "the second patch did not bring its readme.txt"
 echo "PASS"

@@ -27,14 +27,14 @@ expect_version() {
   [ "$seen" = "$version" ] || fail "$code: VersionString is '$seen', expected '$version'"
 }
 
-# expect_patch_listed CODE [PATCH]: product CODE lists the patch (the carried
-# one by default), registered as uninstallable.
+# expect_patch_listed CODE [PATCH [UNINSTALLABLE]]: product CODE lists the
+# patch (the carried one by default), registered as uninstallable (1) or not.
 expect_patch_listed() {
-  local patch="${2:-$PATCH_CODE}" state
+  local patch="${2:-$PATCH_CODE}" uninstallable="${3:-1}" state
   state=$(product_state "$1")
   grep -qx "$1 patch $patch" <<<"$state" || fail "$1: MsiEnumPatchesExW does not list the patch $patch"
-  grep -qx "$1 uninstallable $patch 1" <<<"$state" ||
-    fail "$1: the patch $patch is not registered as uninstallable: $(grep uninstallable <<<"$state")"
+  grep -qx "$1 uninstallable $patch $uninstallable" <<<"$state" ||
+    fail "$1: the patch $patch is not registered with Uninstallable $uninstallable: $(grep uninstallable <<<"$state")"
 }
 
 expect_no_patch() {
