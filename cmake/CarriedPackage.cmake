@@ -1,6 +1,7 @@
 # The package and descriptor texts the program carries, made at build time:
 #   SPINSTALL_PACKAGE      a release engineer's .msp to carry; empty: the one
-#                          msp_tool authors from resources/package.def
+#                          msp_tool derives from the product family's packages
+#                          that resources/package.def names
 #   SPINSTALL_DESCRIPTORS  a folder of descriptor texts 206.txt, 207.txt, ...
 #                          carried as they are; empty: made from templates
 #                          with the package's values filled in: the demo's
@@ -36,16 +37,22 @@ if(SPINSTALL_PACKAGE)
 else()
   # What msp_tool authors has the Windows patch shape, or the build stops.
   set(check_options --authored)
-  # The files the patch replaces, named in the definition: the upgraded release.
-  file(GLOB patch_files CONFIGURE_DEPENDS "${PROJECT_SOURCE_DIR}/products/quillmark/16.1.84.0/*")
+  if(NOT SPINSTALL_PRODUCT_PACKAGE_FILES)
+    message(FATAL_ERROR "The product family's packages are not made (wixl, msibuild and MinGW are "
+                        "needed), so no package can be derived: install them (scripts/setup) or "
+                        "set SPINSTALL_PACKAGE")
+  endif()
   # Signed (cmake/Signing.cmake) before anything reads its length.
   spinstall_sign_command(sign_package "${SPINSTALL_PACKAGE_FILE}")
   add_custom_command(OUTPUT "${SPINSTALL_PACKAGE_FILE}"
     COMMAND ${CMAKE_COMMAND} -E make_directory "${carried_dir}"
     COMMAND ${SPINSTALL_MSP_TOOL} author "${definition}" "${SPINSTALL_PACKAGE_FILE}"
     ${sign_package}
-    DEPENDS "${definition}" ${patch_files} ${SPINSTALL_MSP_TOOL_TARGET} ${SPINSTALL_SIGN_DEPENDS}
-    COMMENT "Authoring the carried package from resources/package.def"
+    # The definition's package list is relative to the build folder.
+    WORKING_DIRECTORY "${CMAKE_BINARY_DIR}"
+    DEPENDS "${definition}" quillmark_packages ${SPINSTALL_PRODUCT_PACKAGE_FILES} ${SPINSTALL_MSP_TOOL_TARGET}
+            ${SPINSTALL_SIGN_DEPENDS}
+    COMMENT "Deriving the carried package from the packages resources/package.def names"
     VERBATIM)
   # What the build signed is verified before it is embedded, every time it
   # changes: a package altered after signing is never carried and signed over.

@@ -4,8 +4,9 @@
 #         [-DUPGRADE_CODE=<code>] -P MakeProductPackage.cmake
 # FILES holds the release's files, every Source of the template (wixl runs
 # there); each File key of the template is its file's name. The template gets
-# ProductCode, Language, Folder, Version, UpgradeCode (when given) and one
-# <Component>Guid for each $(var.<Component>Guid) it names.
+# ProductCode, Language, Folder, Version, UpgradeCode (when given), one
+# <Component>Guid for each $(var.<Component>Guid) it names and File_<name> for
+# each file of FILES.
 #
 # wixl writes no database code page, fails on some names outside ASCII, and
 # leaves File.Version and File.Language empty with an MsiFileHash row for every
@@ -50,6 +51,14 @@ foreach(reference IN LISTS guid_names)
   string(REGEX REPLACE "^\\$\\(var\\.(.*)Guid\\)$" "\\1" component "${reference}")
   string(UUID guid NAMESPACE "${namespace}" NAME "${component}" TYPE SHA1 UPPER)
   list(APPEND defines -D "${component}Guid={${guid}}")
+endforeach()
+
+# Each file of the release defines File_<name> ('.' and '-' as '_'): a template
+# ships a component only in the releases that have its file.
+file(GLOB release_files LIST_DIRECTORIES false RELATIVE "${FILES}" "${FILES}/*")
+foreach(name IN LISTS release_files)
+  string(REGEX REPLACE "[^A-Za-z0-9_]" "_" variable "File_${name}")
+  list(APPEND defines -D "${variable}=yes")
 endforeach()
 
 set(work "${OUTPUT}.work")

@@ -3,32 +3,15 @@
 #include <gio/gio.h>
 #include <libgcab.h>
 
+#include "gobject_ref.h"
+
 namespace msptool {
-namespace {
 
-// Owns one GObject reference.
-template <typename T>
-class Ref {
- public:
-  explicit Ref(T* p) : p_(p) {}
-  Ref(const Ref&) = delete;
-  Ref& operator=(const Ref&) = delete;
-  ~Ref() {
-    if (p_) g_object_unref(p_);
-  }
-  T* get() const { return p_; }
-
- private:
-  T* p_;
-};
-
-bool Failed(GError* err, const std::string& what, std::string& error) {
+bool CabinetFailed(GError* err, const std::string& what, std::string& error) {
   error = what + ": " + (err ? err->message : "unknown error");
   if (err) g_error_free(err);
   return false;
 }
-
-}  // namespace
 
 bool WriteCabinet(const std::vector<CabinetFile>& files, const std::string& cabinetPath,
                   std::string& error) {
@@ -44,21 +27,21 @@ bool WriteCabinet(const std::vector<CabinetFile>& files, const std::string& cabi
     gcab_file_set_attributes(entry.get(), GCAB_FILE_ATTRIBUTE_ARCH);
     if (!gcab_folder_add_file(folder.get(), entry.get(), FALSE, nullptr, &err)) {
       g_date_time_unref(date);
-      return Failed(err, "cannot add " + file.name + " to the cabinet", error);
+      return CabinetFailed(err, "cannot add " + file.name + " to the cabinet", error);
     }
   }
   g_date_time_unref(date);
   if (!gcab_cabinet_add_folder(cab.get(), folder.get(), &err))
-    return Failed(err, "cannot make the cabinet", error);
+    return CabinetFailed(err, "cannot make the cabinet", error);
 
   Ref<GFile> target(g_file_new_for_path(cabinetPath.c_str()));
   Ref<GFileOutputStream> out(
       g_file_replace(target.get(), nullptr, FALSE, G_FILE_CREATE_PRIVATE, nullptr, &err));
-  if (!out.get()) return Failed(err, "cannot create " + cabinetPath, error);
+  if (!out.get()) return CabinetFailed(err, "cannot create " + cabinetPath, error);
   if (!gcab_cabinet_write_simple(cab.get(), G_OUTPUT_STREAM(out.get()), nullptr, nullptr, nullptr,
                                  &err) ||
       !g_output_stream_close(G_OUTPUT_STREAM(out.get()), nullptr, &err))
-    return Failed(err, "cannot write the cabinet", error);
+    return CabinetFailed(err, "cannot write the cabinet", error);
   return true;
 }
 

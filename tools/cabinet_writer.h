@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+typedef struct _GError GError;
+
 namespace msptool {
 
 struct CabinetFile {
@@ -20,5 +22,8 @@ struct CabinetFile {
 // with `error` set on failure.
 bool WriteCabinet(const std::vector<CabinetFile>& files, const std::string& cabinetPath,
                   std::string& error);
+
+// Sets `error` to `what` and the GError's message, frees it, returns false.
+bool CabinetFailed(GError* err, const std::string& what, std::string& error);
 
 }  // namespace msptool

@@ -3,6 +3,7 @@
 #include <gsf/gsf.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace msptool {
 namespace {
@@ -93,6 +94,26 @@ bool ReadRootStream(const std::string& path, const std::string& name, std::strin
   std::unique_ptr<GsfInput, void (*)(void*)> stream(
       gsf_infile_child_by_name(ole.get(), name.c_str()), Unref);
   return stream && ReadBytes(stream.get(), bytes);
+}
+
+bool CopyRootStream(const std::string& path, const std::string& name, const std::string& outPath) {
+  std::unique_ptr<GsfInput, void (*)(void*)> file(gsf_input_stdio_new(path.c_str(), nullptr),
+                                                  Unref);
+  if (!file) return false;
+  std::unique_ptr<GsfInfile, void (*)(void*)> ole(gsf_infile_msole_new(file.get(), nullptr), Unref);
+  if (!ole) return false;
+  std::unique_ptr<GsfInput, void (*)(void*)> stream(
+      gsf_infile_child_by_name(ole.get(), name.c_str()), Unref);
+  std::unique_ptr<FILE, int (*)(FILE*)> out(std::fopen(outPath.c_str(), "wb"), std::fclose);
+  if (!stream || !out) return false;
+  guint8 piece[65536];
+  for (gsf_off_t left = gsf_input_size(stream.get()); left > 0;) {
+    const auto n = static_cast<std::size_t>(std::min<gsf_off_t>(left, sizeof piece));
+    if (!gsf_input_read(stream.get(), n, piece) || std::fwrite(piece, 1, n, out.get()) != n)
+      return false;
+    left -= static_cast<gsf_off_t>(n);
+  }
+  return std::fflush(out.get()) == 0;
 }
 
 const CompoundEntry* Child(const CompoundEntry& storage, const std::string& name) {

@@ -41,6 +41,9 @@ bool ReadCompoundStreams(const std::string& path, CompoundEntry& root, std::stri
 // The bytes of the stream `name` (as stored) of the root of the file at `path`.
 bool ReadRootStream(const std::string& path, const std::string& name, std::string& bytes);
 
+// The same copied to the file `outPath` in pieces, never held whole.
+bool CopyRootStream(const std::string& path, const std::string& name, const std::string& outPath);
+
 // The child called `name`, or null.
 const CompoundEntry* Child(const CompoundEntry& storage, const std::string& name);
 

@@ -1,9 +1,16 @@
 // msp_tool: authors, checks and describes the patch package that spinstall
 // carries.
 //
-//   msp_tool author DEFINITION OUT.msp    write the package a definition names
-//   msp_tool check [--authored] PACKAGE [DESCRIPTOR...]
-//                                          check a package (and descriptors)
+//   msp_tool create OUT.msp BASELINE UPGRADED [BASELINE UPGRADED]...
+//                   [--patch-code GUID] [--title TEXT] [--not-removable]
+//                                          derive a patch from its targets'
+//                                          baseline and upgraded packages
+//   msp_tool author DEFINITION OUT.msp    the same for the pairs a definition
+//                                          names (the carried package)
+//   msp_tool check [--authored] PACKAGE [DESCRIPTOR...] [--baselines MSI...]
+//                                          check a package (and descriptors;
+//                                          with the baselines, which files
+//                                          Windows would replace: file_rules.h)
 //   msp_tool describe PACKAGE TEMPLATE OUT [N]
 //                                          fill a descriptor template for the
 //                                          Nth target product (default 1);
@@ -23,12 +30,14 @@
 // Every failure is one line on standard error that names the offending value,
 // and exit status 1. The commands that read a package run in a child process
 // (crash_guard.h), and stamp writes nothing unless the copy passes the check.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <set>
 #include <sstream>
 
 #include "compound_reader.h"
@@ -36,14 +45,16 @@
 #include "crash_guard.h"
 #include "definition.h"
 #include "file_bytes.h"
+#include "file_rules.h"
 #include "msi/database_reader.h"
 #include "msi/diff_text.h"
 #include "msi/transform_writer.h"
 #include "package_stamp.h"
 #include "package_summary.h"
-#include "patch_plan.h"
+#include "patch_inputs.h"
 #include "patch_shape.h"
 #include "sibling_file.h"
+#include "summary_stream.h"
 
 namespace msptool {
 namespace {
@@ -57,22 +68,91 @@ int Author(const std::string& definitionPath, const std::string& outPath) {
   std::string text, error;
   if (!ReadFileBytes(definitionPath, text)) return Fail("cannot read " + definitionPath);
   Definition def;
+  std::vector<PackagePair> pairs;
   if (!ParseDefinition(text, def, error)) return Fail(definitionPath + ": " + error);
-  PatchPlan plan;
-  std::vector<std::string> warnings;
-  const auto slash = definitionPath.find_last_of('/');
-  const std::string folder = slash == std::string::npos ? "." : definitionPath.substr(0, slash);
-  if (!MakePatchPlan(def, folder, plan, warnings, error))
-    return Fail(definitionPath + ": " + error);
-  for (const auto& w : warnings) std::cerr << "msp_tool: warning: " << w << "\n";
-  if (!WritePatchPackage(plan.summary, plan.content, outPath, error)) return Fail(error);
+  for (const auto& [key, value] : def.entries) {
+    static const std::set<std::string> known = {
+        "patch-code",   "title",    "subject",  "author",  "comments",       "url",
+        "version-rule", "packages", "baseline", "upgrade", "classification", "target"};
+    if (!known.count(key)) return Fail(definitionPath + ": unknown key " + Quoted(key));
+    if (key != "target" && def.Count(key) > 1)
+      return Fail(definitionPath + ": has more than one " + Quoted(key));
+  }
+  if (!DefinitionPairs(def, pairs, error)) return Fail(definitionPath + ": " + error);
+  PatchOptions options;
+  options.patchCode = def.One("patch-code");
+  options.title = def.One("title");
+  options.subject = def.One("subject");
+  options.author = def.One("author");
+  options.comments = def.One("comments");
+  options.url = def.One("url");
+  options.versionRule = def.One("version-rule");
+  if (def.Count("classification")) options.classification = def.One("classification");
+  if (!options.patchCode.empty() && !IsRegistryCode(options.patchCode))
+    return Fail(definitionPath + ": patch-code " + Quoted(options.patchCode) +
+                " is not in registry form");
+  if (!CreatePatch(pairs, options, outPath, error)) return Fail(definitionPath + ": " + error);
   return 0;
+}
+
+int Create(const std::vector<std::string>& args) {
+  PatchOptions options;
+  std::vector<std::string> packages;
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const bool valued = args[i] == "--patch-code" || args[i] == "--title";
+    if (valued && i + 1 == args.size()) return Fail(args[i] + " needs a value");
+    if (args[i] == "--patch-code")
+      options.patchCode = args[++i];
+    else if (args[i] == "--title")
+      options.title = args[++i];
+    else if (args[i] == "--not-removable")
+      options.removable = false;
+    else
+      packages.push_back(args[i]);
+  }
+  if (packages.size() < 3 || packages.size() % 2 == 0)
+    return Fail("create needs OUT.msp and pairs of BASELINE and UPGRADED packages");
+  if (!options.patchCode.empty() && !IsRegistryCode(options.patchCode))
+    return Fail("patch code " + Quoted(options.patchCode) + " is not in registry form");
+  std::vector<PackagePair> pairs;
+  for (std::size_t i = 1; i < packages.size(); i += 2)
+    pairs.emplace_back(packages[i], packages[i + 1]);
+  std::string error;
+  if (!CreatePatch(pairs, options, packages[0], error)) return Fail(error);
+  return 0;
+}
+
+// Windows' file rules for the products `baselinePaths` hold: one line per
+// target and file on standard output; kept files, conflicts and undocumented
+// bits are errors for an authored package, warnings for another.
+bool CheckAgainstBaselines(const std::string& packagePath, const std::string& transforms,
+                           const std::vector<std::string>& baselinePaths, bool authored,
+                           std::vector<std::string>& warnings, std::string& error) {
+  std::vector<msi::Database> baselines(baselinePaths.size());
+  for (std::size_t i = 0; i < baselinePaths.size(); ++i)
+    if (!msi::ReadDatabase(baselinePaths[i], baselines[i], error)) return false;
+  CompoundEntry root;
+  if (!ReadCompoundStreams(packagePath, root, error, [](const std::string& name, int depth) {
+        return name == kSummaryStreamName ? StreamContent::Bytes
+                                          : msi::DatabaseStreams(name, depth);
+      })) {
+    error = packagePath + " " + error;
+    return false;
+  }
+  const FileRuleReport report = CheckFileRules(root, transforms, baselines);
+  for (const auto& line : report.lines) std::cout << packagePath << ": " << line << "\n";
+  if (authored && !report.problems.empty()) {
+    error = packagePath + ": " + report.problems[0];
+    return false;
+  }
+  for (const auto& p : report.problems) warnings.push_back(p);
+  return true;
 }
 
 // Reads the package at `path`; the messages call it `packagePath` (the file
 // that a stamp's copy becomes).
 int Check(const std::string& packagePath, const std::vector<std::string>& descriptors,
-          bool authored, const std::string& path) {
+          bool authored, const std::string& path, const std::vector<std::string>& baselines = {}) {
   std::string error;
   std::uint64_t size = 0;
   if (!ReadableFileSize(path, size)) return Fail("cannot read " + packagePath);
@@ -89,15 +169,18 @@ int Check(const std::string& packagePath, const std::vector<std::string>& descri
   const PatchShape shape = InspectPatchShape(root, summary.transforms, summary.revision);
   if (authored && !shape.problems.empty()) return Fail(packagePath + ": " + shape.problems[0]);
   warnings.insert(warnings.end(), shape.problems.begin(), shape.problems.end());
+  if (!baselines.empty() &&
+      !CheckAgainstBaselines(path, summary.transforms, baselines, authored, warnings, error))
+    return Fail(error);
   for (const auto& w : warnings)
     std::cerr << "msp_tool: warning: " << packagePath << ": " << w << "\n";
   const DescribedPackage described{size, summary.targets, CandidateText(summary.keywords),
                                    summary.revision};
-  for (const auto& path : descriptors) {
+  for (const auto& descriptor : descriptors) {
     std::string text;
-    if (!ReadFileBytes(path, text)) return Fail("cannot read descriptor " + path);
+    if (!ReadFileBytes(descriptor, text)) return Fail("cannot read descriptor " + descriptor);
     if (auto problem = CheckDescriptor(text, described); !problem.empty())
-      return Fail(path + ": " + problem);
+      return Fail(descriptor + ": " + problem);
   }
   std::cout << packagePath << ": " << shape.report << "\n";
   return 0;
@@ -194,12 +277,15 @@ int MakeTransform(const std::string& beforePath, const std::string& afterPath,
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
   if (args.size() == 3 && args[0] == "author") return msptool::Author(args[1], args[2]);
+  if (args.size() >= 4 && args[0] == "create") return msptool::Create(args);
   const bool authored = args.size() >= 3 && args[0] == "check" && args[1] == "--authored";
   if (args.size() >= 2 && args[0] == "check") {
+    // DESCRIPTOR... then, after --baselines, the baseline packages.
     const std::string& package = args[authored ? 2 : 1];
+    const auto split = std::find(args.begin(), args.end(), "--baselines");
     return msptool::Guarded(package, [&] {
-      return msptool::Check(package, {args.begin() + (authored ? 3 : 2), args.end()}, authored,
-                            package);
+      return msptool::Check(package, {args.begin() + (authored ? 3 : 2), split}, authored, package,
+                            {split == args.end() ? split : split + 1, args.end()});
     });
   }
   if (args.size() == 4 && args[0] == "stamp") return msptool::Stamp(args[1], args[2], args[3]);
@@ -213,8 +299,10 @@ int main(int argc, char** argv) {
   if (args.size() == 4 && args[0] == "transform")
     return msptool::Guarded(args[1] + " or " + args[2],
                             [&] { return msptool::MakeTransform(args[1], args[2], args[3]); });
-  std::cerr << "usage: msp_tool author DEFINITION OUT.msp\n"
-               "       msp_tool check [--authored] PACKAGE [DESCRIPTOR...]\n"
+  std::cerr << "usage: msp_tool create OUT.msp BASELINE UPGRADED [BASELINE UPGRADED]...\n"
+               "                [--patch-code GUID] [--title TEXT] [--not-removable]\n"
+               "       msp_tool author DEFINITION OUT.msp\n"
+               "       msp_tool check [--authored] PACKAGE [DESCRIPTOR...] [--baselines MSI...]\n"
                "       msp_tool describe PACKAGE TEMPLATE OUT [N]\n"
                "       msp_tool stamp PACKAGE OUT VERSION-RULE\n"
                "       msp_tool diff BEFORE.msi AFTER.msi\n"

@@ -40,6 +40,7 @@ bool ReadPackageSummary(const std::string& path, PackageSummary& out, std::strin
   out.title = ReadString(si.p, LIBMSI_PROPERTY_TITLE);
   out.subject = ReadString(si.p, LIBMSI_PROPERTY_SUBJECT);
   out.keywords = ReadString(si.p, LIBMSI_PROPERTY_KEYWORDS);
+  out.comments = ReadString(si.p, LIBMSI_PROPERTY_COMMENTS);
   out.targets = ReadString(si.p, LIBMSI_PROPERTY_TEMPLATE);
   out.transforms = ReadString(si.p, LIBMSI_PROPERTY_LASTAUTHOR);
   out.revision = ReadString(si.p, LIBMSI_PROPERTY_UUID);

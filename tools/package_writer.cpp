@@ -4,8 +4,6 @@
 
 #include "compound_file.h"
 #include "msi/database_encoder.h"
-#include "msi/transform_writer.h"
-#include "patch_tables.h"
 #include "summary_stream.h"
 
 namespace msptool {
@@ -13,6 +11,7 @@ namespace {
 
 // 2026-01-01 00:00 UTC: fixed, so that every build writes the same bytes.
 constexpr std::int64_t kFixedFileTime = 134116992000000000LL;
+// The summary's texts are ASCII.
 constexpr std::int64_t kCodePage = 1252;
 
 using T = SummaryProperty::Type;
@@ -21,7 +20,9 @@ using T = SummaryProperty::Type;
 // end, so that no file is ever held in memory whole.
 struct CabinetFileOnDisk {
   std::string path;
-  ~CabinetFileOnDisk() { std::remove(path.c_str()); }
+  ~CabinetFileOnDisk() {
+    if (!path.empty()) std::remove(path.c_str());
+  }
 };
 
 bool AddTransform(GsfOutfile* root, const Transform& transform, std::string& error) {
@@ -35,19 +36,14 @@ bool AddTransform(GsfOutfile* root, const Transform& transform, std::string& err
 
 }  // namespace
 
-bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
-                       const std::string& path, std::string& error) {
-  return WritePatchPackage(summary, content, BuildTransforms(content), path, error);
-}
-
-bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
-                       const std::vector<Transform>& transforms, const std::string& path,
+bool WritePatchPackage(const PatchSummary& summary, const PatchBody& body, const std::string& path,
                        std::string& error) {
   std::string transformList;
-  for (const auto& t : transforms) transformList += (transformList.empty() ? ":" : ";:") + t.name;
+  for (const auto& t : body.transforms)
+    transformList += (transformList.empty() ? ":" : ";:") + t.name;
 
-  const CabinetFileOnDisk cabinet{content.files.empty() ? "" : path + ".cab"};
-  if (!content.files.empty() && !WriteCabinet(content.files, cabinet.path, error)) return false;
+  const CabinetFileOnDisk cabinet{body.files.empty() ? "" : path + ".cab"};
+  if (!body.files.empty() && !WriteCabinet(body.files, cabinet.path, error)) return false;
 
   const std::vector<SummaryProperty> props = {
       {kCodePageProperty, T::I2, kCodePage, {}},
@@ -61,33 +57,25 @@ bool WritePatchPackage(const PatchSummary& summary, const PatchContent& content,
       {kRevisionProperty, T::Text, 0, summary.patchCode},
       {kCreatedProperty, T::FileTime, kFixedFileTime, {}},
       {kSavedProperty, T::FileTime, kFixedFileTime, {}},
-      {kWordCountProperty, T::I4, 1, {}},
+      // 4: Windows Installer 3.0 or later, which reads MsiPatchSequence and
+      // MsiPatchMetadata.
+      {kWordCountProperty, T::I4, 4, {}},
       {kApplicationProperty, T::Text, 0, "msp_tool"},
+      {kSecurityProperty, T::I4, 4, {}},  // read-only enforced
   };
 
-  // The root's own tables: MsiPatchSequence's one row names the patch's
-  // family (the product family's upgrade code without its punctuation) and
-  // its place there (the upgrade version).
-  std::string family;
-  for (char c : content.upgradeCode)
-    if (c != '{' && c != '}' && c != '-') family.push_back(c);
-  msi::Database rootTables{static_cast<std::uint32_t>(kCodePage), {kMsiPatchSequenceTable}, {}};
-  rootTables.tables[0].rows = {{msi::Value::String(family),
-                                {},
-                                msi::Value::String(content.toVersion),
-                                msi::Value::Integer(0)}};
   msi::EncodedTables tables;
-  if (!msi::EncodeDatabase(rootTables, tables, error)) return false;
+  if (!msi::EncodeDatabase(body.rootTables, tables, error)) return false;
 
   return CompoundFile::Write(
       path, kPatchClassId,
       [&](GsfOutfile* root) {
         bool ok = CompoundFile::AddStream(root, kSummaryStreamName, BuildSummaryStream(props)) &&
                   msi::WriteTableStreams(root, tables);
-        for (const auto& t : transforms) ok = ok && AddTransform(root, t, error);
-        if (!content.files.empty())
-          ok = ok && CompoundFile::AddStreamFromFile(root, EncodeStreamName(kCabinetStream, false),
-                                                     cabinet.path);
+        for (const auto& t : body.transforms) ok = ok && AddTransform(root, t, error);
+        if (!body.files.empty())
+          ok = ok && CompoundFile::AddStreamFromFile(
+                         root, EncodeStreamName(body.cabinetStream, false), cabinet.path);
         return ok;
       },
       error);

@@ -35,6 +35,15 @@ const Table kInstallExecuteSequenceTable = {"InstallExecuteSequence",
                                              {"Sequence", kShortInteger | kTypeNullable}},
                                             {}};
 
+const Table kMsiFileHashTable = {"MsiFileHash",
+                                 {{"File_", kKeyText | 72},
+                                  {"Options", kShortInteger},
+                                  {"HashPart1", kLongInteger},
+                                  {"HashPart2", kLongInteger},
+                                  {"HashPart3", kLongInteger},
+                                  {"HashPart4", kLongInteger}},
+                                 {}};
+
 const Table kPatchTable = {"Patch",
                            {{"File_", kKeyText | 72},
                             {"Sequence", kShortInteger | kTypeKey},
@@ -53,6 +62,11 @@ const Table kMsiPatchSequenceTable = {"MsiPatchSequence",
                                        {"Sequence", kText | 72},
                                        {"Attributes", kLongInteger | kTypeNullable}},
                                       {}};
+
+const Table kMsiPatchMetadataTable = {
+    "MsiPatchMetadata",
+    {{"Company", kKeyText | kTypeNullable | 72}, {"Property", kKeyText | 72}, {"Value", kText}},
+    {}};
 
 Row NamedRow(const Table& table, const std::vector<std::pair<std::string, Value>>& values) {
   Row row(table.columns.size());

@@ -12,6 +12,7 @@ extern const msi::Table kPropertyTable;
 extern const msi::Table kFileTable;
 extern const msi::Table kMediaTable;
 extern const msi::Table kInstallExecuteSequenceTable;
+extern const msi::Table kMsiFileHashTable;
 
 // The tables a patch transform brings into a product, in this order.
 extern const msi::Table kPatchTable;
@@ -19,6 +20,8 @@ extern const msi::Table kPatchPackageTable;
 extern const msi::Table kMsiPatchHeadersTable;
 // The table a patch's root carries: the patch's family and its place there.
 extern const msi::Table kMsiPatchSequenceTable;
+// The patch's metadata in its root: removable or not, its names for people.
+extern const msi::Table kMsiPatchMetadataTable;
 
 // A row of `table` with `values` by column name, the other columns null.
 msi::Row NamedRow(const msi::Table& table,

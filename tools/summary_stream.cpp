@@ -67,6 +67,15 @@ bool StoredNumber(const StoredProperty& property, std::int64_t& number) {
   return true;
 }
 
+bool StoredString(const StoredProperty& property, std::string& text) {
+  if (property.value.size() < 8 || GetU32(property.value, 0) != kVtLpstr) return false;
+  const std::uint32_t length = GetU32(property.value, 4);
+  if (length > property.value.size() - 8) return false;
+  text = property.value.substr(8, length);
+  text.resize(std::min(text.size(), text.find('\0')));  // without its terminator
+  return true;
+}
+
 std::string BuildSummaryStream(std::vector<SummaryProperty> properties) {
   std::sort(properties.begin(), properties.end(),
             [](const auto& a, const auto& b) { return a.id < b.id; });

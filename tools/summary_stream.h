@@ -27,6 +27,7 @@ enum SummaryPropertyId : std::uint32_t {
   kWordCountProperty = 15,
   kCharacterCountProperty = 16,  // a transform's validation and error conditions
   kApplicationProperty = 18,
+  kSecurityProperty = 19,
 };
 
 struct SummaryProperty {
@@ -58,6 +59,9 @@ std::string AssembleSummaryStream(const std::string& header,
 
 // The stored value of a text (VT_LPSTR) property.
 std::string StoredText(const std::string& text);
+// The text a VT_LPSTR value holds, without its terminator; false for other
+// types.
+bool StoredString(const StoredProperty& property, std::string& text);
 // The number an I2 or I4 value holds; false for other types.
 bool StoredNumber(const StoredProperty& property, std::int64_t& number);
 

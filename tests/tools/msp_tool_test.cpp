@@ -9,6 +9,7 @@
 #include "package_writer.h"
 #include "patch_tables.h"
 #include "support/authoring.h"
+#include "support/small_patch.h"
 #include "support/temp_dir.h"
 
 namespace toolstest {
@@ -29,13 +30,6 @@ std::string Edited(std::string text, const std::string& from, const std::string&
   return text;
 }
 
-// The source definition, reading its files from `dir`, where it writes them.
-std::string DefinitionInFolder(const TempDir& dir) {
-  WriteFileBytes(dir / "readme.txt", "new readme\n");
-  WriteFileBytes(dir / "quillmark.dat", "new data\n");
-  return Edited(ReadFileBytes(SourceDefinition()), "file-folder = ../products/quillmark/16.1.84.0", "file-folder = .");
-}
-
 struct BrokenDefinition {
   const char* name;
   std::string line;         // a line of resources/package.def
@@ -48,7 +42,8 @@ class BrokenDefinitionTest : public testing::TestWithParam<BrokenDefinition> {};
 TEST_P(BrokenDefinitionTest, AuthorStopsAndNamesTheValue) {
   const auto& row = GetParam();
   TempDir dir;
-  WriteFileBytes(dir / "package.def", Edited(DefinitionInFolder(dir), row.line, row.replacement));
+  WriteFileBytes(dir / "package.def",
+                 Edited(ReadFileBytes(DefinitionIn(dir.path())), row.line, row.replacement));
   const auto run = RunMspTool({"author", dir / "package.def", dir / "out.msp"});
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_NE(run.standardError.find("msp_tool: error: " + dir / "package.def"), std::string::npos)
@@ -59,63 +54,30 @@ TEST_P(BrokenDefinitionTest, AuthorStopsAndNamesTheValue) {
 INSTANTIATE_TEST_SUITE_P(
     Definitions, BrokenDefinitionTest,
     testing::Values(
-        BrokenDefinition{"candidate_without_comma", "version-rule = 16.1.84.0;16.1.63.10,",
-                         "version-rule = 16.1.84.0;16.1.63.10",
-                         "candidate version \"16.1.63.10\" in version rule "
-                         "\"16.1.84.0;16.1.63.10\" lacks its terminating ','"},
+        BrokenDefinition{"rule_that_is_not_the_packages", "version-rule = 16.1.84.0;16.1.63.10,",
+                         "version-rule = 16.1.84.0;16.1.63.10,16.1.50.0,",
+                         "version rule \"16.1.84.0;16.1.63.10,16.1.50.0,\" is not the packages' "
+                         "\"16.1.84.0;16.1.63.10,\""},
         BrokenDefinition{"product_code_of_37_characters",
                          "target = {ECB53EFA-4E5B-4446-B2E1-A8C4BAA3F468}",
                          "target = {ECB53EFA-4E5B-4446-B2E1-A8C4BAA3F46}",
-                         "target product code \"{ECB53EFA-4E5B-4446-B2E1-A8C4BAA3F46}\" "
-                         "(element 3, 37 characters)"},
-        BrokenDefinition{"empty_element_in_the_target_list",
-                         "target = {D4A59E25-1875-495F-A17B-A2F3035BC443}", "target =",
-                         "has an empty element (element 4) in \"" + kA + ";" + kB +
-                             ";{ECB53EFA-4E5B-4446-B2E1-A8C4BAA3F468};;"},
-        BrokenDefinition{"lower_case_target", "target = {04EC74C3-CD81-4595-B489-29F222CE78CA}",
-                         "target = {04ec74c3-CD81-4595-B489-29F222CE78CA}",
-                         "\"{04ec74c3-CD81-4595-B489-29F222CE78CA}\""},
-        BrokenDefinition{"rule_without_semicolon", "version-rule = 16.1.84.0;16.1.63.10,",
-                         "version-rule = 16.1.84.0", "version rule (property 5) \"16.1.84.0\""},
-        BrokenDefinition{"from_version_not_a_candidate", "from-version = 16.1.63.10",
-                         "from-version = 16.1.63.1",
-                         "from-version \"16.1.63.1\" is not a candidate version"},
-        BrokenDefinition{"to_version_not_the_upgrade_version", "to-version = 16.1.84.0",
-                         "to-version = 16.1.85.0",
-                         "to-version \"16.1.85.0\" differs from the upgrade version"},
-        BrokenDefinition{"upgrade_code_not_in_registry_form",
-                         "upgrade-code = {8104081B-F7E0-4350-9D4C-2358E08C5D1B}",
-                         "upgrade-code = 8104081B-F7E0-4350-9D4C-2358E08C5D1B",
-                         "upgrade-code \"8104081B-F7E0-4350-9D4C-2358E08C5D1B\""},
-        BrokenDefinition{"patch_code_missing",
-                         "patch-code = {BB5574F9-054D-4C64-928E-267B70B60BF3}", "",
-                         "needs exactly one \"patch-code\""},
-        BrokenDefinition{"file_that_does_not_exist", "file = quillmark.dat", "file = missing.dat",
-                         "cannot read file"},
-        BrokenDefinition{"file_key_with_a_path", "file = quillmark.dat", "file = ../quillmark.dat",
-                         "file \"../quillmark.dat\" is not a File table key"},
-        BrokenDefinition{"file_named_twice", "file = quillmark.dat", "file = readme.txt",
-                         "file \"readme.txt\" is named twice"},
-        BrokenDefinition{"line_without_equals_sign", "file = quillmark.dat", "file quillmark.dat",
+                         "target \"{ECB53EFA-4E5B-4446-B2E1-A8C4BAA3F46}\" has no package at "
+                         "release \"16.1.63.10\""},
+        BrokenDefinition{"release_without_packages", "upgrade = 16.1.84.0", "upgrade = 16.1.85.0",
+                         "has no package at release \"16.1.85.0\""},
+        BrokenDefinition{"patch_code_not_in_registry_form",
+                         "patch-code = {BB5574F9-054D-4C64-928E-267B70B60BF3}",
+                         "patch-code = BB5574F9-054D-4C64-928E-267B70B60BF3",
+                         "patch-code \"BB5574F9-054D-4C64-928E-267B70B60BF3\""},
+        BrokenDefinition{"key_of_the_old_hand_made_patch", "upgrade = 16.1.84.0",
+                         "file = readme.txt", "unknown key \"file\""},
+        BrokenDefinition{"line_without_equals_sign", "upgrade = 16.1.84.0", "upgrade 16.1.84.0",
                          "expected \"key = value\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(AuthorTest, CandidateEqualToTheUpgradeVersionIsOnlyAWarning) {
-  TempDir dir;
-  std::string text = DefinitionInFolder(dir);
-  text.replace(text.find("16.1.84.0;16.1.63.10,"), 21, "16.1.84.0;16.1.63.10,16.1.84.0,");
-  WriteFileBytes(dir / "package.def", text);
-  const auto run = RunMspTool({"author", dir / "package.def", dir / "out.msp"});
-  EXPECT_EQ(run.exitStatus, 0) << run.standardError;
-  EXPECT_NE(run.standardError.find("warning: candidate version \"16.1.84.0\" equals"),
-            std::string::npos)
-      << run.standardError;
-  EXPECT_EQ(RunMspTool({"check", dir / "out.msp"}).exitStatus, 0);
-}
-
 TEST(AuthorTest, AuthoredPackageAndItsDescriptorPassTheCheck) {
   TempDir dir;
-  const auto author = RunMspTool({"author", SourceDefinition(), dir / "p.msp"});
+  const auto author = RunMspTool({"author", DefinitionIn(dir.path()), dir / "p.msp"});
   ASSERT_EQ(author.exitStatus, 0) << author.standardError;
   const auto describe =
       RunMspTool({"describe", dir / "p.msp",
@@ -156,13 +118,13 @@ TEST(AuthorTest, AuthoredPackageAndItsDescriptorPassTheCheck) {
 
 TEST(DescribeTest, FillsTheVersionRuleTargetsAndPatchCode) {
   TempDir dir;
-  ASSERT_EQ(RunMspTool({"author", SourceDefinition(), dir / "p.msp"}).exitStatus, 0);
+  ASSERT_EQ(RunMspTool({"author", DefinitionIn(dir.path()), dir / "p.msp"}).exitStatus, 0);
   WriteFileBytes(dir / "facts.in", "@KEYWORDS@|@TARGETS@|@PATCH_CODE@\n");
   const auto describe = RunMspTool({"describe", dir / "p.msp", dir / "facts.in", dir / "facts"});
   ASSERT_EQ(describe.exitStatus, 0) << describe.standardError;
   const std::string facts = ReadFileBytes(dir / "facts");
   // The first value of `key` in the definition the package was authored from.
-  const std::string definition = ReadFileBytes(SourceDefinition());
+  const std::string definition = ReadFileBytes(dir / "package.def");
   const auto value = [&](const std::string& key) {
     const auto at = definition.find("\n" + key + " = ") + key.size() + 4;
     return definition.substr(at, definition.find('\n', at) - at);
@@ -197,10 +159,10 @@ TEST_P(BrokenPackageTest, CheckStopsAndNamesTheValue) {
   const auto& row = GetParam();
   TempDir dir;
   // One target is enough for a transform list; the values are written unchecked.
-  msptool::PatchContent content;
-  content.targets = {kA};
   std::string error;
-  ASSERT_TRUE(msptool::WritePatchPackage(row.summary, content, dir / "p.msp", error)) << error;
+  ASSERT_TRUE(
+      msptool::WritePatchPackage(row.summary, SmallPatch(kA, kB).body, dir / "p.msp", error))
+      << error;
   const auto run = RunMspTool({"check", dir / "p.msp"});
   EXPECT_EQ(run.exitStatus, 1);
   EXPECT_NE(run.standardError.find(row.message), std::string::npos) << run.standardError;
@@ -246,14 +208,11 @@ class BrokenShapeTest : public testing::TestWithParam<BrokenShape> {};
 TEST_P(BrokenShapeTest, AuthoredCheckStopsSuppliedCheckWarns) {
   const auto& row = GetParam();
   TempDir dir;
-  msptool::PatchContent content;
-  content.targets = {kA};
-  content.patchCode = kB;
-  auto transforms = msptool::BuildTransforms(content);
-  row.breaks(transforms);
+  auto body = SmallPatch(kA, kB).body;
+  row.breaks(body.transforms);
   std::string error;
-  ASSERT_TRUE(msptool::WritePatchPackage(Summary(kA, "16.1.84.0;16.1.63.10,"), content, transforms,
-                                         dir / "p.msp", error))
+  ASSERT_TRUE(
+      msptool::WritePatchPackage(Summary(kA, "16.1.84.0;16.1.63.10,"), body, dir / "p.msp", error))
       << error;
   const auto authored = RunMspTool({"check", "--authored", dir / "p.msp"});
   EXPECT_EQ(authored.exitStatus, 1);
@@ -300,16 +259,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(CheckTest, ValidationWordsOfAWindowsMadePatchPass) {
   TempDir dir;
-  msptool::PatchContent content;
-  content.targets = {kA};
-  content.patchCode = kB;
-  auto transforms = msptool::BuildTransforms(content);
-  for (auto& t : transforms) t.summary.errorConditions = 0x0017;
-  transforms[0].summary.validation = 0x0922;
-  transforms[1].summary.validation = 0x0927;
+  auto body = SmallPatch(kA, kB).body;
+  for (auto& t : body.transforms) t.summary.errorConditions = 0x0017;
+  body.transforms[1].summary.validation = 0x0927;
   std::string error;
-  ASSERT_TRUE(msptool::WritePatchPackage(Summary(kA, "16.1.84.0;16.1.63.10,"), content, transforms,
-                                         dir / "p.msp", error));
+  ASSERT_TRUE(
+      msptool::WritePatchPackage(Summary(kA, "16.1.84.0;16.1.63.10,"), body, dir / "p.msp", error));
   const auto check = RunMspTool({"check", "--authored", dir / "p.msp"});
   EXPECT_EQ(check.exitStatus, 0) << check.standardError;
   EXPECT_EQ(check.standardError, "");
@@ -317,12 +272,12 @@ TEST(CheckTest, ValidationWordsOfAWindowsMadePatchPass) {
 
 TEST(CheckTest, AuthoredPackageHasTheWindowsShape) {
   TempDir dir;
-  ASSERT_EQ(RunMspTool({"author", SourceDefinition(), dir / "p.msp"}).exitStatus, 0);
+  ASSERT_EQ(RunMspTool({"author", DefinitionIn(dir.path()), dir / "p.msp"}).exitStatus, 0);
   const auto check = RunMspToolShowingOutput({"check", "--authored", dir / "p.msp"});
   EXPECT_EQ(check.exitStatus, 0) << check.standardError;
   EXPECT_EQ(check.standardError,
             dir / "p.msp" +
-                ": Windows patch shape: 42 transform pairs, validation in the upper word of "
+                ": Windows patch shape: 21 transform pairs, validation in the upper word of "
                 "property 16, PatchPackage rows for {BB5574F9-054D-4C64-928E-267B70B60BF3}, "
                 "MsiPatchSequence\n");
 }

@@ -8,6 +8,7 @@
 #include "package_writer.h"
 #include "support/authoring.h"
 #include "support/package_reader.h"
+#include "support/small_patch.h"
 #include "support/temp_dir.h"
 
 namespace toolstest {
@@ -19,7 +20,7 @@ const std::string kSummaryStream = "\x05SummaryInformation";
 
 TEST(StampTest, ChangesPropertyFiveAndKeepsEveryOtherByte) {
   TempDir dir;
-  ASSERT_EQ(RunMspTool({"author", SourceDefinition(), dir / "p.msp"}).exitStatus, 0);
+  ASSERT_EQ(RunMspTool({"author", DefinitionIn(dir.path()), dir / "p.msp"}).exitStatus, 0);
   const std::string rule = "16.1.84.0;16.1.63.10,16.1.70.2,";
   const auto stamp = RunMspTool({"stamp", dir / "p.msp", dir / "s.msp", rule});
   ASSERT_EQ(stamp.exitStatus, 0) << stamp.standardError;
@@ -48,11 +49,10 @@ TEST(StampTest, RuleTwiceAsLongAsTheKeywordsGrowsTheSummary) {
   summary.keywords = "PatchSourceList";  // what other tools write
   summary.targets = "{91AED5A8-1F61-48F5-A289-B3368F6B332F}";
   summary.patchCode = "{32C7D65E-997D-42F2-B613-61BBEF5C51CC}";
-  msptool::PatchContent content;
-  content.targets = {summary.targets};
-  content.patchCode = summary.patchCode;
   std::string error;
-  ASSERT_TRUE(msptool::WritePatchPackage(summary, content, dir / "p.msp", error)) << error;
+  ASSERT_TRUE(msptool::WritePatchPackage(
+      summary, SmallPatch(summary.targets, summary.patchCode).body, dir / "p.msp", error))
+      << error;
   EXPECT_EQ(RunMspTool({"check", dir / "p.msp"}).exitStatus, 1);
 
   const std::string rule = "16.1.84.0;16.1.63.10,16.1.70.2,";
@@ -79,7 +79,7 @@ TEST(StampTest, RuleTwiceAsLongAsTheKeywordsGrowsTheSummary) {
 
 TEST(StampTest, RuleTheCheckWouldRefuseWritesNothing) {
   TempDir dir;
-  ASSERT_EQ(RunMspTool({"author", SourceDefinition(), dir / "p.msp"}).exitStatus, 0);
+  ASSERT_EQ(RunMspTool({"author", DefinitionIn(dir.path()), dir / "p.msp"}).exitStatus, 0);
   const auto stamp = RunMspTool({"stamp", dir / "p.msp", dir / "s.msp", "16.1.84.0;16.1.63.10"});
   EXPECT_EQ(stamp.exitStatus, 1);
   EXPECT_EQ(stamp.standardError,

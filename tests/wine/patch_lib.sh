@@ -1,35 +1,12 @@
-# What the patch tests share, on top of the harness (lib.sh): products outside
-# the demo family, where a product's files live, and what the installer says
-# about a product's version and patches.
+# What the patch tests share, on top of the harness (lib.sh): installing the
+# family's members, where their files live, their installed state, and what
+# the installer says about a product's version and patches.
 # shellcheck source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-OTHER_FILES="$SPINSTALL_SOURCE_DIR/tests/wine/products/other-files"
-OTHER_UPGRADE_CODE="$(sed -n 's/.*UpgradeCode="\([^"]*\)".*/\1/p' \
-  "$SPINSTALL_SOURCE_DIR/tests/wine/products/other.wxs.in")"
-
 programs_dir() { printf '%s\n' "$WINEPREFIX/drive_c/Program Files (x86)"; }
-# The folder a product of the demo family or of the other family installs to.
+# The folder a member of the family installs to.
 demo_folder() { printf '%s\n' "$(programs_dir)/Quillmark/$(table_field "$1" 4)"; }
-other_folder() { printf '%s\n' "$(programs_dir)/Inkwell/Notes ${1:1:8}"; }
-
-# Builds OUT, the database of a product of the other family with product code
-# CODE at VERSION.
-other_msi() {
-  local out="$1" code="$2" version="$3"
-  local work
-  work="$(mktemp -d "$WINE_SCRATCH/other.XXXXXX")"
-  cp "$OTHER_FILES"/* "$work/"
-  sed -e "s/@PRODUCT_CODE@/$code/" -e "s/@VERSION@/$version/" \
-    -e "s/@FOLDER@/Notes ${code:1:8}/" \
-    -e "s/@NOTES_GUID@/$(derived_guid "$code notes.txt")/" \
-    -e "s/@SETTINGS_GUID@/$(derived_guid "$code settings.ini")/" \
-    "$SPINSTALL_SOURCE_DIR/tests/wine/products/other.wxs.in" >"$work/other.wxs"
-  (cd "$work" && wixl -o other.msi other.wxs) >"$work/build.log" 2>&1 ||
-    fail "cannot build the other product $code $version, see $work/build.log"
-  mv "$work/other.msi" "$out"
-  rm -rf "$work"
-}
 
 # Installs the databases MSI... into the current prefix, one after the other.
 install_msis() {
@@ -39,24 +16,6 @@ install_msis() {
       fail "msiexec could not install $msi"
   done
 }
-
-# Installs a product of the other family with product code CODE at VERSION.
-install_other() {
-  other_msi "$WINE_SCRATCH/other-$1.msi" "$1" "$2"
-  install_msis "$WINE_SCRATCH/other-$1.msi"
-}
-
-# Installs, with product code CODE at VERSION, a product made from the demo
-# template and the baseline's files (the same File keys) but with the other
-# family's upgrade code, into "Quillmark/Lookalike XXXXXXXX": the patch's file
-# replacements are for the demo family's upgrade code, not for these keys.
-install_lookalike() {
-  local code="$1" version="$2"
-  make_package "$WINE_SCRATCH/lookalike.msi" "$code" 1033 Lookalike "Lookalike ${code:1:8}" \
-    "$version" "$(release_files "$FROM_VERSION")" "$OTHER_UPGRADE_CODE"
-  install_msis "$WINE_SCRATCH/lookalike.msi"
-}
-lookalike_folder() { printf '%s\n' "$(programs_dir)/Quillmark/Lookalike ${1:1:8}"; }
 
 # What msi.dll says about products CODE...: "CODE VersionString V" and one
 # "CODE patch P" line per patch.
@@ -68,27 +27,50 @@ expect_version() {
   [ "$seen" = "$version" ] || fail "$code: VersionString is '$seen', expected '$version'"
 }
 
+# expect_patch_listed CODE [PATCH [UNINSTALLABLE]]: product CODE lists the
+# patch (the carried one by default), registered as uninstallable (1) or not.
 expect_patch_listed() {
-  product_state "$1" | grep -qx "$1 patch $PATCH_CODE" ||
-    fail "$1: MsiEnumPatchesExW does not list the patch $PATCH_CODE"
+  local patch="${2:-$PATCH_CODE}" uninstallable="${3:-1}" state
+  state=$(product_state "$1")
+  grep -qx "$1 patch $patch" <<<"$state" || fail "$1: MsiEnumPatchesExW does not list the patch $patch"
+  grep -qx "$1 uninstallable $patch $uninstallable" <<<"$state" ||
+    fail "$1: the patch $patch is not registered with Uninstallable $uninstallable: $(grep uninstallable <<<"$state")"
 }
 
 expect_no_patch() {
   ! product_state "$1" | grep -q " patch " || fail "$1: already lists a patch"
 }
 
-# What the carried patch leaves in a demo product's folder: the baseline's
-# files, those its definition names (`file`) taken from the upgraded release.
-# It adds no file and leaves the engine as it was.
-patched_files() {
-  local dir="$WINE_SCRATCH/patched-files" name
-  if [ ! -d "$dir" ]; then
-    cp -r "$(release_files "$FROM_VERSION")" "$dir"
-    for name in $(sed -n 's/^file *= *//p' "$SPINSTALL_SOURCE_DIR/resources/package.def"); do
-      cp "$(release_files "$TO_VERSION")/$name" "$dir/"
-    done
-  fi
-  printf '%s\n' "$dir"
+# Installs the build's packages of the family's members CODE... at release
+# VERSION.
+install_members() {
+  local version="$1" code msis=()
+  shift
+  for code in "$@"; do
+    msis+=("$WINE_SCRATCH/member-$code-$version.msi")
+    cp "$(built_package "$code" "$version")" "${msis[-1]}"
+  done
+  install_msis "${msis[@]}"
+}
+
+# The installed state of the family's members CODE... in the current prefix:
+# their versions, a checksum of every file under Quillmark and the family's
+# registry values (a 32-bit package: HKLM\Software is in Wow6432Node).
+installed_state() {
+  local code
+  for code in "$@"; do product_state "$code" | grep " VersionString "; done
+  (cd "$(programs_dir)" && find Quillmark -type f -print0 | sort -z | xargs -0 -r sha256sum)
+  wine reg query 'HKLM\Software\Wow6432Node\Quillmark' /s 2>/dev/null | tr -d '\r'
+}
+
+# Writes to OUT the installed state of a fresh install of members CODE... at
+# the upgrade version, in a prefix of its own.
+fresh_upgrade_state() {
+  local out="$1"
+  shift
+  wine_new_prefix fresh-upgrade
+  install_members "$TO_VERSION" "$@"
+  installed_state "$@" >"$out"
 }
 
 # expect_files FOLDER EXPECTED: FOLDER holds exactly the files of EXPECTED,
@@ -108,6 +90,5 @@ expect_files() {
 # and a checksum of every installed file, one line each.
 end_state() {
   product_state "$@"
-  (cd "$(programs_dir)" && find Quillmark Inkwell -type f -print0 2>/dev/null | sort -z |
-    xargs -0 -r sha256sum)
+  (cd "$(programs_dir)" && find Quillmark -type f -print0 | sort -z | xargs -0 -r sha256sum)
 }

@@ -55,17 +55,38 @@ for i in $(seq 60); do long_targets+="${long_targets:+;}$(derived_guid "long tar
 long_candidates=""
 for i in $(seq 200); do long_candidates+="16.1.63.$i,"; done
 ((${#long_targets} > 2048 && ${#long_candidates} > 2048)) || fail "the long values are too short"
-{
-  echo "patch-code = $(derived_guid "long patch")"
-  echo "title = A package with long summary values"
-  echo "version-rule = 16.1.84.0;$long_candidates"
-  echo "upgrade-code = $(derived_guid "long family")"
-  echo "from-version = 16.1.63.1"
-  echo "to-version = 16.1.84.0"
-  tr ';' '\n' <<<"$long_targets" | sed 's/^/target = /'
-} >"$WINE_SCRATCH/long.def"
-"$SPINSTALL_MSP_TOOL" author "$WINE_SCRATCH/long.def" "$WINE_SCRATCH/long.msp" ||
-  fail "msp_tool could not author the long package"
+# 60 small products, each at 1.0.0.0 and 1.0.1.0, give a patch of 60 targets;
+# stamp gives it the 200 candidates.
+mkdir -p "$WINE_SCRATCH/long"
+echo small >"$WINE_SCRATCH/long/small.txt"
+pairs=()
+for code in $(tr ';' ' ' <<<"$long_targets"); do
+  for version in 1.0.0.0 1.0.1.0; do
+    cat >"$WINE_SCRATCH/long/small.wxs" <<WXS
+<?xml version="1.0" encoding="utf-8"?>
+<Wix xmlns="http://schemas.microsoft.com/wix/2006/wi">
+  <Product Id="$code" Name="Small" Language="1033" Version="$version" Manufacturer="Small"
+           UpgradeCode="$(derived_guid "long family")">
+    <Package InstallerVersion="200" Compressed="yes"/>
+    <Media Id="1" Cabinet="small.cab" EmbedCab="yes"/>
+    <Directory Id="TARGETDIR" Name="SourceDir"><Directory Id="INSTALLDIR" Name="Small">
+      <Component Id="Small" Guid="$(derived_guid "$code small")">
+        <File Id="small.txt" Source="small.txt" KeyPath="yes"/>
+      </Component>
+    </Directory></Directory>
+    <Feature Id="Small" Level="1"><ComponentRef Id="Small"/></Feature>
+  </Product>
+</Wix>
+WXS
+    pairs+=("$WINE_SCRATCH/long/${code:1:8}-$version.msi")
+    (cd "$WINE_SCRATCH/long" && wixl -o "${pairs[-1]}" small.wxs) || fail "wixl failed for $code"
+  done
+done
+"$SPINSTALL_MSP_TOOL" create "$WINE_SCRATCH/short.msp" "${pairs[@]}" \
+  --title "A package with long summary values" &&
+  "$SPINSTALL_MSP_TOOL" stamp "$WINE_SCRATCH/short.msp" "$WINE_SCRATCH/long.msp" \
+    "16.1.84.0;$long_candidates" >/dev/null ||
+  fail "msp_tool could not make the long package"
 run_tool probe package "$(wine_path "$WINE_SCRATCH/long.msp")" >"$WINE_SCRATCH/long.txt" ||
   fail "probe package failed"
 expect_lines "$WINE_SCRATCH/long.txt" "package targets $long_targets

@@ -48,14 +48,16 @@ round_trip() {
   [ "$(ls "$work/$name-after" | wc -l)" -gt 20 ] || fail "msidump exported too few tables of $after"
   diff -r "$work/$name-applied" "$work/$name-after" >"$work/$name.diff" ||
     fail "$name: the transformed database differs from the upgrade: $(head -c 2000 "$work/$name.diff")"
-  "$SPINSTALL_MSP_TOOL" diff "$after" "$work/$name-applied.msi" | grep -qx 'no difference' ||
-    fail "$name: our reader sees a difference that msidump does not"
+  # The releases' own cabinets differ, and a transform carries tables, not a
+  # package's cabinet (a patch brings its own): diff names that stream apart.
+  extra=$("$SPINSTALL_MSP_TOOL" diff "$after" "$work/$name-applied.msi" |
+    grep -v -e '^no difference$' -e '(no transform carries it)$' || true)
+  [ -z "$extra" ] || fail "$name: our reader sees a difference that msidump does not: $extra"
 }
 
 for key in de fr ja; do
-  code="${DEMO_CODE[$key]}"
-  demo_msi "$work/$key-old.msi" "$code" "${DEMO_NAME[$key]}" "${DEMO_LANGUAGE[$key]}" 16.1.63.10
-  demo_msi "$work/$key-new.msi" "$code" "${DEMO_NAME[$key]} 2" "${DEMO_LANGUAGE[$key]}" 16.1.84.0
+  demo_msi "$work/$key-old.msi" "$key" 16.1.63.10
+  demo_msi "$work/$key-new.msi" "$key" 16.1.84.0
   round_trip "demo-$key" "$work/$key-old.msi" "$work/$key-new.msi"
 done
 

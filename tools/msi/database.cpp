@@ -60,4 +60,12 @@ std::string Printed(const Value& value) {
   return value.text.empty() ? "[stream]" : "[stream " + value.text.substr(0, 12) + "]";
 }
 
+std::string PropertyValue(const Database& db, const std::string& name) {
+  const Table* table = db.Find("Property");
+  if (!table || table->columns.size() < 2) return {};
+  for (const auto& row : table->rows)
+    if (row[0].text == name) return row[1].text;
+  return {};
+}
+
 }  // namespace msptool::msi

@@ -88,5 +88,7 @@ std::string KeyLabel(const Table& table, const Row& row);
 std::string StreamName(const Table& table, const Row& row);
 // A value for people: 42, "text", null, [stream].
 std::string Printed(const Value& value);
+// The Value of the Property table's row `name`, or "".
+std::string PropertyValue(const Database& db, const std::string& name);
 
 }  // namespace msptool::msi

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 #include "compound_file.h"
 #include "msi/table_codec.h"
@@ -106,21 +107,42 @@ bool ReadDatabase(const CompoundEntry& storage, Database& out, std::string& erro
   return true;
 }
 
-bool ReadDatabase(const std::string& path, Database& out, std::string& error) {
-  CompoundEntry root;
-  if (!ReadCompoundStreams(path, root, error, DatabaseStreams)) {
-    error = path + " " + error;
-    return false;
+bool ReadDatabase(const std::string& path, Database& out, std::string& error, bool allDigests) {
+  // The tables first, then the digests: of every stream, or only of those
+  // stream cells refer to (a package's other streams, its cabinets, can be
+  // most of it).
+  std::set<std::string> cells;
+  for (int pass = 0; pass < 2; ++pass) {
+    CompoundEntry root;
+    const bool read = ReadCompoundStreams(path, root, error, [&](const std::string& name, int) {
+      bool isTable = false;
+      DecodeStreamName(name, isTable);
+      if (isTable) return StreamContent::Bytes;
+      return allDigests || cells.count(name) ? StreamContent::Digest : StreamContent::Size;
+    });
+    if (!read) {
+      error = path + " " + error;
+      return false;
+    }
+    // A transform shares the storage format but is no database: its tables
+    // hold changes, not rows. (A patch's root is a database of its own tables.)
+    if (root.classId == std::string(reinterpret_cast<const char*>(kTransformClassId), 16)) {
+      error = path + " is a transform, not an installer database";
+      return false;
+    }
+    if (!ReadDatabase(root, out, error)) {
+      error = path + ": " + error;
+      return false;
+    }
+    for (const auto& table : out.tables)
+      for (std::size_t i = 0; i < table.columns.size(); ++i)
+        if (table.columns[i].IsStream())
+          for (const auto& row : table.rows)
+            if (row[i].kind == Value::Kind::Stream)
+              cells.insert(EncodeStreamName(StreamName(table, row), false));
+    if (allDigests || cells.empty()) break;
   }
-  // A transform shares the storage format but is no database: its tables
-  // hold changes, not rows. (A patch's root is a database of its own tables.)
-  if (root.classId == std::string(reinterpret_cast<const char*>(kTransformClassId), 16)) {
-    error = path + " is a transform, not an installer database";
-    return false;
-  }
-  if (ReadDatabase(root, out, error)) return true;
-  error = path + ": " + error;
-  return false;
+  return true;
 }
 
 }  // namespace msptool::msi

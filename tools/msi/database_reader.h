@@ -18,7 +18,11 @@
 
 namespace msptool::msi {
 
-bool ReadDatabase(const std::string& path, Database& out, std::string& error);
+// Without `allDigests`, only the streams that stream cells refer to get a
+// digest (the others their size): enough to compare tables, and a package's
+// cabinets are not read.
+bool ReadDatabase(const std::string& path, Database& out, std::string& error,
+                  bool allDigests = true);
 
 // The same from a storage read with table streams' bytes and other streams'
 // digests (see DatabaseStreams).

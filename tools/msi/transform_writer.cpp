@@ -11,14 +11,6 @@ namespace {
 
 using T = SummaryProperty::Type;
 
-std::string PropertyValue(const Database& db, const std::string& name) {
-  const Table* table = db.Find("Property");
-  if (!table || table->columns.size() < 2) return {};
-  for (const auto& row : table->rows)
-    if (row[0].text == name) return row[1].text;
-  return {};
-}
-
 // "platform;language", the platform left empty (any).
 std::string PlatformLanguage(const Database& db) {
   return std::string(";").append(PropertyValue(db, "ProductLanguage"));

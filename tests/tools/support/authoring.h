@@ -16,8 +16,11 @@ testsupport::ProgramRun RunMspTool(
 // The same with its standard output joined to the standard error it returns.
 testsupport::ProgramRun RunMspToolShowingOutput(const std::vector<std::string>& args);
 
-// The source tree's resources/package.def and its patch files folder.
-std::string SourceDefinition();
-std::string SourcePatchFile(const std::string& name);
+// resources/package.def written into `folder` with its package list the
+// build's (its path is relative to the build folder); returns its path.
+std::string DefinitionIn(const std::string& folder);
+
+// The build's package of product `code` at `release`.
+std::string ProductPackage(const std::string& code, const std::string& release);
 
 }  // namespace toolstest

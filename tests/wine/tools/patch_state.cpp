@@ -1,7 +1,9 @@
 // Test-only: asks the installer service directly (not through the program's
 // code) what a patch did to installed products. For each product code given:
 //   CODE VersionString VALUE    MsiGetProductInfoW, "-" when the query fails
-//   CODE patch PATCHCODE        one line per patch MsiEnumPatchesExW lists
+//   CODE patch PATCHCODE        one line per patch MsiEnumPatchesExW lists,
+//   CODE uninstallable PATCHCODE VALUE   then its registered Uninstallable
+//                               (MsiGetPatchInfoExW, "-" when the query fails)
 // and for each other argument, a file's path:
 //   PATH FileVersion VERSION LANGUAGE   MsiGetFileVersionW, "-" when it fails
 #include <windows.h>
@@ -25,6 +27,11 @@ void Report(const wchar_t* code) {
                           &context, nullptr, nullptr) != ERROR_SUCCESS)
       break;
     std::printf("%ls patch %ls\n", code, patch);
+    wchar_t value[16];
+    DWORD valueSize = 16;
+    const UINT u = MsiGetPatchInfoExW(patch, code, nullptr, context, INSTALLPROPERTY_UNINSTALLABLE,
+                                      value, &valueSize);
+    std::printf("%ls uninstallable %ls %ls\n", code, patch, u == ERROR_SUCCESS ? value : L"-");
   }
 }
 

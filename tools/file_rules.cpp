@@ -1,0 +1,131 @@
+#include "file_rules.h"
+
+#include <cstdio>
+
+#include "conventions.h"
+#include "minor_update_rules.h"
+#include "msi/transform_reader.h"
+#include "summary_stream.h"
+
+namespace msptool {
+namespace {
+
+constexpr std::uint32_t kDocumentedValidation = 0x0FFF;
+constexpr std::uint32_t kDocumentedErrors = 0x013F;
+constexpr std::uint32_t kChangeCodePage = 0x0020;
+constexpr std::int32_t kPatchAdded = 0x1000;
+
+struct TransformFacts {
+  std::uint32_t codePage = 0;
+  std::uint32_t word = 0;  // property 16
+  std::string revision;    // property 9
+};
+
+TransformFacts Facts(const CompoundEntry& storage) {
+  TransformFacts facts;
+  const CompoundEntry* stream = Child(storage, kSummaryStreamName);
+  std::string header;
+  std::vector<StoredProperty> properties;
+  if (!stream || !ReadSummaryStream(stream->bytes, header, properties)) return facts;
+  for (const auto& p : properties) {
+    std::int64_t number = 0;
+    if (p.id == kCodePageProperty && StoredNumber(p, number))
+      facts.codePage = static_cast<std::uint16_t>(number);
+    if (p.id == kCharacterCountProperty && StoredNumber(p, number))
+      facts.word = static_cast<std::uint32_t>(number);
+    if (p.id == kRevisionProperty && p.value.size() > 8)
+      facts.revision = p.value.substr(8, p.value.find('\0', 8) - 8);
+  }
+  return facts;
+}
+
+std::string Hex(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%04X", value);
+  return text;
+}
+
+const msi::Row* Row(const msi::Database& db, const char* table, const std::string& key) {
+  const msi::Table* t = db.Find(table);
+  if (t)
+    for (const auto& row : t->rows)
+      if (row[0].text == key) return &row;
+  return nullptr;
+}
+
+std::string Column(const msi::Database& db, const char* table, const msi::Row* row,
+                   const char* column) {
+  if (!row) return {};
+  const auto& v = (*row)[db.Find(table)->ColumnIndex(column)];
+  return v.kind == msi::Value::Kind::Integer ? std::to_string(v.number) : v.text;
+}
+
+// What Windows does with carried file `key` of `before` once `after` is the
+// database: "replaced (...)" or "kept (...)".
+std::string Verdict(const msi::Database& before, const msi::Database& after,
+                    const std::string& key) {
+  const std::string was = Column(before, "File", Row(before, "File", key), "Version");
+  const std::string is = Column(after, "File", Row(after, "File", key), "Version");
+  if (!is.empty()) {
+    if (was.empty() || CompareVersions(is, was) > 0) return "replaced (version " + is + ")";
+    return "kept (version " + is + " is not above " + was + ")";
+  }
+  const msi::Row* oldHash = Row(before, "MsiFileHash", key);
+  const msi::Row* newHash = Row(after, "MsiFileHash", key);
+  if (!newHash) return "replaced (no hash)";
+  if (oldHash && std::equal(oldHash->begin() + 1, oldHash->end(), newHash->begin() + 1))
+    return "kept (MsiFileHash is still the installed file's)";
+  return "replaced (new hash)";
+}
+
+}  // namespace
+
+FileRuleReport CheckFileRules(const CompoundEntry& root, const std::string& transforms,
+                              const std::vector<msi::Database>& baselines) {
+  FileRuleReport report;
+  for (const auto& baseline : baselines) {
+    const std::string code = msi::PropertyValue(baseline, "ProductCode");
+    msi::Database db = baseline;
+    bool matched = false;
+    for (const auto& item : Split(transforms, ';')) {
+      const std::string name = item.substr(item.empty() ? 0 : 1);
+      const CompoundEntry* storage = Child(root, name);
+      if (!storage) continue;
+      const TransformFacts facts = Facts(*storage);
+      const bool patchTransform = name[0] == '#';
+      if (!patchTransform) matched = facts.revision.rfind(code, 0) == 0;
+      if (!matched) continue;
+      const std::string where = "transform " + Quoted(name) + " for " + code;
+      if ((facts.word >> 16) & ~kDocumentedValidation)
+        report.problems.push_back(where + ": undocumented validation bits " +
+                                  Hex((facts.word >> 16) & ~kDocumentedValidation));
+      if (facts.word & 0xFFFF & ~kDocumentedErrors)
+        report.problems.push_back(where + ": undocumented error condition bits " +
+                                  Hex(facts.word & 0xFFFF & ~kDocumentedErrors));
+      if (facts.codePage && baseline.codePage && facts.codePage != baseline.codePage &&
+          !(facts.word & kChangeCodePage))
+        report.problems.push_back(where + ": code page " + std::to_string(facts.codePage) +
+                                  " conflicts with the product's " +
+                                  std::to_string(baseline.codePage));
+      msi::DatabaseDiff diff;
+      std::vector<std::string> unknown;
+      std::string error;
+      if (!msi::ReadTransform(*storage, db, diff, unknown, error) || !msi::Apply(diff, db, error)) {
+        report.problems.push_back(where + ": conflicts with the product: " + error);
+        matched = false;
+      }
+    }
+    const msi::Table* file = db.Find("File");
+    if (!file) continue;
+    for (const auto& row : file->rows) {
+      if (!(row[file->ColumnIndex("Attributes")].number & kPatchAdded)) continue;
+      const std::string verdict = Verdict(baseline, db, row[0].text);
+      report.lines.push_back(code + " " + row[0].text + ": " + verdict);
+      if (verdict.rfind("kept", 0) == 0)
+        report.problems.push_back(code + ": file " + Quoted(row[0].text) + " would be " + verdict);
+    }
+  }
+  return report;
+}
+
+}  // namespace msptool

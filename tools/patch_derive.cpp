@@ -1,0 +1,392 @@
+#include "patch_derive.h"
+
+#include <glib.h>
+
+#include <algorithm>
+#include <map>
+
+#include "conventions.h"
+#include "minor_update_rules.h"
+#include "msi/database_diff.h"
+#include "patch_tables.h"
+
+namespace msptool {
+namespace {
+
+using msi::Value;
+
+constexpr std::int32_t kPatchAdded = 0x1000;  // msidbFileAttributesPatchAdded
+
+bool IsAscii(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+bool IsPrintableAscii(const std::string& text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c <= 0x7E; });
+}
+
+bool AllAscii(const msi::DatabaseDiff& diff) {
+  const auto rowsAscii = [](const std::vector<msi::Row>& rows) {
+    for (const auto& row : rows)
+      for (const auto& v : row)
+        if (!IsAscii(v.text)) return false;
+    return true;
+  };
+  for (const auto& t : diff.tables) {
+    if (!IsAscii(t.name) || !rowsAscii(t.inserted) || !rowsAscii(t.deleted)) return false;
+    for (const auto& c : t.columns)
+      if (!IsAscii(c.name)) return false;
+    for (const auto& u : t.updated)
+      if (!rowsAscii({u.after})) return false;
+  }
+  return true;
+}
+
+// The hexadecimal digits of a registry-form code.
+std::string Digits(const std::string& code) {
+  std::string digits;
+  for (char c : code)
+    if (g_ascii_isxdigit(c)) digits.push_back(c);
+  return digits;
+}
+
+const msi::Row* FindRow(const msi::Table* table, const std::string& key) {
+  if (!table) return nullptr;
+  for (const auto& row : table->rows)
+    if (!row.empty() && row[0].text == key) return &row;
+  return nullptr;
+}
+
+// The largest value of `column` in `table` of either database.
+std::int32_t Largest(const msi::Database& a, const msi::Database& b, const char* table,
+                     const char* column) {
+  std::int32_t largest = 0;
+  for (const msi::Database* db : {&a, &b}) {
+    const msi::Table* t = db->Find(table);
+    if (!t) continue;
+    const std::size_t i = t->ColumnIndex(column);
+    for (const auto& row : t->rows)
+      if (i < row.size()) largest = std::max(largest, row[i].number);
+  }
+  return largest;
+}
+
+// The File keys whose contents the data transform changes or adds: new File
+// rows, rows whose size, version or language change, and files whose
+// MsiFileHash row changes, appears or goes.
+std::vector<std::string> ChangedFiles(msi::DatabaseDiff& diff, const msi::Database& upgraded) {
+  std::vector<std::string> keys;
+  const auto add = [&](const std::string& key) {
+    if (FindRow(upgraded.Find("File"), key) &&
+        std::find(keys.begin(), keys.end(), key) == keys.end())
+      keys.push_back(key);
+  };
+  if (const msi::TableDiff* file = diff.Find("File")) {
+    for (const auto& row : file->inserted) add(row[0].text);
+    for (const auto& u : file->updated) {
+      for (const std::size_t i : u.changed) {
+        const std::string& column = file->columns[i].name;
+        if (column == "FileSize" || column == "Version" || column == "Language")
+          add(u.after[0].text);
+      }
+    }
+  }
+  if (const msi::TableDiff* hash = diff.Find("MsiFileHash")) {
+    for (const auto& row : hash->inserted) add(row[0].text);
+    for (const auto& row : hash->deleted) add(row[0].text);
+    for (const auto& u : hash->updated) add(u.after[0].text);
+  }
+  return keys;
+}
+
+// What makes two targets' files of one key the same file: size, version and
+// hash (its name and attributes may differ).
+std::string FileIdentity(const msi::Database& db, const std::string& key) {
+  std::string identity;
+  const msi::Table* table = db.Find("File");
+  const msi::Row* file = FindRow(table, key);
+  if (!file) return identity;
+  for (const char* column : {"FileSize", "Version"})
+    identity += msi::Printed((*file)[table->ColumnIndex(column)]) + '|';
+  if (const msi::Row* hash = FindRow(db.Find("MsiFileHash"), key))
+    for (std::size_t i = 2; i < hash->size(); ++i) identity += msi::Printed((*hash)[i]) + '|';
+  return identity;
+}
+
+// Sets Property `name` to `value`: a new row, or a change of the row the
+// product has.
+void SetProperty(msi::TableDiff& change, const msi::Table& table, const std::string& name,
+                 const std::string& value) {
+  if (value.empty()) return;
+  const msi::Row row =
+      NamedRow(table, {{"Property", Value::String(name)}, {"Value", Value::String(value)}});
+  if (const msi::Row* was = FindRow(&table, name))
+    change.updated.push_back({*was, row, {table.ColumnIndex("Value")}});
+  else
+    change.inserted.push_back(row);
+}
+
+// PatchFiles right after InstallFiles in `name`; false when the table has no
+// InstallFiles. A table that already has PatchFiles keeps it.
+bool AddPatchFiles(const msi::Database& db, const char* name, msi::DatabaseDiff& out,
+                   std::string& error) {
+  const msi::Table* table = db.Find(name);
+  if (!table || FindRow(table, "PatchFiles")) return true;
+  const msi::Row* install = FindRow(table, "InstallFiles");
+  if (!install) {
+    error = std::string("table ") + name + " has no InstallFiles row to put PatchFiles after";
+    return false;
+  }
+  msi::TableDiff change = msi::NoChanges(*table);
+  change.inserted.push_back(NamedRow(
+      *table,
+      {{"Action", Value::String("PatchFiles")},
+       {"Sequence", Value::Integer((*install)[table->ColumnIndex("Sequence")].number + 1)}}));
+  out.tables.push_back(std::move(change));
+  return true;
+}
+
+struct PatchMedia {
+  std::string cabinetStream;
+  std::string sourceProperty;
+};
+
+bool PatchTransform(const PatchTarget& target, const std::vector<std::string>& carried,
+                    const std::string& patchCode, const PatchMedia& media, msi::DatabaseDiff& out,
+                    std::string& error) {
+  const msi::Database& db = target.upgraded;  // as the data transform leaves it
+  const std::int32_t diskId = Largest(target.baseline, db, "Media", "DiskId") + 1;
+  const std::int32_t first = std::max(Largest(target.baseline, db, "Media", "LastSequence"),
+                                      Largest(target.baseline, db, "File", "Sequence")) +
+                             1;
+  const msi::Table* file = db.Find("File");
+  const msi::Table* mediaTable = db.Find("Media");
+  if (!mediaTable) {
+    error = target.upgradedPath + ": no Media table";
+    return false;
+  }
+  if (file) {
+    msi::TableDiff change = msi::NoChanges(*file);
+    const std::size_t attributes = file->ColumnIndex("Attributes");
+    const std::size_t sequence = file->ColumnIndex("Sequence");
+    for (std::size_t i = 0; i < carried.size(); ++i) {
+      const msi::Row* row = FindRow(file, carried[i]);
+      if (!row) continue;  // a file of another target
+      msi::Row after = *row;
+      after[attributes] = Value::Integer(after[attributes].number | kPatchAdded);
+      after[sequence] = Value::Integer(first + static_cast<std::int32_t>(i));
+      change.updated.push_back({*row, after, {attributes, sequence}});
+    }
+    if (!change.Empty()) out.tables.push_back(std::move(change));
+  }
+  msi::TableDiff mediaChange = msi::NoChanges(*mediaTable);
+  mediaChange.inserted.push_back(NamedRow(
+      *mediaTable,
+      {{"DiskId", Value::Integer(diskId)},
+       {"LastSequence", Value::Integer(first + static_cast<std::int32_t>(carried.size()) - 1)},
+       {"Cabinet", Value::String('#' + media.cabinetStream)},
+       {"Source", Value::String(media.sourceProperty)}}));
+  out.tables.push_back(std::move(mediaChange));
+  for (const msi::Table* added : {&kPatchTable, &kPatchPackageTable, &kMsiPatchHeadersTable}) {
+    const msi::Table* has = db.Find(added->name);
+    msi::TableDiff change = msi::NoChanges(has ? *has : *added);
+    change.added = !has;
+    if (added == &kPatchPackageTable)
+      change.inserted.push_back({Value::String(patchCode), Value::Integer(diskId)});
+    if (!change.Empty()) out.tables.push_back(std::move(change));
+  }
+  if (const msi::Table* property = db.Find("Property")) {
+    msi::TableDiff change = msi::NoChanges(*property);
+    SetProperty(change, *property, "PATCHNEWPACKAGECODE",
+                DerivedCode(patchCode + Digits(msi::PropertyValue(db, "ProductCode"))));
+    SetProperty(change, *property, "PATCHNEWSUMMARYSUBJECT", msi::PropertyValue(db, "ProductName"));
+    SetProperty(change, *property, "PATCHNEWSUMMARYCOMMENTS", target.upgradedComments);
+    out.tables.push_back(std::move(change));
+  }
+  return AddPatchFiles(db, "InstallExecuteSequence", out, error) &&
+         AddPatchFiles(db, "AdminExecuteSequence", out, error);
+}
+
+// The language part of a package's "platform;languages", with no platform:
+// a transform names the packages' languages (Wine skips a transform whose
+// language is not one of the package's, whatever its validation flags).
+std::string Languages(const std::string& packageTemplate, const std::string& fallback) {
+  const auto semicolon = packageTemplate.find(';');
+  return semicolon == std::string::npos ? fallback : packageTemplate.substr(semicolon);
+}
+
+msi::TransformSummary Summary(const PatchTarget& target) {
+  msi::TransformSummary s = msi::SummaryFor(target.baseline, target.upgraded);
+  s.target = Languages(target.baselineTemplate, s.target);
+  s.upgraded = Languages(target.upgradedTemplate, s.upgraded);
+  const bool upgradeCode = !msi::PropertyValue(target.baseline, "UpgradeCode").empty();
+  s.validation = msi::kValidateProductCode | msi::kValidateUpdateVersion |
+                 msi::kValidateNewEqualBase | (upgradeCode ? msi::kValidateUpgradeCode : 0);
+  s.errorConditions =
+      msi::kIgnoreAddExistingRow | msi::kIgnoreDeleteMissingRow | msi::kIgnoreAddExistingTable;
+  return s;
+}
+
+void UseCodePage(Transform& t, const PatchTarget& target) {
+  t.summary.codePage = AllAscii(t.diff) ? 0 : target.upgraded.codePage;
+  t.diff.beforeCodePage = t.diff.afterCodePage = t.summary.codePage;
+}
+
+// Text for the summary, which is in code page 1252: printable ASCII or
+// `fallback`.
+std::string SummaryText(const std::string& text, const std::string& fallback) {
+  return !text.empty() && IsPrintableAscii(text) ? text : fallback;
+}
+
+msi::Database RootTables(const std::vector<PatchTarget>& targets, const PatchOptions& options,
+                         const DerivedPatch& patch, const std::string& version) {
+  const msi::Database& first = targets[0].upgraded;
+  std::string family = Digits(msi::PropertyValue(targets[0].baseline, "UpgradeCode"));
+  if (family.empty()) family = Digits(msi::PropertyValue(targets[0].baseline, "ProductCode"));
+  msi::Database root{0, {kMsiPatchSequenceTable, kMsiPatchMetadataTable}, {}};
+  // The family is an identifier: letters first.
+  root.tables[0].rows = {
+      {Value::String("PF" + family), {}, Value::String(version), Value::Integer(0)}};
+  std::string url = options.url;
+  if (url.empty()) url = msi::PropertyValue(first, "ARPURLINFOABOUT");
+  const std::pair<const char*, std::string> metadata[] = {
+      {"AllowRemoval", options.removable ? "1" : "0"},
+      {"Classification", options.classification},
+      {"Description", patch.summary.comments},
+      {"DisplayName", patch.summary.title},
+      {"ManufacturerName", msi::PropertyValue(first, "Manufacturer")},
+      {"MoreInfoURL", url},
+      {"TargetProductName", msi::PropertyValue(first, "ProductName")},
+  };
+  bool ascii = true;
+  for (const auto& [name, value] : metadata) {
+    if (value.empty()) continue;  // never an empty value
+    root.tables[1].rows.push_back({{}, Value::String(name), Value::String(value)});
+    ascii = ascii && IsAscii(value);
+  }
+  root.codePage = ascii ? 0 : first.codePage;
+  return root;
+}
+
+// Property 5: the upgraded version, ';', then each distinct baseline version
+// followed by ','.
+bool VersionRule(const std::vector<PatchTarget>& targets, std::string& rule, std::string& error) {
+  const std::string upgraded = msi::PropertyValue(targets[0].upgraded, "ProductVersion");
+  std::string candidates;
+  for (const auto& t : targets) {
+    if (msi::PropertyValue(t.upgraded, "ProductVersion") != upgraded) {
+      error = t.upgradedPath + ": ProductVersion " +
+              Quoted(msi::PropertyValue(t.upgraded, "ProductVersion")) + " differs from " +
+              Quoted(upgraded) + " of " + targets[0].upgradedPath +
+              ": one patch brings every target to one version";
+      return false;
+    }
+    const std::string base = msi::PropertyValue(t.baseline, "ProductVersion");
+    if (("," + candidates).find("," + base + ",") == std::string::npos) candidates += base + ",";
+  }
+  rule = upgraded + ";" + candidates;
+  return true;
+}
+
+}  // namespace
+
+std::string DerivedCode(const std::string& seed) {
+  gchar* digest = g_compute_checksum_for_string(G_CHECKSUM_MD5, seed.c_str(), -1);
+  std::string h = digest;
+  g_free(digest);
+  for (auto& c : h) c = g_ascii_toupper(c);
+  for (const std::size_t at : {20, 16, 12, 8}) h.insert(at, 1, '-');
+  return '{' + h + '}';
+}
+
+bool DerivePatch(const std::vector<PatchTarget>& targets, const PatchOptions& options,
+                 DerivedPatch& out, std::string& error) {
+  out = {};
+  if (targets.empty()) {
+    error = "no target";
+    return false;
+  }
+  std::vector<msi::DatabaseDiff> diffs(targets.size());
+  std::map<std::string, std::size_t> owner;  // File key: the target that first carries it
+  std::vector<std::string> carried;
+  for (std::size_t n = 0; n < targets.size(); ++n) {
+    const auto& t = targets[n];
+    if (auto problem = MinorUpdateProblem(t.baseline, t.upgraded); !problem.empty()) {
+      error = t.baselinePath + " -> " + t.upgradedPath + ": " + problem;
+      return false;
+    }
+    if (!msi::Diff(t.baseline, t.upgraded, diffs[n], error)) {
+      error = t.upgradedPath + ": " + error;
+      return false;
+    }
+    std::vector<std::string> keys = ChangedFiles(diffs[n], t.upgraded);
+    const msi::Table* file = t.upgraded.Find("File");
+    const std::size_t sequence = file ? file->ColumnIndex("Sequence") : 0;
+    std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
+      return (*FindRow(file, a))[sequence].number < (*FindRow(file, b))[sequence].number;
+    });
+    for (const auto& key : keys) {
+      const auto [at, isNew] = owner.emplace(key, n);
+      if (isNew) {
+        carried.push_back(key);
+        const msi::Row& row = *FindRow(file, key);
+        out.carried.push_back(
+            {key, t.upgradedPath,
+             static_cast<std::uint64_t>(row[file->ColumnIndex("FileSize")].number)});
+      } else if (FileIdentity(targets[at->second].upgraded, key) != FileIdentity(t.upgraded, key)) {
+        error = "file " + Quoted(key) + " of " + t.upgradedPath + " differs from that of " +
+                targets[at->second].upgradedPath + ": a patch carries one file per File key";
+        return false;
+      }
+    }
+  }
+
+  auto& s = out.summary;
+  if (!VersionRule(targets, s.keywords, error)) return false;
+  if (!options.versionRule.empty() && options.versionRule != s.keywords) {
+    error = "version rule " + Quoted(options.versionRule) + " is not the packages' " +
+            Quoted(s.keywords) + " (the upgraded ProductVersion, ';', each baseline's and ',')";
+    return false;
+  }
+  const std::string version = s.keywords.substr(0, s.keywords.find(';'));
+  s.patchCode = options.patchCode.empty() ? DerivedCode(options.inputDigest + options.title)
+                                          : options.patchCode;
+  const std::string name =
+      SummaryText(msi::PropertyValue(targets[0].upgraded, "ProductName"), "the product");
+  s.title = options.title.empty() ? "Update of " + name + " to " + version : options.title;
+  s.subject = options.subject.empty() ? s.title : options.subject;
+  s.author = options.author.empty()
+                 ? SummaryText(msi::PropertyValue(targets[0].upgraded, "Manufacturer"), "")
+                 : options.author;
+  s.comments = options.comments.empty()
+                   ? "This patch contains the logic and data required to install " + name + " " +
+                         version + "."
+                   : options.comments;
+  for (const auto& t : targets)
+    s.targets += (s.targets.empty() ? "" : ";") + msi::PropertyValue(t.baseline, "ProductCode");
+  if (auto problem = CheckTargetList(s.targets); !problem.empty()) {
+    error = problem;
+    return false;
+  }
+
+  const std::string digits = Digits(s.patchCode);
+  const PatchMedia media{"CAB" + digits, "PATCHSOURCE" + digits};
+  out.body.cabinetStream = media.cabinetStream;
+  for (std::size_t n = 0; n < targets.size(); ++n) {
+    const std::string name = "T" + std::to_string(n + 1);
+    Transform data{name, Summary(targets[n]), std::move(diffs[n])};
+    Transform patch{"#" + name, data.summary, {}};
+    if (!PatchTransform(targets[n], carried, s.patchCode, media, patch.diff, error)) {
+      error = targets[n].upgradedPath + ": " + error;
+      return false;
+    }
+    UseCodePage(data, targets[n]);
+    UseCodePage(patch, targets[n]);
+    out.body.transforms.push_back(std::move(data));
+    out.body.transforms.push_back(std::move(patch));
+  }
+  out.body.rootTables = RootTables(targets, options, out, version);
+  return true;
+}
+
+}  // namespace msptool
