@@ -95,10 +95,11 @@ TEST(StampTest, CopyTheCheckRefusesLeavesNothing) {
   summary.title = "Update";
   summary.targets = "{91AED5A8-1F61-48F5-A289-B3368F6B332F};";
   summary.patchCode = "{32C7D65E-997D-42F2-B613-61BBEF5C51CC}";
-  msptool::PatchContent content;
-  content.targets = {"{91AED5A8-1F61-48F5-A289-B3368F6B332F}"};
   std::string error;
-  ASSERT_TRUE(msptool::WritePatchPackage(summary, content, dir / "p.msp", error)) << error;
+  ASSERT_TRUE(msptool::WritePatchPackage(
+      summary, SmallPatch("{91AED5A8-1F61-48F5-A289-B3368F6B332F}", summary.patchCode).body,
+      dir / "p.msp", error))
+      << error;
   const auto stamp = RunMspTool({"stamp", dir / "p.msp", dir / "s.msp", "16.1.84.0;16.1.63.10,"});
   EXPECT_EQ(stamp.exitStatus, 1);
   EXPECT_NE(stamp.standardError.find("error: " + dir / "s.msp" + ": target list"),
