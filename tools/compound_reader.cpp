@@ -85,25 +85,29 @@ bool ReadCompoundStreams(const std::string& path, CompoundEntry& root, std::stri
   return true;
 }
 
-bool ReadRootStream(const std::string& path, const std::string& name, std::string& bytes) {
+namespace {
+
+// A root stream of the compound file at `path`, or null. The stream holds a
+// reference to its file, so it outlives the handles opened here.
+std::unique_ptr<GsfInput, void (*)(void*)> OpenRootStream(const std::string& path,
+                                                          const std::string& name) {
   std::unique_ptr<GsfInput, void (*)(void*)> file(gsf_input_stdio_new(path.c_str(), nullptr),
                                                   Unref);
-  if (!file) return false;
+  if (!file) return {nullptr, Unref};
   std::unique_ptr<GsfInfile, void (*)(void*)> ole(gsf_infile_msole_new(file.get(), nullptr), Unref);
-  if (!ole) return false;
-  std::unique_ptr<GsfInput, void (*)(void*)> stream(
-      gsf_infile_child_by_name(ole.get(), name.c_str()), Unref);
+  if (!ole) return {nullptr, Unref};
+  return {gsf_infile_child_by_name(ole.get(), name.c_str()), Unref};
+}
+
+}  // namespace
+
+bool ReadRootStream(const std::string& path, const std::string& name, std::string& bytes) {
+  const auto stream = OpenRootStream(path, name);
   return stream && ReadBytes(stream.get(), bytes);
 }
 
 bool CopyRootStream(const std::string& path, const std::string& name, const std::string& outPath) {
-  std::unique_ptr<GsfInput, void (*)(void*)> file(gsf_input_stdio_new(path.c_str(), nullptr),
-                                                  Unref);
-  if (!file) return false;
-  std::unique_ptr<GsfInfile, void (*)(void*)> ole(gsf_infile_msole_new(file.get(), nullptr), Unref);
-  if (!ole) return false;
-  std::unique_ptr<GsfInput, void (*)(void*)> stream(
-      gsf_infile_child_by_name(ole.get(), name.c_str()), Unref);
+  const auto stream = OpenRootStream(path, name);
   std::unique_ptr<FILE, int (*)(FILE*)> out(std::fopen(outPath.c_str(), "wb"), std::fclose);
   if (!stream || !out) return false;
   guint8 piece[65536];
