@@ -5,6 +5,7 @@
 #include "conventions.h"
 #include "minor_update_rules.h"
 #include "msi/transform_reader.h"
+#include "patch_shape.h"
 #include "summary_stream.h"
 
 namespace msptool {
@@ -14,30 +15,6 @@ constexpr std::uint32_t kDocumentedValidation = 0x0FFF;
 constexpr std::uint32_t kDocumentedErrors = 0x013F;
 constexpr std::uint32_t kChangeCodePage = 0x0020;
 constexpr std::int32_t kPatchAdded = 0x1000;
-
-struct TransformFacts {
-  std::uint32_t codePage = 0;
-  std::uint32_t word = 0;  // property 16
-  std::string revision;    // property 9
-};
-
-TransformFacts Facts(const CompoundEntry& storage) {
-  TransformFacts facts;
-  const CompoundEntry* stream = Child(storage, kSummaryStreamName);
-  std::string header;
-  std::vector<StoredProperty> properties;
-  if (!stream || !ReadSummaryStream(stream->bytes, header, properties)) return facts;
-  for (const auto& p : properties) {
-    std::int64_t number = 0;
-    if (p.id == kCodePageProperty && StoredNumber(p, number))
-      facts.codePage = static_cast<std::uint16_t>(number);
-    if (p.id == kCharacterCountProperty && StoredNumber(p, number))
-      facts.word = static_cast<std::uint32_t>(number);
-    if (p.id == kRevisionProperty && p.value.size() > 8)
-      facts.revision = p.value.substr(8, p.value.find('\0', 8) - 8);
-  }
-  return facts;
-}
 
 std::string Hex(std::uint32_t value) {
   char text[16];
@@ -91,7 +68,7 @@ FileRuleReport CheckFileRules(const CompoundEntry& root, const std::string& tran
       const std::string name = item.substr(item.empty() ? 0 : 1);
       const CompoundEntry* storage = Child(root, name);
       if (!storage) continue;
-      const TransformFacts facts = Facts(*storage);
+      const TransformFacts facts = ReadTransformFacts(*storage);
       const bool patchTransform = name[0] == '#';
       if (!patchTransform) matched = facts.revision.rfind(code, 0) == 0;
       if (!matched) continue;

@@ -19,22 +19,6 @@ std::string Hex(std::uint32_t value) {
   return text;
 }
 
-// Property 16 of a transform; false when it has none.
-bool CharacterCount(const CompoundEntry& transform, std::uint32_t& value) {
-  const CompoundEntry* stream = Child(transform, kSummaryStreamName);
-  std::string header;
-  std::vector<StoredProperty> properties;
-  if (!stream || !ReadSummaryStream(stream->bytes, header, properties)) return false;
-  for (const auto& p : properties) {
-    std::int64_t number = 0;
-    if (p.id == kCharacterCountProperty && StoredNumber(p, number)) {
-      value = static_cast<std::uint32_t>(number);
-      return true;
-    }
-  }
-  return false;
-}
-
 // The PatchId of every row a transform's PatchPackage stream adds or changes,
 // read with the layout the transform gives the table, or the standard one.
 std::vector<std::string> PatchPackageIds(const CompoundEntry& transform) {
@@ -52,6 +36,26 @@ std::vector<std::string> PatchPackageIds(const CompoundEntry& transform) {
 }
 
 }  // namespace
+
+TransformFacts ReadTransformFacts(const CompoundEntry& transform) {
+  TransformFacts facts;
+  const CompoundEntry* stream = Child(transform, kSummaryStreamName);
+  std::string header;
+  std::vector<StoredProperty> properties;
+  if (!stream || !ReadSummaryStream(stream->bytes, header, properties)) return facts;
+  for (const auto& p : properties) {
+    std::int64_t number = 0;
+    if (p.id == kCodePageProperty && StoredNumber(p, number))
+      facts.codePage = static_cast<std::uint16_t>(number);
+    if (p.id == kCharacterCountProperty && StoredNumber(p, number)) {
+      facts.hasWord = true;
+      facts.word = static_cast<std::uint32_t>(number);
+    }
+    if (p.id == kRevisionProperty && p.value.size() > 8)
+      facts.revision = p.value.substr(8, p.value.find('\0', 8) - 8);
+  }
+  return facts;
+}
 
 PatchShape InspectPatchShape(const CompoundEntry& root, const std::string& transforms,
                              const std::string& patchCode) {
@@ -77,8 +81,9 @@ PatchShape InspectPatchShape(const CompoundEntry& root, const std::string& trans
       problems.push_back("transform " + Quoted(name) + " of property 8 is not in the package");
       continue;
     }
-    std::uint32_t count = 0;
-    const bool hasCount = CharacterCount(*storage, count);
+    const TransformFacts facts = ReadTransformFacts(*storage);
+    const bool hasCount = facts.hasWord;
+    const std::uint32_t count = facts.word;
     const std::uint32_t validation = count >> 16;
     if (hasCount && validation == 0 && (count & 0xFFFF) != 0)
       problems.push_back("transform " + Quoted(name) + " has its validation flags in the lower " +
