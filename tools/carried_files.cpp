@@ -1,12 +1,14 @@
 #include "carried_files.h"
 
 #include <gio/gio.h>
+#include <gsf/gsf.h>
 #include <libgcab.h>
 
 #include <filesystem>
 #include <map>
 #include <set>
 
+#include "cabinet_reader.h"
 #include "compound_reader.h"
 #include "conventions.h"
 #include "file_bytes.h"
@@ -54,22 +56,26 @@ std::string SourceFolder(const msi::Database& db, const std::string& id, int dep
   return name == "." ? above : above + "/" + name;
 }
 
+// The files wanted from one cabinet: name in the cabinet -> the name to
+// write it under (numbered, never a name the package chose).
 struct Wanted {
-  std::set<std::string> names;
+  std::map<std::string, std::string> names;
   std::set<std::string> found;
 };
 
 gboolean Select(GCabFile* file, gpointer data) {
   auto* wanted = static_cast<Wanted*>(data);
-  const std::string name = gcab_file_get_name(file);
-  if (!wanted->names.count(name)) return FALSE;
-  wanted->found.insert(name);
+  const auto name = wanted->names.find(gcab_file_get_name(file));
+  if (name == wanted->names.end()) return FALSE;
+  gcab_file_set_extract_name(file, name->second.c_str());
+  wanted->found.insert(name->first);
   return TRUE;
 }
 
-// Extracts `names` of the cabinet at `cabinetPath` into `folder`.
-bool Extract(const std::string& cabinetPath, Wanted& wanted, const std::string& folder,
-             std::string& error) {
+// Extracts the wanted files of the cabinet at `cabinetPath` into `folder`
+// with gcab, which reads LZX folders too, inflating everything before them.
+bool ExtractWithGcab(const std::string& cabinetPath, Wanted& wanted, const std::string& folder,
+                     std::string& error) {
   GError* err = nullptr;
   Ref<GFile> source(g_file_new_for_path(cabinetPath.c_str()));
   Ref<GFileInputStream> in(g_file_read(source.get(), nullptr, &err));
@@ -81,6 +87,54 @@ bool Extract(const std::string& cabinetPath, Wanted& wanted, const std::string& 
   if (!gcab_cabinet_extract_simple(cab.get(), target.get(), Select, &wanted, nullptr, &err))
     return CabinetFailed(err, "cannot extract from " + cabinetPath, error);
   return true;
+}
+
+// Extracts the wanted files of `cabinet` (a "#stream" of `package`, or a file
+// beside it) into `folder`, reading only the blocks they lie in.
+bool Extract(const std::string& package, const std::string& cabinet, Wanted& wanted,
+             const std::string& folder, std::string& error) {
+  const bool embedded = cabinet[0] == '#';
+  const std::string beside = std::filesystem::path(package).parent_path() / cabinet;
+  const StreamInput input =
+      embedded ? OpenRootStream(package, EncodeStreamName(cabinet.substr(1), false))
+               : StreamInput(GSF_INPUT(gsf_input_stdio_new(beside.c_str(), nullptr)),
+                             [](void* p) { g_object_unref(p); });
+  const std::string what = package + ": cabinet " + Quoted(cabinet);
+  if (!input) {
+    error = what + " cannot be read";
+    return false;
+  }
+  GsfInput* in = input.get();
+  const ByteSource source{static_cast<std::uint64_t>(gsf_input_size(in)),
+                          [in](std::uint64_t offset, void* to, std::size_t count) {
+                            return !gsf_input_seek(in, static_cast<gsf_off_t>(offset),
+                                                   G_SEEK_SET) &&
+                                   gsf_input_read(in, count, static_cast<guint8*>(to));
+                          }};
+  std::map<std::string, std::string> paths;
+  for (const auto& [name, as] : wanted.names) paths[name] = folder + "/" + as;
+  switch (ExtractCabinetFiles(source, paths, wanted.found)) {
+    case CabinetRead::Extracted:
+      return true;
+    case CabinetRead::NotCabinet:
+      error = what + " is not a readable cabinet";
+      return false;
+    case CabinetRead::Damaged:
+      error = what + " is damaged: a block is cut short, fails its checksum or does not inflate";
+      return false;
+    case CabinetRead::CannotWrite:
+      error = "cannot write the files of " + what + " into " + folder;
+      return false;
+    case CabinetRead::Unsupported:
+      break;
+  }
+  if (!embedded) return ExtractWithGcab(beside, wanted, folder, error);
+  const std::string copy = folder + ".cab";
+  if (!CopyRootStream(package, EncodeStreamName(cabinet.substr(1), false), copy)) {
+    error = what + " cannot be read";
+    return false;
+  }
+  return ExtractWithGcab(copy, wanted, folder, error);
 }
 
 }  // namespace
@@ -125,32 +179,23 @@ bool ExtractCarriedFiles(const std::vector<PatchTarget>& targets,
                         file.size});
       continue;
     }
-    cabinets[{file.package, cabinet}].names.insert(file.key);
+    auto& names = cabinets[{file.package, cabinet}].names;
+    names.emplace(file.key, std::to_string(names.size() + 1));
   }
   int n = 0;
   for (auto& [where, wanted] : cabinets) {
     const auto& [package, cabinet] = where;
-    std::string path;
-    if (cabinet[0] == '#') {
-      path = folder + "/" + std::to_string(++n) + ".cab";
-      if (!CopyRootStream(package, EncodeStreamName(cabinet.substr(1), false), path)) {
-        error = package + ": no readable cabinet stream " + Quoted(cabinet.substr(1));
-        return false;
-      }
-    } else {
-      path = std::filesystem::path(package).parent_path() / cabinet;
-    }
     const std::string into = folder + "/" + std::to_string(++n);
     std::filesystem::create_directories(into);
-    if (!Extract(path, wanted, into, error)) return false;
-    for (const auto& name : wanted.names)
+    if (!Extract(package, cabinet, wanted, into, error)) return false;
+    for (const auto& [name, as] : wanted.names)
       if (!wanted.found.count(name)) {
         error = package + ": cabinet " + Quoted(cabinet) + " has no file " + Quoted(name);
         return false;
       }
     for (const auto& file : carried)
       if (file.package == package && wanted.names.count(file.key))
-        out.push_back({file.key, into + "/" + file.key, file.size});
+        out.push_back({file.key, into + "/" + wanted.names[file.key], file.size});
   }
   out.insert(out.end(), direct.begin(), direct.end());
   // The cabinet's order is the patch's sequence order.

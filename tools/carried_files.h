@@ -6,7 +6,8 @@
 // table's source names. Those are the bytes a fresh install of the upgraded
 // package puts on disk, so the patched product gets exactly them; and a
 // package is all a release engineer has to name. An uncompressed source is
-// read file by file; a cabinet is read whole, as MSZIP folders are.
+// read file by file; of a cabinet, the blocks the files lie in
+// (cabinet_reader.h), or for an LZX folder everything up to them, with gcab.
 #pragma once
 
 #include <string>

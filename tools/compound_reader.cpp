@@ -85,12 +85,7 @@ bool ReadCompoundStreams(const std::string& path, CompoundEntry& root, std::stri
   return true;
 }
 
-namespace {
-
-// A root stream of the compound file at `path`, or null. The stream holds a
-// reference to its file, so it outlives the handles opened here.
-std::unique_ptr<GsfInput, void (*)(void*)> OpenRootStream(const std::string& path,
-                                                          const std::string& name) {
+StreamInput OpenRootStream(const std::string& path, const std::string& name) {
   std::unique_ptr<GsfInput, void (*)(void*)> file(gsf_input_stdio_new(path.c_str(), nullptr),
                                                   Unref);
   if (!file) return {nullptr, Unref};
@@ -98,8 +93,6 @@ std::unique_ptr<GsfInput, void (*)(void*)> OpenRootStream(const std::string& pat
   if (!ole) return {nullptr, Unref};
   return {gsf_infile_child_by_name(ole.get(), name.c_str()), Unref};
 }
-
-}  // namespace
 
 bool ReadRootStream(const std::string& path, const std::string& name, std::string& bytes) {
   const auto stream = OpenRootStream(path, name);

@@ -9,6 +9,7 @@
 #include <vector>
 
 typedef struct _GsfInfile GsfInfile;
+typedef struct _GsfInput GsfInput;
 
 namespace msptool {
 
@@ -37,6 +38,11 @@ enum class StreamContent { Bytes, Digest, Size };
 using StreamFilter = std::function<StreamContent(const std::string& name, int depth)>;
 bool ReadCompoundStreams(const std::string& path, CompoundEntry& root, std::string& error,
                          const StreamFilter& filter);
+
+// A root stream of the compound file at `path`, or null. The stream holds a
+// reference to its file, so it outlives the handles opened for it.
+using StreamInput = std::unique_ptr<GsfInput, void (*)(void*)>;
+StreamInput OpenRootStream(const std::string& path, const std::string& name);
 
 // The bytes of the stream `name` (as stored) of the root of the file at `path`.
 bool ReadRootStream(const std::string& path, const std::string& name, std::string& bytes);
