@@ -1,0 +1,40 @@
+// A table's rows by their keys, built once and found in constant time. Keys
+// compare as KeyText does: the key columns' values in column order, each its
+// kind and its number or text.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+
+#include "msi/database.h"
+
+namespace msptool::msi {
+
+class RowIndex {
+ public:
+  // Of rows that share a key, the first is found; Duplicate() names the
+  // second. The index refers to `table`'s rows: it must not outlive them.
+  explicit RowIndex(const Table& table);
+  // No table: no rows.
+  explicit RowIndex(const Table* table);
+
+  // The row with the key that `row` of `table` has (the two tables' key
+  // columns may lie at other places), or null.
+  const Row* Find(const Table& table, const Row& row) const;
+  // The row whose only key value is the text `key`, or null.
+  const Row* Find(const std::string& key) const;
+
+  // The first row whose key an earlier row has, or null.
+  const Row* Duplicate() const { return duplicate_; }
+
+ private:
+  const Row* Find(std::size_t hash, const Table& table, const Row& row) const;
+
+  const Table* table_ = nullptr;
+  // By the hash of their keys; one row per key.
+  std::unordered_multimap<std::size_t, const Row*> rows_;
+  const Row* duplicate_ = nullptr;
+};
+
+}  // namespace msptool::msi
