@@ -31,11 +31,10 @@ bool DiffTable(const Table& before, const Table& after, TableDiff& out, std::str
       out.inserted.push_back(row);
       continue;
     }
-    const Row& was = *at;
-    RowUpdate update{was, row, {}};
+    std::vector<std::size_t> changed;
     for (std::size_t i = 0; i < row.size(); ++i)
-      if (!(row[i] == was[i])) update.changed.push_back(i);
-    if (!update.changed.empty()) out.updated.push_back(std::move(update));
+      if (!(row[i] == (*at)[i])) changed.push_back(i);
+    if (!changed.empty()) out.updated.push_back({*at, row, std::move(changed)});
   }
   return true;
 }
