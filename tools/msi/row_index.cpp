@@ -28,7 +28,10 @@ std::size_t KeyHash(KeyValues keys) {
                                                              : std::hash<std::string>{}(v->text);
     hash = (hash * 31 + static_cast<std::size_t>(v->kind)) * 1000003 + part;
   }
-  return hash;
+  // Mixed, so that keys that differ in their high bits alone (integers) still
+  // spread over the slots, which the low bits choose.
+  hash = (hash ^ (hash >> 30)) * 0xBF58476D1CE4E5B9u;
+  return hash ^ (hash >> 31);
 }
 
 bool SameKey(KeyValues a, KeyValues b) {
@@ -51,29 +54,34 @@ RowIndex::RowIndex(const Table& table) : RowIndex(&table) {}
 
 RowIndex::RowIndex(const Table* table) : table_(table) {
   if (!table) return;
-  rows_.reserve(table->rows.size());
+  std::size_t size = 2;
+  while (size < 2 * table->rows.size()) size *= 2;
+  slots_.resize(size);
   for (const auto& row : table->rows) {
     const std::size_t hash = KeyHash({*table, row});
-    if (!Find(hash, *table, row))
-      rows_.emplace(hash, &row);
+    Slot& slot = slots_[SlotOf(hash, *table, row)];
+    if (!slot.row)
+      slot = {hash, &row};
     else if (!duplicate_)
       duplicate_ = &row;
   }
 }
 
 const Row* RowIndex::Find(const Table& table, const Row& row) const {
-  return Find(KeyHash({table, row}), table, row);
+  return slots_.empty() ? nullptr : slots_[SlotOf(KeyHash({table, row}), table, row)].row;
 }
 
 const Row* RowIndex::Find(const std::string& key) const {
   return Find(kOneKey, {Value::String(key)});
 }
 
-const Row* RowIndex::Find(std::size_t hash, const Table& table, const Row& row) const {
-  const auto [first, last] = rows_.equal_range(hash);
-  for (auto at = first; at != last; ++at)
-    if (SameKey({*table_, *at->second}, {table, row})) return at->second;
-  return nullptr;
+std::size_t RowIndex::SlotOf(std::size_t hash, const Table& table, const Row& row) const {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t at = hash & mask;
+  while (slots_[at].row &&
+         !(slots_[at].hash == hash && SameKey({*table_, *slots_[at].row}, {table, row})))
+    at = (at + 1) & mask;
+  return at;
 }
 
 }  // namespace msptool::msi

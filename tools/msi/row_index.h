@@ -5,7 +5,7 @@
 
 #include <cstddef>
 #include <string>
-#include <unordered_map>
+#include <vector>
 
 #include "msi/database.h"
 
@@ -29,11 +29,18 @@ class RowIndex {
   const Row* Duplicate() const { return duplicate_; }
 
  private:
-  const Row* Find(std::size_t hash, const Table& table, const Row& row) const;
+  struct Slot {
+    std::size_t hash = 0;
+    const Row* row = nullptr;  // null: free
+  };
+  // The slot of the row with the key of `row`, or the free slot where it
+  // would go.
+  std::size_t SlotOf(std::size_t hash, const Table& table, const Row& row) const;
 
   const Table* table_ = nullptr;
-  // By the hash of their keys; one row per key.
-  std::unordered_multimap<std::size_t, const Row*> rows_;
+  // One row per key, at the first free slot from its hash on: a power of two
+  // of slots, at most half of them used.
+  std::vector<Slot> slots_;
   const Row* duplicate_ = nullptr;
 };
 
