@@ -20,9 +20,10 @@ namespace msptool::msi {
 
 // Without `allDigests`, only the streams that stream cells refer to get a
 // digest (the others their size): enough to compare tables, and a package's
-// cabinets are not read.
+// cabinets are not read. `summary`, when given, gets the bytes of the summary
+// information stream, read on the way.
 bool ReadDatabase(const std::string& path, Database& out, std::string& error,
-                  bool allDigests = true);
+                  bool allDigests = true, std::string* summary = nullptr);
 
 // The same from a storage read with table streams' bytes and other streams'
 // digests (see DatabaseStreams).
