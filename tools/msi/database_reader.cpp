@@ -122,7 +122,7 @@ bool ReadDatabase(const std::string& path, Database& out, std::string& error, bo
           DecodeStreamName(name, isTable);
           if (isTable || (summary && depth == 1 && name == kSummaryStreamName))
             return StreamContent::Bytes;
-          return allDigests || cells.count(name) ? StreamContent::Digest : StreamContent::Size;
+          return allDigests || cells.count(name) ? StreamContent::Digest : StreamContent::Skip;
         });
     if (!read) {
       error = path + " " + error;

@@ -18,10 +18,10 @@
 
 namespace msptool::msi {
 
-// Without `allDigests`, only the streams that stream cells refer to get a
-// digest (the others their size): enough to compare tables, and a package's
-// cabinets are not read. `summary`, when given, gets the bytes of the summary
-// information stream, read on the way.
+// Without `allDigests`, only the streams that stream cells refer to are
+// listed, with their digests: enough to compare tables, and a package's
+// cabinets, most of it, are not even opened. `summary`, when given, gets the
+// bytes of the summary information stream, read on the way.
 bool ReadDatabase(const std::string& path, Database& out, std::string& error,
                   bool allDigests = true, std::string* summary = nullptr);
 
