@@ -1,6 +1,6 @@
-// A table's rows by their keys, built once and found in constant time. Keys
-// compare as KeyText does: the key columns' values in column order, each its
-// kind and its number or text.
+// A table's rows by their keys, built once and found in constant time. Two
+// keys are equal when their key columns' values, in column order, are of one
+// kind and have one number or text.
 #pragma once
 
 #include <cstddef>
