@@ -36,10 +36,14 @@ bool ReadStorage(GsfInfile* storage, CompoundEntry& out, const StreamFilter& fil
   if (gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(storage), classId))
     out.classId.assign(reinterpret_cast<const char*>(classId), 16);
   for (int i = 0; i < gsf_infile_num_children(storage); ++i) {
+    const char* name = gsf_infile_name_by_index(storage, i);
+    if (!name) return false;
+    CompoundEntry entry;
+    entry.name = name;
+    const StreamContent content = filter(entry.name, depth);
+    if (content == StreamContent::Skip) continue;
     std::unique_ptr<GsfInput, void (*)(void*)> child(gsf_infile_child_by_index(storage, i), Unref);
     if (!child) return false;
-    CompoundEntry entry;
-    entry.name = gsf_input_name(child.get());
     // A storage is an infile that lists its children, an empty one included.
     entry.isStorage =
         GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0;
@@ -47,7 +51,6 @@ bool ReadStorage(GsfInfile* storage, CompoundEntry& out, const StreamFilter& fil
       if (!ReadStorage(GSF_INFILE(child.get()), entry, filter, depth + 1)) return false;
     } else {
       entry.size = static_cast<std::uint64_t>(gsf_input_size(child.get()));
-      const StreamContent content = filter(entry.name, depth);
       if (content == StreamContent::Bytes && !ReadBytes(child.get(), entry.bytes)) return false;
       if (content == StreamContent::Digest && (entry.digest = Digest(child.get())).empty())
         return false;

@@ -33,8 +33,10 @@ bool ReadCompound(const std::string& path, CompoundEntry& root, std::string& err
 
 // What a reader keeps of a stream, by its stored name and its depth (1 for
 // the root's streams): its bytes, or its size and a digest of its bytes (read
-// in pieces, never held whole), or its size alone.
-enum class StreamContent { Bytes, Digest, Size };
+// in pieces, never held whole), or its size alone; or nothing: an entry
+// skipped is left out unopened, a storage too (the name is all there is to
+// go by), as opening a large stream walks its whole chain of sectors.
+enum class StreamContent { Bytes, Digest, Size, Skip };
 using StreamFilter = std::function<StreamContent(const std::string& name, int depth)>;
 bool ReadCompoundStreams(const std::string& path, CompoundEntry& root, std::string& error,
                          const StreamFilter& filter);

@@ -4,24 +4,27 @@
 #include <map>
 
 #include "conventions.h"
+#include "msi/row_index.h"
 
 namespace msptool {
 namespace {
 
-using Rows = std::map<std::string, const msi::Row*>;
+// Problems by the label of their row: a rule reports the row of the smallest
+// label, whatever the order of the table's rows.
+using Problems = std::map<std::string, std::string>;
 
-// The rows of `table` by their label (key values joined by '/').
-Rows ByKey(const msi::Database& db, const char* table) {
-  Rows rows;
-  if (const msi::Table* t = db.Find(table))
-    for (const auto& row : t->rows) rows.emplace(msi::KeyLabel(*t, row), &row);
-  return rows;
+std::string First(const Problems& problems) {
+  return problems.empty() ? std::string() : problems.begin()->second;
 }
 
-std::string Cell(const msi::Database& db, const char* table, const msi::Row& row,
-                 const char* column) {
-  const msi::Table* t = db.Find(table);
-  const std::size_t i = t->ColumnIndex(column);
+// The rows of `table`, none without a table.
+const std::vector<msi::Row>& RowsOf(const msi::Table* table) {
+  static const std::vector<msi::Row> none;
+  return table ? table->rows : none;
+}
+
+std::string Cell(const msi::Table& table, const msi::Row& row, const char* column) {
+  const std::size_t i = table.ColumnIndex(column);
   return i < row.size() ? row[i].text : std::string();
 }
 
@@ -29,54 +32,76 @@ std::string Problem(const char* table, const std::string& row, const std::string
   return std::string("table ") + table + ", row " + row + ": " + rule;
 }
 
-// Rows of `table` that the upgrade removes.
-std::string Removed(const msi::Database& baseline, const msi::Database& upgraded, const char* table,
+// Rows of `table` that the upgrade removes. Here and below, indexes hold the
+// upgraded rows (no rows without the table).
+std::string Removed(const msi::Database& baseline, const char* table, const msi::RowIndex& now,
                     const char* what) {
-  const Rows now = ByKey(upgraded, table);
-  for (const auto& [key, row] : ByKey(baseline, table))
-    if (!now.count(key)) return Problem(table, key, std::string("the ") + what + " is removed");
-  return {};
+  const msi::Table* before = baseline.Find(table);
+  Problems problems;
+  for (const auto& row : RowsOf(before)) {
+    if (now.Find(*before, row)) continue;
+    const std::string key = msi::KeyLabel(*before, row);
+    problems.emplace(key, Problem(table, key, std::string("the ") + what + " is removed"));
+  }
+  return First(problems);
 }
 
-std::string ComponentChanges(const msi::Database& baseline, const msi::Database& upgraded) {
-  const Rows now = ByKey(upgraded, "Component");
-  for (const auto& [key, row] : ByKey(baseline, "Component")) {
-    const auto at = now.find(key);
-    if (at == now.end()) continue;
+std::string ComponentChanges(const msi::Database& baseline, const msi::Database& upgraded,
+                             const msi::RowIndex& components, const msi::RowIndex& features) {
+  const msi::Table* before = baseline.Find("Component");
+  const msi::Table* after = upgraded.Find("Component");
+  Problems problems;
+  for (const auto& row : RowsOf(before)) {
+    const msi::Row* now = components.Find(*before, row);
+    if (!now) continue;
     for (const char* column : {"ComponentId", "KeyPath"}) {
-      const std::string was = Cell(baseline, "Component", *row, column);
-      const std::string is = Cell(upgraded, "Component", *at->second, column);
-      if (was != is)
-        return Problem(
-            "Component", key,
-            std::string(column == std::string("KeyPath") ? "the key path" : "the component code") +
-                " changes from " + Quoted(was) + " to " + Quoted(is));
+      const std::string was = Cell(*before, row, column);
+      const std::string is = Cell(*after, *now, column);
+      if (was == is) continue;
+      const std::string key = msi::KeyLabel(*before, row);
+      problems.emplace(
+          key, Problem("Component", key,
+                       std::string(column == std::string("KeyPath") ? "the key path"
+                                                                    : "the component code") +
+                           " changes from " + Quoted(was) + " to " + Quoted(is)));
+      break;
     }
   }
+  if (!problems.empty()) return First(problems);
   // A component that stays, in a feature that stays, but leaves it.
-  const Rows features = ByKey(upgraded, "Feature");
-  const Rows components = ByKey(upgraded, "Component");
-  const Rows links = ByKey(upgraded, "FeatureComponents");
-  for (const auto& [key, row] : ByKey(baseline, "FeatureComponents")) {
-    const std::string feature = (*row)[0].text, component = (*row)[1].text;
-    if (!links.count(key) && features.count(feature) && components.count(component))
-      return Problem("FeatureComponents", key,
-                     "component " + Quoted(component) + " moves out of feature " + Quoted(feature));
+  const msi::Table* links = baseline.Find("FeatureComponents");
+  const msi::RowIndex linksNow(upgraded.Find("FeatureComponents"));
+  for (const auto& row : RowsOf(links)) {
+    const std::string feature = row[0].text, component = row[1].text;
+    if (!linksNow.Find(*links, row) && features.Find(feature) && components.Find(component)) {
+      const std::string key = msi::KeyLabel(*links, row);
+      problems.emplace(key, Problem("FeatureComponents", key,
+                                    "component " + Quoted(component) + " moves out of feature " +
+                                        Quoted(feature)));
+    }
   }
-  return {};
+  return First(problems);
 }
 
-std::string VersionChanges(const msi::Database& baseline, const msi::Database& upgraded) {
-  const Rows now = ByKey(upgraded, "File");
-  for (const auto& [key, row] : ByKey(baseline, "File")) {
-    const auto at = now.find(key);
-    if (at == now.end()) continue;
-    const std::string was = Cell(baseline, "File", *row, "Version");
-    const std::string is = Cell(upgraded, "File", *at->second, "Version");
-    if (IsFourFieldVersion(was) && IsFourFieldVersion(is) && CompareVersions(is, was) < 0)
-      return Problem("File", key,
-                     "the file's version goes down from " + Quoted(was) + " to " + Quoted(is));
+std::string VersionChanges(const msi::Database& baseline, const msi::Database& upgraded,
+                           const msi::RowIndex& files) {
+  const msi::Table* before = baseline.Find("File");
+  const msi::Table* after = upgraded.Find("File");
+  Problems problems;
+  for (const auto& row : RowsOf(before)) {
+    const msi::Row* now = files.Find(*before, row);
+    if (!now) continue;
+    const std::string was = Cell(*before, row, "Version");
+    const std::string is = Cell(*after, *now, "Version");
+    if (was != is && IsFourFieldVersion(was) && IsFourFieldVersion(is) &&
+        CompareVersions(is, was) < 0) {
+      const std::string key = msi::KeyLabel(*before, row);
+      problems.emplace(
+          key, Problem("File", key,
+                       "the file's version goes down from " + Quoted(was) + " to " + Quoted(is)));
+    }
   }
+  if (!problems.empty()) return First(problems);
   const std::string was = msi::PropertyValue(baseline, "ProductVersion");
   const std::string is = msi::PropertyValue(upgraded, "ProductVersion");
   if (CompareVersions(is, was) <= 0)
@@ -104,11 +129,15 @@ std::string MinorUpdateProblem(const msi::Database& baseline, const msi::Databas
                    "the product code changes from " + Quoted(code) + " to " +
                        Quoted(msi::PropertyValue(upgraded, "ProductCode")) +
                        " (a major upgrade, not a patch)");
+  // The upgraded rows by key, each table indexed once for every rule.
+  const msi::RowIndex components(upgraded.Find("Component"));
+  const msi::RowIndex features(upgraded.Find("Feature"));
+  const msi::RowIndex files(upgraded.Find("File"));
   for (const auto& problem :
-       {Removed(baseline, upgraded, "Component", "component"),
-        Removed(baseline, upgraded, "Feature", "feature"),
-        Removed(baseline, upgraded, "File", "file"), ComponentChanges(baseline, upgraded),
-        VersionChanges(baseline, upgraded)})
+       {Removed(baseline, "Component", components, "component"),
+        Removed(baseline, "Feature", features, "feature"), Removed(baseline, "File", files, "file"),
+        ComponentChanges(baseline, upgraded, components, features),
+        VersionChanges(baseline, upgraded, files)})
     if (!problem.empty()) return problem;
   return {};
 }

@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_set>
 
 #include "conventions.h"
 #include "minor_update_rules.h"
 #include "msi/database_diff.h"
+#include "msi/row_index.h"
 #include "patch_tables.h"
 
 namespace msptool {
@@ -71,15 +73,15 @@ std::int32_t Largest(const msi::Database& a, const msi::Database& b, const char*
   return largest;
 }
 
-// The File keys whose contents the data transform changes or adds: new File
-// rows, rows whose size, version or language change, and files whose
+// The upgraded File rows whose contents the data transform changes or adds:
+// new File rows, rows whose size, version or language change, and files whose
 // MsiFileHash row changes, appears or goes.
-std::vector<std::string> ChangedFiles(msi::DatabaseDiff& diff, const msi::Database& upgraded) {
-  std::vector<std::string> keys;
+std::vector<const msi::Row*> ChangedFiles(msi::DatabaseDiff& diff, const msi::RowIndex& files) {
+  std::vector<const msi::Row*> rows;
+  std::unordered_set<const msi::Row*> seen;
   const auto add = [&](const std::string& key) {
-    if (FindRow(upgraded.Find("File"), key) &&
-        std::find(keys.begin(), keys.end(), key) == keys.end())
-      keys.push_back(key);
+    const msi::Row* row = files.Find(key);
+    if (row && seen.insert(row).second) rows.push_back(row);
   };
   if (const msi::TableDiff* file = diff.Find("File")) {
     for (const auto& row : file->inserted) add(row[0].text);
@@ -96,19 +98,17 @@ std::vector<std::string> ChangedFiles(msi::DatabaseDiff& diff, const msi::Databa
     for (const auto& row : hash->deleted) add(row[0].text);
     for (const auto& u : hash->updated) add(u.after[0].text);
   }
-  return keys;
+  return rows;
 }
 
 // What makes two targets' files of one key the same file: size, version and
-// hash (its name and attributes may differ).
-std::string FileIdentity(const msi::Database& db, const std::string& key) {
+// hash (its name and attributes may differ). `file` is a row of `table`.
+std::string FileIdentity(const msi::Table& table, const msi::Row& file,
+                         const msi::RowIndex& hashes) {
   std::string identity;
-  const msi::Table* table = db.Find("File");
-  const msi::Row* file = FindRow(table, key);
-  if (!file) return identity;
   for (const char* column : {"FileSize", "Version"})
-    identity += msi::Printed((*file)[table->ColumnIndex(column)]) + '|';
-  if (const msi::Row* hash = FindRow(db.Find("MsiFileHash"), key))
+    identity += msi::Printed(file[table.ColumnIndex(column)]) + '|';
+  if (const msi::Row* hash = hashes.Find(file[0].text))
     for (std::size_t i = 2; i < hash->size(); ++i) identity += msi::Printed((*hash)[i]) + '|';
   return identity;
 }
@@ -151,9 +151,10 @@ struct PatchMedia {
   std::string sourceProperty;
 };
 
-bool PatchTransform(const PatchTarget& target, const std::vector<std::string>& carried,
-                    const std::string& patchCode, const PatchMedia& media, msi::DatabaseDiff& out,
-                    std::string& error) {
+// `files`: the target's upgraded File rows by key.
+bool PatchTransform(const PatchTarget& target, const msi::RowIndex& files,
+                    const std::vector<std::string>& carried, const std::string& patchCode,
+                    const PatchMedia& media, msi::DatabaseDiff& out, std::string& error) {
   const msi::Database& db = target.upgraded;  // as the data transform leaves it
   const std::int32_t diskId = Largest(target.baseline, db, "Media", "DiskId") + 1;
   const std::int32_t first = std::max(Largest(target.baseline, db, "Media", "LastSequence"),
@@ -170,7 +171,7 @@ bool PatchTransform(const PatchTarget& target, const std::vector<std::string>& c
     const std::size_t attributes = file->ColumnIndex("Attributes");
     const std::size_t sequence = file->ColumnIndex("Sequence");
     for (std::size_t i = 0; i < carried.size(); ++i) {
-      const msi::Row* row = FindRow(file, carried[i]);
+      const msi::Row* row = files.Find(carried[i]);
       if (!row) continue;  // a file of another target
       msi::Row after = *row;
       after[attributes] = Value::Integer(after[attributes].number | kPatchAdded);
@@ -307,7 +308,13 @@ bool DerivePatch(const std::vector<PatchTarget>& targets, const PatchOptions& op
     return false;
   }
   std::vector<msi::DatabaseDiff> diffs(targets.size());
-  std::map<std::string, std::size_t> owner;  // File key: the target that first carries it
+  std::vector<msi::RowIndex> files;  // each target's upgraded File rows by key
+  // File key: the target that first carries it, and what the file is there.
+  struct Owner {
+    std::size_t target;
+    std::string identity;
+  };
+  std::map<std::string, Owner> owner;
   std::vector<std::string> carried;
   for (std::size_t n = 0; n < targets.size(); ++n) {
     const auto& t = targets[n];
@@ -319,23 +326,26 @@ bool DerivePatch(const std::vector<PatchTarget>& targets, const PatchOptions& op
       error = t.upgradedPath + ": " + error;
       return false;
     }
-    std::vector<std::string> keys = ChangedFiles(diffs[n], t.upgraded);
     const msi::Table* file = t.upgraded.Find("File");
+    files.emplace_back(file);
+    std::vector<const msi::Row*> rows = ChangedFiles(diffs[n], files[n]);
     const std::size_t sequence = file ? file->ColumnIndex("Sequence") : 0;
-    std::sort(keys.begin(), keys.end(), [&](const auto& a, const auto& b) {
-      return (*FindRow(file, a))[sequence].number < (*FindRow(file, b))[sequence].number;
+    std::sort(rows.begin(), rows.end(), [&](const auto* a, const auto* b) {
+      return (*a)[sequence].number < (*b)[sequence].number;
     });
-    for (const auto& key : keys) {
-      const auto [at, isNew] = owner.emplace(key, n);
+    const msi::RowIndex hashes(t.upgraded.Find("MsiFileHash"));
+    for (const msi::Row* row : rows) {
+      const std::string& key = (*row)[0].text;
+      const std::string identity = FileIdentity(*file, *row, hashes);
+      const auto [at, isNew] = owner.emplace(key, Owner{n, identity});
       if (isNew) {
         carried.push_back(key);
-        const msi::Row& row = *FindRow(file, key);
         out.carried.push_back(
             {key, t.upgradedPath,
-             static_cast<std::uint64_t>(row[file->ColumnIndex("FileSize")].number)});
-      } else if (FileIdentity(targets[at->second].upgraded, key) != FileIdentity(t.upgraded, key)) {
+             static_cast<std::uint64_t>((*row)[file->ColumnIndex("FileSize")].number)});
+      } else if (at->second.identity != identity) {
         error = "file " + Quoted(key) + " of " + t.upgradedPath + " differs from that of " +
-                targets[at->second].upgradedPath + ": a patch carries one file per File key";
+                targets[at->second.target].upgradedPath + ": a patch carries one file per File key";
         return false;
       }
     }
@@ -376,7 +386,7 @@ bool DerivePatch(const std::vector<PatchTarget>& targets, const PatchOptions& op
     const std::string name = "T" + std::to_string(n + 1);
     Transform data{name, Summary(targets[n]), std::move(diffs[n])};
     Transform patch{"#" + name, data.summary, {}};
-    if (!PatchTransform(targets[n], carried, s.patchCode, media, patch.diff, error)) {
+    if (!PatchTransform(targets[n], files[n], carried, s.patchCode, media, patch.diff, error)) {
       error = targets[n].upgradedPath + ": " + error;
       return false;
     }

@@ -6,21 +6,21 @@
 #include <memory>
 
 #include "carried_files.h"
-#include "compound_reader.h"
 #include "conventions.h"
 #include "file_bytes.h"
 #include "msi/database_reader.h"
 #include "summary_stream.h"
 
 namespace msptool {
-namespace {  // Summary properties 6, 7 and 9 of a package, read from its summary stream
-// alone (opening it as a database would read its tables once more).
-bool ReadTexts(const std::string& path, std::string& comments, std::string& platforms,
-               std::string& packageCode, std::string& error) {
-  std::string stream, header;
+namespace {
+
+// Summary properties 6, 7 and 9 of the package at `path`, from its summary
+// stream.
+bool ReadTexts(const std::string& path, const std::string& stream, std::string& comments,
+               std::string& platforms, std::string& packageCode, std::string& error) {
+  std::string header;
   std::vector<StoredProperty> properties;
-  if (!ReadRootStream(path, kSummaryStreamName, stream) ||
-      !ReadSummaryStream(stream, header, properties)) {
+  if (!ReadSummaryStream(stream, header, properties)) {
     error = path + " has no readable summary information";
     return false;
   }
@@ -42,12 +42,13 @@ bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTa
     PatchTarget t;
     t.baselinePath = baseline;
     t.upgradedPath = upgraded;
-    std::string ignored, baselineCode, upgradedCode;
+    std::string ignored, baselineCode, upgradedCode, baselineSummary, upgradedSummary;
     // The packages' cabinets differ; the patch carries its own.
-    if (!msi::ReadDatabase(baseline, t.baseline, error, false) ||
-        !msi::ReadDatabase(upgraded, t.upgraded, error, false) ||
-        !ReadTexts(baseline, ignored, t.baselineTemplate, baselineCode, error) ||
-        !ReadTexts(upgraded, t.upgradedComments, t.upgradedTemplate, upgradedCode, error))
+    if (!msi::ReadDatabase(baseline, t.baseline, error, false, &baselineSummary) ||
+        !msi::ReadDatabase(upgraded, t.upgraded, error, false, &upgradedSummary) ||
+        !ReadTexts(baseline, baselineSummary, ignored, t.baselineTemplate, baselineCode, error) ||
+        !ReadTexts(upgraded, upgradedSummary, t.upgradedComments, t.upgradedTemplate, upgradedCode,
+                   error))
       return false;
     // A package code names one package's exact contents.
     for (const auto& code : {baselineCode, upgradedCode})

@@ -14,18 +14,6 @@ const Table* Database::Find(const std::string& table) const {
   return nullptr;
 }
 
-std::string KeyText(const Table& table, const Row& row) {
-  std::string key;
-  for (std::size_t i = 0; i < table.columns.size() && i < row.size(); ++i) {
-    if (!table.columns[i].IsKey()) continue;
-    const Value& v = row[i];
-    const std::string part = v.kind == Value::Kind::Integer ? std::to_string(v.number) : v.text;
-    key +=
-        std::to_string(static_cast<int>(v.kind)) + ':' + std::to_string(part.size()) + ':' + part;
-  }
-  return key;
-}
-
 std::string KeyLabel(const Table& table, const Row& row) {
   std::string label;
   for (std::size_t i = 0; i < table.columns.size() && i < row.size(); ++i) {

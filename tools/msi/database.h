@@ -79,9 +79,6 @@ struct Database {
   const Table* Find(const std::string& table) const;
 };
 
-// A row's key columns, one text that two rows share only when their keys are
-// equal.
-std::string KeyText(const Table& table, const Row& row);
 // The key values as a reader sees them: "readme.txt", "1/2".
 std::string KeyLabel(const Table& table, const Row& row);
 // The name of the stream a stream cell of `row` refers to.

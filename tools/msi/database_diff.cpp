@@ -3,18 +3,17 @@
 #include <map>
 #include <set>
 
+#include "msi/row_index.h"
+
 namespace msptool::msi {
 namespace {
 
-bool KeyIndex(const Table& table, std::map<std::string, std::size_t>& index, std::string& error) {
-  for (std::size_t i = 0; i < table.rows.size(); ++i) {
-    if (!index.emplace(KeyText(table, table.rows[i]), i).second) {
-      error =
-          "table " + table.name + " has two rows with the key " + KeyLabel(table, table.rows[i]);
-      return false;
-    }
-  }
-  return true;
+// False, with `error` naming the row, when two rows of `table` share a key.
+bool UniqueKeys(const Table& table, const RowIndex& index, std::string& error) {
+  if (!index.Duplicate()) return true;
+  error =
+      "table " + table.name + " has two rows with the key " + KeyLabel(table, *index.Duplicate());
+  return false;
 }
 
 bool DiffTable(const Table& before, const Table& after, TableDiff& out, std::string& error) {
@@ -22,21 +21,20 @@ bool DiffTable(const Table& before, const Table& after, TableDiff& out, std::str
     error = "table " + after.name + " changes its columns, which a transform cannot express";
     return false;
   }
-  std::map<std::string, std::size_t> old, now;
-  if (!KeyIndex(before, old, error) || !KeyIndex(after, now, error)) return false;
+  const RowIndex old(before), now(after);
+  if (!UniqueKeys(before, old, error) || !UniqueKeys(after, now, error)) return false;
   for (const auto& row : before.rows)
-    if (!now.count(KeyText(before, row))) out.deleted.push_back(row);
+    if (!now.Find(before, row)) out.deleted.push_back(row);
   for (const auto& row : after.rows) {
-    const auto at = old.find(KeyText(after, row));
-    if (at == old.end()) {
+    const Row* at = old.Find(after, row);
+    if (!at) {
       out.inserted.push_back(row);
       continue;
     }
-    const Row& was = before.rows[at->second];
-    RowUpdate update{was, row, {}};
+    std::vector<std::size_t> changed;
     for (std::size_t i = 0; i < row.size(); ++i)
-      if (!(row[i] == was[i])) update.changed.push_back(i);
-    if (!update.changed.empty()) out.updated.push_back(std::move(update));
+      if (!(row[i] == (*at)[i])) changed.push_back(i);
+    if (!changed.empty()) out.updated.push_back({*at, row, std::move(changed)});
   }
   return true;
 }
@@ -91,8 +89,7 @@ bool Diff(const Database& before, const Database& after, DatabaseDiff& out, std:
   }
   for (const auto& table : after.tables) {
     if (before.Find(table.name)) continue;
-    std::map<std::string, std::size_t> keys;
-    if (!KeyIndex(table, keys, error)) return false;
+    if (!UniqueKeys(table, RowIndex(table), error)) return false;
     out.tables.push_back({table.name, table.columns, true, false, table.rows, {}, {}});
   }
   return true;
@@ -118,36 +115,43 @@ bool Apply(const DatabaseDiff& diff, Database& db, std::string& error) {
       return false;
     }
     Table& table = *at;
-    std::map<std::string, std::size_t> keys;
-    if (!KeyIndex(table, keys, error)) return false;
+    const RowIndex keys(table);
+    if (!UniqueKeys(table, keys, error)) return false;
+    // The position of the row with the key of `row`, or table.rows.size().
+    const auto position = [&](const Row& row) {
+      const Row* found = keys.Find(table, row);
+      return found ? static_cast<std::size_t>(found - table.rows.data()) : table.rows.size();
+    };
     std::vector<bool> gone(table.rows.size(), false);
     for (const auto& row : change.deleted) {
-      const auto found = keys.find(KeyText(table, row));
-      if (found == keys.end()) {
+      const std::size_t found = position(row);
+      if (found == table.rows.size()) {
         error = "table " + table.name + " has no row " + KeyLabel(table, row) + " to delete";
         return false;
       }
-      gone[found->second] = true;
+      gone[found] = true;
     }
     for (const auto& update : change.updated) {
-      const auto found = keys.find(KeyText(table, update.after));
-      if (found == keys.end() || gone[found->second]) {
+      const std::size_t found = position(update.after);
+      if (found == table.rows.size() || gone[found]) {
         error =
             "table " + table.name + " has no row " + KeyLabel(table, update.after) + " to change";
         return false;
       }
-      for (const std::size_t i : update.changed) table.rows[found->second][i] = update.after[i];
+      for (const std::size_t i : update.changed) table.rows[found][i] = update.after[i];
     }
-    std::vector<Row> rows;
-    for (std::size_t i = 0; i < table.rows.size(); ++i)
-      if (!gone[i]) rows.push_back(std::move(table.rows[i]));
     for (const auto& row : change.inserted) {
-      if (keys.count(KeyText(table, row)) && !gone[keys[KeyText(table, row)]]) {
+      const std::size_t found = position(row);
+      if (found != table.rows.size() && !gone[found]) {
         error = "table " + table.name + " already has a row " + KeyLabel(table, row);
         return false;
       }
-      rows.push_back(row);
     }
+    // The index refers to the rows: they move only once it is no longer used.
+    std::vector<Row> rows;
+    for (std::size_t i = 0; i < table.rows.size(); ++i)
+      if (!gone[i]) rows.push_back(std::move(table.rows[i]));
+    rows.insert(rows.end(), change.inserted.begin(), change.inserted.end());
     table.rows = std::move(rows);
   }
   return true;

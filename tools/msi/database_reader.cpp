@@ -7,6 +7,7 @@
 #include "compound_file.h"
 #include "msi/table_codec.h"
 #include "stream_name.h"
+#include "summary_stream.h"
 
 namespace msptool::msi {
 namespace {
@@ -107,19 +108,22 @@ bool ReadDatabase(const CompoundEntry& storage, Database& out, std::string& erro
   return true;
 }
 
-bool ReadDatabase(const std::string& path, Database& out, std::string& error, bool allDigests) {
+bool ReadDatabase(const std::string& path, Database& out, std::string& error, bool allDigests,
+                  std::string* summary) {
   // The tables first, then the digests: of every stream, or only of those
   // stream cells refer to (a package's other streams, its cabinets, can be
   // most of it).
   std::set<std::string> cells;
   for (int pass = 0; pass < 2; ++pass) {
     CompoundEntry root;
-    const bool read = ReadCompoundStreams(path, root, error, [&](const std::string& name, int) {
-      bool isTable = false;
-      DecodeStreamName(name, isTable);
-      if (isTable) return StreamContent::Bytes;
-      return allDigests || cells.count(name) ? StreamContent::Digest : StreamContent::Size;
-    });
+    const bool read =
+        ReadCompoundStreams(path, root, error, [&](const std::string& name, int depth) {
+          bool isTable = false;
+          DecodeStreamName(name, isTable);
+          if (isTable || (summary && depth == 1 && name == kSummaryStreamName))
+            return StreamContent::Bytes;
+          return allDigests || cells.count(name) ? StreamContent::Digest : StreamContent::Skip;
+        });
     if (!read) {
       error = path + " " + error;
       return false;
@@ -134,6 +138,8 @@ bool ReadDatabase(const std::string& path, Database& out, std::string& error, bo
       error = path + ": " + error;
       return false;
     }
+    if (const CompoundEntry* stream = Child(root, kSummaryStreamName); summary && stream)
+      *summary = stream->bytes;
     for (const auto& table : out.tables)
       for (std::size_t i = 0; i < table.columns.size(); ++i)
         if (table.columns[i].IsStream())

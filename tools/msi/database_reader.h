@@ -18,11 +18,12 @@
 
 namespace msptool::msi {
 
-// Without `allDigests`, only the streams that stream cells refer to get a
-// digest (the others their size): enough to compare tables, and a package's
-// cabinets are not read.
+// Without `allDigests`, only the streams that stream cells refer to are
+// listed, with their digests: enough to compare tables, and a package's
+// cabinets, most of it, are not even opened. `summary`, when given, gets the
+// bytes of the summary information stream, read on the way.
 bool ReadDatabase(const std::string& path, Database& out, std::string& error,
-                  bool allDigests = true);
+                  bool allDigests = true, std::string* summary = nullptr);
 
 // The same from a storage read with table streams' bytes and other streams'
 // digests (see DatabaseStreams).

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "msi/database_reader.h"
+#include "msi/row_index.h"
 #include "msi/table_codec.h"
 #include "stream_name.h"
 
@@ -28,19 +29,10 @@ bool DecodeRows(const std::string& table, const std::vector<Column>& columns,
   return true;
 }
 
-// The target's rows by key.
-using RowIndex = std::map<std::string, const Row*>;
-
-RowIndex IndexRows(const Table* table) {
-  RowIndex index;
-  if (table)
-    for (const auto& row : table->rows) index.emplace(KeyText(*table, row), &row);
-  return index;
-}
-
-void AddRow(TableDiff& t, const RowIndex& target, const Decoded& d) {
-  const auto found = t.added ? target.end() : target.find(KeyText({t.name, t.columns, {}}, d.row));
-  const Row* was = found == target.end() ? nullptr : found->second;
+// `target` holds the target's rows by key; `layout` is the table's name and
+// columns, as the transform has them.
+void AddRow(TableDiff& t, const Table& layout, const RowIndex& target, const Decoded& d) {
+  const Row* was = t.added ? nullptr : target.Find(layout, d.row);
   const bool whole = d.mask & kWholeRow;
   if (d.mask == 0) {
     t.deleted.push_back(was ? *was : d.row);
@@ -119,16 +111,17 @@ bool ReadTransform(const CompoundEntry& storage, const Database& target, Databas
     }
     std::vector<Decoded> rows;
     if (!DecodeRows(name, t->columns, child.bytes, strings, rows, error)) return false;
-    const RowIndex index = IndexRows(old);
+    const RowIndex index(old);
+    const Table layout{name, t->columns, {}};
     for (auto& d : rows) {
       // A stream cell's value is the digest of the stream the transform carries.
       for (std::size_t i = 0; i < t->columns.size(); ++i) {
         if (d.row[i].kind != Value::Kind::Stream) continue;
         const CompoundEntry* stream =
-            Child(storage, EncodeStreamName(StreamName({name, t->columns, {}}, d.row), false));
+            Child(storage, EncodeStreamName(StreamName(layout, d.row), false));
         d.row[i].text = stream ? stream->digest : "";
       }
-      AddRow(*t, index, d);
+      AddRow(*t, layout, index, d);
     }
   }
   return true;
