@@ -53,6 +53,7 @@
 #include "package_summary.h"
 #include "patch_inputs.h"
 #include "patch_shape.h"
+#include "patch_tables.h"
 #include "sibling_file.h"
 #include "summary_stream.h"
 
@@ -129,8 +130,13 @@ bool CheckAgainstBaselines(const std::string& packagePath, const std::string& tr
                            const std::vector<std::string>& baselinePaths, bool authored,
                            std::vector<std::string>& warnings, std::string& error) {
   std::vector<msi::Database> baselines(baselinePaths.size());
-  for (std::size_t i = 0; i < baselinePaths.size(); ++i)
+  for (std::size_t i = 0; i < baselinePaths.size(); ++i) {
     if (!msi::ReadDatabase(baselinePaths[i], baselines[i], error)) return false;
+    if (const std::string missing = MissingColumn(baselines[i]); !missing.empty()) {
+      error = baselinePaths[i] + ": " + missing;
+      return false;
+    }
+  }
   CompoundEntry root;
   if (!ReadCompoundStreams(packagePath, root, error, [](const std::string& name, int depth) {
         return name == kSummaryStreamName ? StreamContent::Bytes

@@ -318,6 +318,12 @@ bool DerivePatch(const std::vector<PatchTarget>& targets, const PatchOptions& op
   std::vector<std::string> carried;
   for (std::size_t n = 0; n < targets.size(); ++n) {
     const auto& t = targets[n];
+    for (const auto& [path, db] :
+         {std::pair{&t.baselinePath, &t.baseline}, std::pair{&t.upgradedPath, &t.upgraded}})
+      if (const std::string missing = MissingColumn(*db); !missing.empty()) {
+        error = *path + ": " + missing;
+        return false;
+      }
     if (auto problem = MinorUpdateProblem(t.baseline, t.upgraded); !problem.empty()) {
       error = t.baselinePath + " -> " + t.upgradedPath + ": " + problem;
       return false;

@@ -7,7 +7,6 @@
 
 #include "carried_files.h"
 #include "conventions.h"
-#include "file_bytes.h"
 #include "msi/database_reader.h"
 #include "summary_stream.h"
 

@@ -68,6 +68,30 @@ const Table kMsiPatchMetadataTable = {
     {{"Company", kKeyText | kTypeNullable | 72}, {"Property", kKeyText | 72}, {"Value", kText}},
     {}};
 
+std::string MissingColumn(const Database& db) {
+  static const std::vector<std::pair<std::string, std::vector<std::string>>> read = [] {
+    const auto names = [](const Table& t) {
+      std::vector<std::string> out;
+      for (const auto& column : t.columns) out.push_back(column.name);
+      return out;
+    };
+    std::vector<std::pair<std::string, std::vector<std::string>>> tables = {
+        {"Component", {"Directory_"}},
+        {"Directory", {"Directory_Parent", "DefaultDir"}},
+        {"AdminExecuteSequence", names(kInstallExecuteSequenceTable)}};
+    for (const Table* t : {&kPropertyTable, &kFileTable, &kMediaTable,
+                           &kInstallExecuteSequenceTable, &kMsiFileHashTable})
+      tables.push_back({t->name, names(*t)});
+    return tables;
+  }();
+  for (const auto& [name, columns] : read)
+    if (const Table* table = db.Find(name))
+      for (const auto& column : columns)
+        if (table->ColumnIndex(column) == table->columns.size())
+          return "table " + name + " has no column " + column;
+  return {};
+}
+
 Row NamedRow(const Table& table, const std::vector<std::pair<std::string, Value>>& values) {
   Row row(table.columns.size());
   for (const auto& [column, value] : values) {

@@ -23,6 +23,11 @@ extern const msi::Table kMsiPatchSequenceTable;
 // The patch's metadata in its root: removable or not, its names for people.
 extern const msi::Table kMsiPatchMetadataTable;
 
+// "table File has no column FileSize": the first column that a table of the
+// product's `db` lacks among those the patch reads by name; empty when none
+// lacks one. A package without them is refused rather than read past its rows.
+std::string MissingColumn(const msi::Database& db);
+
 // A row of `table` with `values` by column name, the other columns null.
 msi::Row NamedRow(const msi::Table& table,
                   const std::vector<std::pair<std::string, msi::Value>>& values);

@@ -114,6 +114,14 @@ INSTANTIATE_TEST_SUITE_P(
                      Set(db, "File", "quillmark.dll", "Version", Value::String("16.1.0.0"));
                    },
                    "table File, row quillmark.dll: the file's version goes down"},
+        BrokenRule{"file_table_lacks_a_column",
+                   [](auto& db) {
+                     auto& file = const_cast<msptool::msi::Table&>(*db.Find("File"));
+                     const auto at = file.ColumnIndex("FileSize");
+                     file.columns.erase(file.columns.begin() + at);
+                     for (auto& row : file.rows) row.erase(row.begin() + at);
+                   },
+                   "table File has no column FileSize"},
         BrokenRule{"product_version_stays",
                    [](auto& db) {
                      Set(db, "Property", "ProductVersion", "Value", Value::String("16.1.63.10"));
