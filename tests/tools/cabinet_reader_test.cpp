@@ -23,7 +23,7 @@ using Files = std::vector<std::pair<std::string, std::string>>;
 enum class Kind { Gcab, Stored, DeflatedWithHistory };
 
 // A one-folder cabinet of `files` in 32 KiB blocks, stored or deflated with
-// the history kept from block to block; no checksums.
+// the history kept from block to block, as MSZIP has it; no checksums.
 std::string HandMadeCabinet(const Files& files, bool deflated) {
   std::string data, entries, blocks;
   for (const auto& [name, bytes] : files) {
@@ -43,7 +43,11 @@ std::string HandMadeCabinet(const Files& files, bool deflated) {
       z.avail_in = static_cast<uInt>(piece.size());
       z.next_out = reinterpret_cast<Bytef*>(packed.data());
       z.avail_out = static_cast<uInt>(packed.size());
-      deflate(&z, Z_SYNC_FLUSH);
+      // Each block a whole deflate stream, with the block before as its history.
+      deflateReset(&z);
+      if (at > 0)
+        deflateSetDictionary(&z, reinterpret_cast<const Bytef*>(&data[at - 32768]), 32768);
+      deflate(&z, Z_FINISH);
       packed = "CK" + packed.substr(0, packed.size() - z.avail_out);
     }
     PutU32(blocks, 0);
