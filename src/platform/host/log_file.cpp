@@ -2,7 +2,9 @@
 // whole at the end of the file whoever else appends to it.
 #include "platform/log_file.h"
 
+#include <errno.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +24,27 @@ struct LogHandle {
 };
 
 namespace {
+
+// Held by every run of ours that writes to or looks at the end of the file:
+// a write of one line grows the file page by page, so without it another
+// run's look at the last byte could fall in the middle of a line and start
+// its own with a needless line break. Waited for a little at most: a reader
+// of the log that holds a lock of its own must not stop the run.
+class EndLock {
+ public:
+  explicit EndLock(int fd) : fd_(fd) {
+    for (int tries = 0; tries < 200 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0; ++tries) {
+      if (errno != EWOULDBLOCK && errno != EINTR) break;
+      ::usleep(1000);
+    }
+  }
+  EndLock(const EndLock&) = delete;
+  EndLock& operator=(const EndLock&) = delete;
+  ~EndLock() { ::flock(fd_, LOCK_UN); }
+
+ private:
+  int fd_;
+};
 
 // Whether the open file `fd` is a regular file whose last byte is not a line
 // feed. Read through a descriptor of its own, opened on the very file, since
@@ -64,6 +87,7 @@ bool LogFile::Open(const std::wstring& path, Mode mode) {
       host::SetLastErrorFromErrno();
       return false;
     }
+    const EndLock lock(fd);
     file->breakFirst = LacksFinalLineFeed(fd);
   }
   file_ = std::move(file);
@@ -75,6 +99,7 @@ bool LogFile::IsOpen() const { return file_ != nullptr; }
 bool LogFile::AppendLine(std::wstring_view text) {
   if (!file_) return false;
   const std::string line = (file_->breakFirst ? "\r\n" : "") + host::Narrow(text) + "\r\n";
+  const EndLock lock(file_->fd);
   const std::int64_t written =
       host::Uninterrupted([&] { return ::write(file_->fd, line.data(), line.size()); });
   const bool whole = written >= 0 && static_cast<std::size_t>(written) == line.size();
