@@ -2,7 +2,7 @@
 // finds, or refuses the cabinet, within the bytes it was given.
 #include <cstring>
 
-#include "cabinet_reader.h"
+#include "cabinet/reader.h"
 #include "fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

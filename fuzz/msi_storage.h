@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "compound_reader.h"
-#include "stream_name.h"
+#include "compound/reader.h"
+#include "compound/stream_name.h"
 
 namespace fuzzing {
 

@@ -1,8 +1,8 @@
 // Any file through msp_tool's compound file reader (libgsf) and the patch
 // shape inspection of what it read, as "check" runs them.
-#include "compound_reader.h"
+#include "checks/patch_shape.h"
+#include "compound/reader.h"
 #include "fuzz_input.h"
-#include "patch_shape.h"
 #include "tool_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

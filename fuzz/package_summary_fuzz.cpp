@@ -1,9 +1,9 @@
 // Any file through msp_tool's summary reader (libmsi), in a child process as
 // msp_tool reads it: libmsi crashes on some files, and only the child may go
 // down with it. A read names no error, a failure always one.
-#include "crash_guard.h"
+#include "cli/crash_guard.h"
 #include "fuzz_input.h"
-#include "package_summary.h"
+#include "summary/package_summary.h"
 #include "tool_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,7 +1,7 @@
 // The summary stream as msp_tool's stamp reads it and writes it again: what
 // it writes reads back to the same properties, and writes the same bytes.
 #include "fuzz_input.h"
-#include "summary_stream.h"
+#include "summary/summary_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string stream(reinterpret_cast<const char*>(data), size);

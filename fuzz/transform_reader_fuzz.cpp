@@ -3,10 +3,10 @@
 // can be shown, applied (or refused) and written again.
 #include "fuzz_input.h"
 #include "msi/diff_text.h"
+#include "msi/standard_tables.h"
 #include "msi/transform_encoder.h"
 #include "msi/transform_reader.h"
 #include "msi_storage.h"
-#include "patch_tables.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace msptool::msi;

@@ -6,16 +6,12 @@
 #include <cstdint>
 #include <string>
 
+#include "installer/summary_information.h"
 #include "platform/error_codes.h"
 
 namespace spinstall::installer {
 
 using Handle = std::uint32_t;  // 0 means none
-
-// Summary property ids of a patch package.
-inline constexpr std::uint32_t kPropertyKeywords = 5;        // the version rule
-inline constexpr std::uint32_t kPropertyTemplate = 7;        // the target product codes
-inline constexpr std::uint32_t kPropertyRevisionNumber = 9;  // the patch code
 
 // Product states that count as installed.
 inline constexpr std::int32_t kStateAdvertised = 1;

@@ -82,19 +82,19 @@ installer::Handle OpenPackageSummary(std::wstring path) {
 
 bool ReadTargetList(std::wstring path, std::wstring& targets) {
   std::wstring value;
-  if (!ReadProperty(path, installer::kPropertyTemplate, value)) return false;
+  if (!ReadProperty(path, summary_information::kTemplateProperty, value)) return false;
   targets = std::move(value);
   return true;
 }
 
 bool ReadPatchCode(std::wstring path, std::wstring& patchCode) {
-  return ReadProperty(path, installer::kPropertyRevisionNumber, patchCode);
+  return ReadProperty(path, summary_information::kRevisionProperty, patchCode);
 }
 
 bool ReadVersionRule(std::wstring path, std::wstring& upgradeVersion,
                      std::wstring& candidateVersions) {
   std::wstring value;
-  if (!ReadProperty(path, installer::kPropertyKeywords, value)) return false;
+  if (!ReadProperty(path, summary_information::kKeywordsProperty, value)) return false;
   const auto separator = value.find(L';');
   if (separator == std::wstring::npos || separator == 0) {
     platform::SetLastError(platform::kErrorBadVersionRule);

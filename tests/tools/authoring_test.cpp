@@ -9,10 +9,10 @@
 #include <filesystem>
 #include <set>
 
-#include "compound_reader.h"
-#include "definition.h"
+#include "compound/reader.h"
 #include "msi/database_reader.h"
 #include "msi/transform_reader.h"
+#include "patch/definition.h"
 #include "support/authoring.h"
 #include "support/package_reader.h"
 #include "support/temp_dir.h"

@@ -1,6 +1,6 @@
 // Files taken out of cabinets of each kind a package may carry: gcab's MSZIP,
 // stored blocks, and MSZIP blocks that refer back into the blocks before them.
-#include "cabinet_reader.h"
+#include "cabinet/reader.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -8,8 +8,8 @@
 #include <cstring>
 #include <random>
 
-#include "cabinet_writer.h"
-#include "little_endian.h"
+#include "base/little_endian.h"
+#include "cabinet/writer.h"
 #include "support/temp_dir.h"
 
 namespace msptool {

@@ -1,6 +1,6 @@
 // The conventions every carried package and descriptor must follow: each
 // broken value is refused with a message that names it.
-#include "conventions.h"
+#include "checks/conventions.h"
 
 #include <gtest/gtest.h>
 
@@ -18,13 +18,20 @@ struct Row {
   std::string named;  // what the message must quote; empty: the value passes
 };
 
+// The message a check refuses its arguments with; "" when it passes them.
+template <typename... Args, typename... Given>
+std::string Problem(bool (*check)(Args...), Given&&... given) {
+  std::string error;
+  return check(std::forward<Given>(given)..., error) ? "" : error;
+}
+
 std::string Named(const Row& row) { return row.named.empty() ? "" : "\"" + row.named + "\""; }
 
 class TargetListTest : public testing::TestWithParam<Row> {};
 
 TEST_P(TargetListTest, RefusesWhatBreaksTheConvention) {
   const Row& row = GetParam();
-  const std::string problem = CheckTargetList(row.value);
+  const std::string problem = Problem(CheckTargetList, row.value);
   if (row.named.empty()) {
     EXPECT_EQ(problem, "");
   } else {
@@ -54,14 +61,14 @@ INSTANTIATE_TEST_SUITE_P(
                     Row{"comma_separated", kA + "," + kB, kA + "," + kB}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TargetListTest, EmptyListIsRefused) { EXPECT_NE(CheckTargetList(""), ""); }
+TEST(TargetListTest, EmptyListIsRefused) { EXPECT_NE(Problem(CheckTargetList, ""), ""); }
 
 TEST(TargetListTest, EmptyElementIsCountedInTheMessage) {
-  EXPECT_NE(CheckTargetList(kA + ";;" + kB).find("element 2"), std::string::npos);
+  EXPECT_NE(Problem(CheckTargetList, kA + ";;" + kB).find("element 2"), std::string::npos);
 }
 
 TEST(TargetListTest, WrongLengthIsCountedInTheMessage) {
-  const std::string problem = CheckTargetList("{32C7D65E-997D-42F2-B613-61BBEF5C51C}");
+  const std::string problem = Problem(CheckTargetList, "{32C7D65E-997D-42F2-B613-61BBEF5C51C}");
   EXPECT_NE(problem.find("37 characters"), std::string::npos) << problem;
 }
 
@@ -70,7 +77,7 @@ class VersionRuleTest : public testing::TestWithParam<Row> {};
 TEST_P(VersionRuleTest, RefusesWhatBreaksTheConvention) {
   const Row& row = GetParam();
   std::vector<std::string> warnings;
-  const std::string problem = CheckVersionRule(row.value, warnings);
+  const std::string problem = Problem(CheckVersionRule, row.value, warnings);
   if (row.named.empty()) {
     EXPECT_EQ(problem, "");
   } else {
@@ -100,17 +107,17 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(VersionRuleTest, EmptyRuleAndEmptyCandidateAreRefused) {
   std::vector<std::string> warnings;
-  EXPECT_NE(CheckVersionRule("", warnings), "");
-  EXPECT_NE(CheckVersionRule("16.1.84.0;16.1.63.10,,", warnings), "");
+  EXPECT_NE(Problem(CheckVersionRule, "", warnings), "");
+  EXPECT_NE(Problem(CheckVersionRule, "16.1.84.0;16.1.63.10,,", warnings), "");
 }
 
 TEST(VersionRuleTest, CandidateEqualToTheUpgradeVersionIsAWarning) {
   std::vector<std::string> warnings;
-  EXPECT_EQ(CheckVersionRule("16.1.84.0;16.1.63.10,16.1.84.0,", warnings), "");
+  EXPECT_EQ(Problem(CheckVersionRule, "16.1.84.0;16.1.63.10,16.1.84.0,", warnings), "");
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_NE(warnings[0].find("\"16.1.84.0\""), std::string::npos);
   warnings.clear();
-  EXPECT_EQ(CheckVersionRule("16.1.84.0;16.1.63.10,", warnings), "");
+  EXPECT_EQ(Problem(CheckVersionRule, "16.1.84.0;16.1.63.10,", warnings), "");
   EXPECT_TRUE(warnings.empty());
 }
 
@@ -121,18 +128,18 @@ TEST(VersionRuleTest, CandidateTextIsEverythingAfterTheFirstSemicolon) {
 }
 
 TEST(PatchPropertiesTest, PatchCodeMustBeginWithARegistryFormGuid) {
-  EXPECT_EQ(CheckPatchCode(kA), "");
-  EXPECT_EQ(CheckPatchCode(kA + kB), "");  // the codes of obsoleted patches may follow
-  EXPECT_NE(CheckPatchCode("{91AED5A8-1F61-48F5-A289-B3368F6B332}").find("\"{91AED5A8"),
+  EXPECT_EQ(Problem(CheckPatchCode, kA), "");
+  EXPECT_EQ(Problem(CheckPatchCode, kA + kB), "");  // the codes of obsoleted patches may follow
+  EXPECT_NE(Problem(CheckPatchCode, "{91AED5A8-1F61-48F5-A289-B3368F6B332}").find("\"{91AED5A8"),
             std::string::npos);
-  EXPECT_NE(CheckPatchCode(""), "");
+  EXPECT_NE(Problem(CheckPatchCode, ""), "");
 }
 
 TEST(PatchPropertiesTest, TransformListNeedsColonNames) {
-  EXPECT_EQ(CheckTransformList(":Version1"), "");
-  EXPECT_EQ(CheckTransformList(":Version1;:Files"), "");
+  EXPECT_EQ(Problem(CheckTransformList, ":Version1"), "");
+  EXPECT_EQ(Problem(CheckTransformList, ":Version1;:Files"), "");
   for (const std::string bad : {"", "Version1", ":Version1;", ":", ":A;;:B"})
-    EXPECT_NE(CheckTransformList(bad), "") << bad;
+    EXPECT_NE(Problem(CheckTransformList, bad), "") << bad;
 }
 
 // A descriptor as the build makes it for package `package`.
@@ -157,7 +164,7 @@ class DescriptorTest : public testing::TestWithParam<DescriptorRow> {};
 
 TEST_P(DescriptorTest, ChecksFormAndAgreementWithThePackage) {
   const auto& row = GetParam();
-  const std::string problem = CheckDescriptor(row.bytes, kPackage);
+  const std::string problem = Problem(CheckDescriptor, row.bytes, kPackage);
   if (row.mentions.empty()) {
     EXPECT_EQ(problem, "");
   } else {

@@ -1,5 +1,5 @@
 // Reading a package definition: "key = value" lines, comments, repeated keys.
-#include "definition.h"
+#include "patch/definition.h"
 
 #include <gtest/gtest.h>
 

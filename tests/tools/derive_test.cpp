@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <functional>
 
-#include "compound_reader.h"
+#include "compound/reader.h"
+#include "compound/stream_name.h"
 #include "msi/database_reader.h"
-#include "package_writer.h"
-#include "patch_derive.h"
-#include "stream_name.h"
+#include "patch/derive.h"
+#include "patch/package_writer.h"
 #include "support/authoring.h"
 #include "support/temp_dir.h"
 

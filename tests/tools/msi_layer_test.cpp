@@ -4,7 +4,7 @@
 // strings, where 2-byte lengths and references no longer do.
 #include <gtest/gtest.h>
 
-#include "compound_file.h"
+#include "compound/writer.h"
 #include "msi/database_encoder.h"
 #include "msi/database_reader.h"
 #include "msi/table_codec.h"

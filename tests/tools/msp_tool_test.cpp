@@ -6,8 +6,8 @@
 
 #include <filesystem>
 
-#include "package_writer.h"
-#include "patch_tables.h"
+#include "msi/standard_tables.h"
+#include "patch/package_writer.h"
 #include "support/authoring.h"
 #include "support/small_patch.h"
 #include "support/temp_dir.h"

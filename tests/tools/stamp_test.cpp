@@ -4,8 +4,8 @@
 
 #include <filesystem>
 
-#include "package_summary.h"
-#include "package_writer.h"
+#include "patch/package_writer.h"
+#include "summary/package_summary.h"
 #include "support/authoring.h"
 #include "support/package_reader.h"
 #include "support/small_patch.h"

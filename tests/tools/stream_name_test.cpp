@@ -3,7 +3,7 @@
 // 0x3800 + a + (b << 6), a lone last one as 0x4800 + a, others as themselves.
 #include <gtest/gtest.h>
 
-#include "compound_file.h"
+#include "compound/writer.h"
 
 namespace msptool {
 namespace {

@@ -1,6 +1,6 @@
 // The summary information stream: one property set section in the summary
 // format, properties sorted by id, each value padded to four bytes.
-#include "summary_stream.h"
+#include "summary/summary_stream.h"
 
 #include <gtest/gtest.h>
 

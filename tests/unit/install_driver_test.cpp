@@ -26,8 +26,8 @@ namespace {
 using testsupport::Box;
 using testsupport::ResultBox;
 
-constexpr std::uint32_t kRule = installer::kPropertyKeywords;
-constexpr std::uint32_t kTargets = installer::kPropertyTemplate;
+constexpr std::uint32_t kRule = summary_information::kKeywordsProperty;
+constexpr std::uint32_t kTargets = summary_information::kTemplateProperty;
 
 constexpr const wchar_t* kGerman = L"{00000000-0000-0000-0000-00000000DE01}";
 constexpr const wchar_t* kFrench = L"{00000000-0000-0000-0000-00000000FE01}";

@@ -42,7 +42,8 @@ TEST_F(LongInputsTest, VersionRuleOfAHundredThousandCharactersArrivesWhole) {
   FakeService service;
   std::wstring candidates;
   while (candidates.size() < 100000) candidates += L"16.1.63.10,";
-  service.properties[spinstall::installer::kPropertyKeywords] = L"16.1.84.0;" + candidates;
+  service.properties[spinstall::summary_information::kKeywordsProperty] =
+      L"16.1.84.0;" + candidates;
   ServiceGuard guard(service);
   std::wstring upgrade, read;
   ASSERT_TRUE(spinstall::package::ReadVersionRule(L"p.msp", upgrade, read));
@@ -60,7 +61,7 @@ TEST_F(LongInputsTest, TargetListOfTenThousandCodes) {
     list += Code(n);
     if (n % 2 == 0) service.products[Code(n)].info[L"VersionString"] = L"16.1.63.10";
   }
-  service.properties[spinstall::installer::kPropertyTemplate] = list;
+  service.properties[spinstall::summary_information::kTemplateProperty] = list;
   ServiceGuard guard(service);
 
   std::wstring read;

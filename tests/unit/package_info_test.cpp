@@ -106,11 +106,11 @@ class PackageInfoFailureTest : public ShowPackageInfoTest,
 TEST_P(PackageInfoFailureTest, ShowsWhatCouldBeRead) {
   const FailureCase& c = GetParam();
   testsupport::FakeService service;
-  service.properties[installer::kPropertyKeywords] = c.rule;
+  service.properties[summary_information::kKeywordsProperty] = c.rule;
   if (c.targets)
-    service.properties[installer::kPropertyTemplate] = c.targets;
+    service.properties[summary_information::kTemplateProperty] = c.targets;
   else
-    service.propertyFailures[installer::kPropertyTemplate] = 1610;
+    service.propertyFailures[summary_information::kTemplateProperty] = 1610;
   testsupport::ServiceGuard guard(service);
   EXPECT_EQ(Show(), std::vector<Box>{InfoBox(c.expected)});
 }

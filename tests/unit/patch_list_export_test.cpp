@@ -122,7 +122,7 @@ TEST_F(PatchListExportTest, NoPathAndUnreadableTargetListGivesPatchlistTxt) {
   std::filesystem::create_directory(cwd);
   testsupport::CurrentDirectory inside(cwd);
   testsupport::FakeService service;
-  service.propertyFailures[installer::kPropertyTemplate] = 1610;
+  service.propertyFailures[summary_information::kTemplateProperty] = 1610;
   testsupport::ServiceGuard guard(service);
   std::wstring path;
   EXPECT_EQ(Export(path), std::vector<Box>{});

@@ -239,10 +239,11 @@ TEST_F(StandInTest, ReadsSummaryPropertiesOfAPackage) {
     return std::make_pair(result, std::wstring(buffer.data()));
   };
   std::uint32_t count = 100;
-  EXPECT_EQ(read(kPropertyTemplate, count), std::make_pair(0u, std::wstring(L"{A};{B}")));
+  EXPECT_EQ(read(summary_information::kTemplateProperty, count),
+            std::make_pair(0u, std::wstring(L"{A};{B}")));
   EXPECT_EQ(count, 7u);
   count = 7;
-  EXPECT_EQ(read(kPropertyTemplate, count).first, platform::kErrorMoreData);
+  EXPECT_EQ(read(summary_information::kTemplateProperty, count).first, platform::kErrorMoreData);
   EXPECT_EQ(count, 7u);
   // Properties that are not text, or not there, read as the empty text.
   for (std::uint32_t property : {15u, 12u, 8u}) {
@@ -253,7 +254,8 @@ TEST_F(StandInTest, ReadsSummaryPropertiesOfAPackage) {
 
   EXPECT_EQ(service_.CloseHandle(summary), 0u);
   count = 100;
-  EXPECT_EQ(read(kPropertyTemplate, count).first, platform::kErrorInvalidHandle);
+  EXPECT_EQ(read(summary_information::kTemplateProperty, count).first,
+            platform::kErrorInvalidHandle);
   EXPECT_EQ(service_.CloseHandle(summary), platform::kErrorInvalidHandle);
 }
 

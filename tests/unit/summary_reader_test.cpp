@@ -292,7 +292,7 @@ TEST_F(SummaryReaderTest, RelativePathIsResolvedAgainstTheCurrentDirectory) {
 
   for (const wchar_t* relative : {L"rel.msp", L"./rel.msp", L"sub/../rel.msp"}) {
     FakeService fake;
-    fake.properties[installer::kPropertyKeywords] = L"1;2,";
+    fake.properties[summary_information::kKeywordsProperty] = L"1;2,";
     ServiceGuard guard(fake);
     std::wstring upgrade, candidates;
     EXPECT_TRUE(ReadVersionRule(relative, upgrade, candidates)) << Narrow(relative);
@@ -373,8 +373,8 @@ class ScriptedReadTest : public SummaryReaderTest,
 TEST_P(ScriptedReadTest, RetriesOnceAndClosesTheHandle) {
   const ScriptCase& c = GetParam();
   FakeService fake;
-  fake.properties[installer::kPropertyKeywords] = L"16.1.84.0;16.1.63.10,";
-  fake.properties[installer::kPropertyTemplate] = L"{A};{B}";
+  fake.properties[summary_information::kKeywordsProperty] = L"16.1.84.0;16.1.63.10,";
+  fake.properties[summary_information::kTemplateProperty] = L"{A};{B}";
   ServiceGuard guard(fake);
 
   fake.forcedPropertyResults = c.forcedResults;

@@ -4,7 +4,7 @@
 // behind the writer and start in a few milliseconds.
 #include <iostream>
 
-#include "package_writer.h"
+#include "patch/package_writer.h"
 
 int main(int argc, char** argv) {
   if (argc != 4) {

@@ -14,6 +14,19 @@ const Table* Database::Find(const std::string& table) const {
   return nullptr;
 }
 
+const Value& Cell(const Table& table, const Row& row, const std::string& column) {
+  static const Value kNull;
+  const std::size_t i = table.ColumnIndex(column);
+  return i < row.size() ? row[i] : kNull;
+}
+
+const Row* FindRow(const Table* table, const std::string& key) {
+  if (!table) return nullptr;
+  for (const auto& row : table->rows)
+    if (!row.empty() && row[0].text == key) return &row;
+  return nullptr;
+}
+
 std::string KeyLabel(const Table& table, const Row& row) {
   std::string label;
   for (std::size_t i = 0; i < table.columns.size() && i < row.size(); ++i) {
@@ -50,10 +63,8 @@ std::string Printed(const Value& value) {
 
 std::string PropertyValue(const Database& db, const std::string& name) {
   const Table* table = db.Find("Property");
-  if (!table || table->columns.size() < 2) return {};
-  for (const auto& row : table->rows)
-    if (row[0].text == name) return row[1].text;
-  return {};
+  const Row* row = FindRow(table, name);
+  return row ? Cell(*table, *row, "Value").text : std::string();
 }
 
 }  // namespace msptool::msi

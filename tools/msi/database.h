@@ -79,6 +79,16 @@ struct Database {
   const Table* Find(const std::string& table) const;
 };
 
+// The cell of `row`, a row of `table`, in the column called `column`: the one
+// way to read a cell by name. A null value when the table has no such column
+// or the row is shorter, never a cell past the row's end; a package whose
+// table lacks a column the patch reads is refused before it is read
+// (HasColumnsRead, standard_tables.h).
+const Value& Cell(const Table& table, const Row& row, const std::string& column);
+// The first row of `table` whose first column holds the text `key`; null
+// when there is none, or no table.
+const Row* FindRow(const Table* table, const std::string& key);
+
 // The key values as a reader sees them: "readme.txt", "1/2".
 std::string KeyLabel(const Table& table, const Row& row);
 // The name of the stream a stream cell of `row` refers to.

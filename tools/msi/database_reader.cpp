@@ -4,10 +4,10 @@
 #include <map>
 #include <set>
 
-#include "compound_file.h"
+#include "compound/stream_name.h"
+#include "compound/writer.h"
 #include "msi/table_codec.h"
-#include "stream_name.h"
-#include "summary_stream.h"
+#include "summary/summary_stream.h"
 
 namespace msptool::msi {
 namespace {

@@ -12,7 +12,7 @@
 
 #include <string>
 
-#include "compound_reader.h"
+#include "compound/reader.h"
 #include "msi/database.h"
 #include "msi/string_pool.h"
 

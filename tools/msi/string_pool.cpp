@@ -1,6 +1,6 @@
 #include "msi/string_pool.h"
 
-#include "little_endian.h"
+#include "base/little_endian.h"
 
 namespace msptool::msi {
 

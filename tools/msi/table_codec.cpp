@@ -1,6 +1,6 @@
 #include "msi/table_codec.h"
 
-#include "little_endian.h"
+#include "base/little_endian.h"
 
 namespace msptool::msi {
 namespace {

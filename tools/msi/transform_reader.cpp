@@ -2,10 +2,10 @@
 
 #include <map>
 
+#include "compound/stream_name.h"
 #include "msi/database_reader.h"
 #include "msi/row_index.h"
 #include "msi/table_codec.h"
-#include "stream_name.h"
 
 namespace msptool::msi {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "compound_reader.h"
+#include "compound/reader.h"
 #include "msi/database_diff.h"
 
 namespace msptool::msi {

@@ -1,10 +1,10 @@
 #include "msi/transform_writer.h"
 
-#include "compound_file.h"
-#include "compound_reader.h"
+#include "compound/reader.h"
+#include "compound/stream_name.h"
+#include "compound/writer.h"
 #include "msi/database_reader.h"
-#include "stream_name.h"
-#include "summary_stream.h"
+#include "summary/summary_stream.h"
 
 namespace msptool::msi {
 namespace {

@@ -14,19 +14,18 @@ namespace msptool::msi {
 
 // Property 16's upper word: what the installer checks of the product before
 // it applies the transform.
-inline constexpr std::uint16_t kValidateLanguage = 0x0001;
-inline constexpr std::uint16_t kValidateProductCode = 0x0002;
-inline constexpr std::uint16_t kValidatePlatform = 0x0004;
-inline constexpr std::uint16_t kValidateUpdateVersion = 0x0020;
-inline constexpr std::uint16_t kValidateNewEqualBase = 0x0100;
-inline constexpr std::uint16_t kValidateUpgradeCode = 0x0800;
+enum Validation : std::uint16_t {
+  kValidateProductCode = 0x0002,
+  kValidateUpdateVersion = 0x0020,
+  kValidateNewEqualBase = 0x0100,
+  kValidateUpgradeCode = 0x0800,
+};
 // Its lower word: the error conditions the installer lets pass.
-inline constexpr std::uint16_t kIgnoreAddExistingRow = 0x0001;
-inline constexpr std::uint16_t kIgnoreDeleteMissingRow = 0x0002;
-inline constexpr std::uint16_t kIgnoreAddExistingTable = 0x0004;
-inline constexpr std::uint16_t kIgnoreDeleteMissingTable = 0x0008;
-inline constexpr std::uint16_t kIgnoreUpdateMissingRow = 0x0010;
-inline constexpr std::uint16_t kIgnoreChangeCodePage = 0x0020;
+enum ErrorCondition : std::uint16_t {
+  kIgnoreAddExistingRow = 0x0001,
+  kIgnoreDeleteMissingRow = 0x0002,
+  kIgnoreAddExistingTable = 0x0004,
+};
 
 struct TransformSummary {
   std::uint32_t codePage = 0;   // property 1

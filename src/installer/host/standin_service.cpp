@@ -28,13 +28,13 @@ using platform::host::Narrow;
 using platform::host::Widen;
 
 constexpr std::int32_t kStateUnknown = -1;
-constexpr std::uint32_t kVtEmpty = 0, kVtI4 = 3, kVtLpstr = 30, kVtFileTime = 64;
+using namespace summary_information;
 
 // The upgrade version a patch package gives a product: property 5 before ';'.
 std::wstring UpgradeVersionOf(const std::string& packagePath) {
   host::SummarySnapshot snapshot;
   if (host::ReadSummarySnapshot(packagePath, snapshot) != host::SnapshotResult::Read) return {};
-  const auto rule = snapshot.properties.find(kPropertyKeywords);
+  const auto rule = snapshot.properties.find(summary_information::kKeywordsProperty);
   if (rule == snapshot.properties.end()) return {};
   return Widen(rule->second.text.substr(0, rule->second.text.find(';')));
 }

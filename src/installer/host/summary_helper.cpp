@@ -9,17 +9,16 @@
 #include <cstdio>
 
 #include "installer/host/summary_snapshot.h"
+#include "installer/summary_information.h"
 
 using spinstall::installer::host::SummarySnapshot;
 using spinstall::installer::host::SummaryValue;
 
 namespace {
 
-constexpr std::uint32_t kLastProperty = 19;  // PID_SECURITY
-
 SummarySnapshot Read(LibmsiSummaryInfo* si) {
   SummarySnapshot snapshot;
-  for (std::uint32_t id = 1; id <= kLastProperty; ++id) {
+  for (std::uint32_t id = 1; id <= spinstall::summary_information::kSecurityProperty; ++id) {
     const auto property = static_cast<LibmsiProperty>(id);
     SummaryValue value;
     switch (libmsi_summary_info_get_property_type(si, property, nullptr)) {

@@ -1,6 +1,6 @@
 #include "support/small_patch.h"
 
-#include "patch_tables.h"
+#include "msi/standard_tables.h"
 
 namespace toolstest {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "patch_derive.h"
+#include "patch/derive.h"
 
 namespace toolstest {
 

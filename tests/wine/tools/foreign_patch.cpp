@@ -23,11 +23,11 @@
 #include <string>
 #include <vector>
 
+#include "compound/stream_name.h"
 #include "msi/database_encoder.h"
+#include "msi/standard_tables.h"
 #include "msi/transform_encoder.h"
-#include "patch_tables.h"
-#include "stream_name.h"
-#include "summary_stream.h"
+#include "summary/summary_stream.h"
 
 namespace {
 

@@ -1,0 +1,34 @@
+// Windows' own file rules against a patch, for the products it targets:
+// given the baseline packages, which files the patch touches would Windows
+// really replace? The installer applies a patch's files with REINSTALLMODE
+// "omus": a file on disk is replaced when it is missing or older. So:
+//  - a versioned file (File.Version after the transforms) is replaced when
+//    that version is higher than the baseline's; equal or lower: kept;
+//  - an unversioned file is hashed and compared with the MsiFileHash row of
+//    the transformed database: a row equal to the baseline's hash (the file
+//    on disk) means "already right", kept; a new hash, or no row, replaced.
+// Besides: each transform's code page against the baseline's (different,
+// neither neutral, "change code page" not suppressed: the transform fails),
+// and the bits of property 16 Windows does not define.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "compound/reader.h"
+#include "msi/database.h"
+
+namespace msptool {
+
+struct FileRuleReport {
+  std::vector<std::string> lines;     // "T1 {code} readme.txt: replaced (new hash)"
+  std::vector<std::string> problems;  // kept files, conflicts, undocumented bits
+};
+
+// `root` as ReadCompoundStreams gives it with DatabaseStreams and the summary
+// streams' bytes; `transforms` property 8; each baseline is checked against
+// the pairs whose property 9 names its product code.
+FileRuleReport CheckFileRules(const CompoundEntry& root, const std::string& transforms,
+                              const std::vector<msi::Database>& baselines);
+
+}  // namespace msptool
