@@ -363,8 +363,10 @@ bool DeriveSummary(const std::vector<PatchTarget>& targets, const PatchOptions& 
                    ? "This patch contains the logic and data required to install " + name + " " +
                          version + "."
                    : options.comments;
-  for (const auto& t : targets)
-    s.targets += (s.targets.empty() ? "" : ";") + msi::PropertyValue(t.baseline, "ProductCode");
+  for (const auto& t : targets) {
+    if (!s.targets.empty()) s.targets += ';';
+    s.targets += msi::PropertyValue(t.baseline, "ProductCode");
+  }
   return CheckTargetList(s.targets, error);
 }
 
@@ -379,7 +381,8 @@ bool PairTransforms(const std::vector<PatchTarget>& targets, std::vector<msi::Da
   std::vector<std::string> keys;
   for (const auto& file : carried) keys.push_back(file.key);
   for (std::size_t n = 0; n < targets.size(); ++n) {
-    const std::string name = "T" + std::to_string(n + 1);
+    std::string name = "T";
+    name += std::to_string(n + 1);
     Transform data{name, Summary(targets[n]), std::move(diffs[n])};
     Transform patch{"#" + name, data.summary, {}};
     if (!PatchTransform(targets[n], files[n], keys, patchCode, media, patch.diff, error))
