@@ -52,12 +52,12 @@ void PutSigned(std::vector<std::uint8_t>& out, std::int64_t value) {
 
 bool ReadUnsigned(const std::uint8_t* data, std::size_t size, std::size_t& at,
                   std::uint64_t& value) {
-  std::uint8_t first;
+  std::uint8_t first = 0;
   return ReadGroups(data, size, at, 7, first, value);
 }
 
 bool ReadSigned(const std::uint8_t* data, std::size_t size, std::size_t& at, std::int64_t& value) {
-  std::uint8_t first;
+  std::uint8_t first = 0;
   std::uint64_t magnitude;
   if (!ReadGroups(data, size, at, 6, first, magnitude)) return false;
   value =
