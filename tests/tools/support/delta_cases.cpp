@@ -71,8 +71,8 @@ Bytes CodeLikeBytes(std::size_t size, std::uint32_t seed) {
 
 std::vector<DeltaCase> DeltaCases() {
   const Bytes code = CodeLikeBytes(300000, 1);
-  Bytes deleted = code;
-  deleted.erase(deleted.begin() + 100000, deleted.begin() + 107000);
+  Bytes deleted(code.begin(), code.begin() + 100000);
+  deleted.insert(deleted.end(), code.begin() + 107000, code.end());
   Bytes doubled = code;
   doubled.insert(doubled.end(), code.begin(), code.end());
   Bytes zeros(1 << 20, 0);
