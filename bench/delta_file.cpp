@@ -11,8 +11,9 @@ namespace {
 
 bool Read(const char* path, std::vector<std::uint8_t>& bytes) {
   std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
   bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad() && in.eof();
+  return !in.bad();
 }
 
 }  // namespace
