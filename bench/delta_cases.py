@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """bench/delta_cases.py LIBRARY SIZE FOLDER: old and new files of SIZE bytes
 for the delta benchmark. The old file is the first SIZE bytes of LIBRARY (a
 shared library: real machine code); each new file changes about 1% of it:
