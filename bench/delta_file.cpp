@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   std::ofstream out(argv[3], std::ios::binary);
-  out.write(reinterpret_cast<const char*>(made.bytes.data()), static_cast<std::streamsize>(made.bytes.size()));
+  out.write(reinterpret_cast<const char*>(made.bytes.data()),
+            static_cast<std::streamsize>(made.bytes.size()));
   return out ? 0 : 1;
 }
