@@ -1,0 +1,37 @@
+// Binary deltas in the container Windows' patch engine applies ("PA19"):
+// one old file, no rebase, no ranges, an LZX DELTA stream. Plain functions
+// over bytes; every outcome is a result code.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace delta {
+
+using Bytes = std::vector<std::uint8_t>;
+
+enum class DeltaResult {
+  kOk,
+  kTooLarge,      // old and new do not fit one 32 MiB window: carry the file whole
+  kEmptyOldFile,  // the patch engine cannot map an empty old file: carry the file whole
+  kMalformed,     // not a delta, cut short, or a stream that does not decode
+  kUnsupported,   // a valid form this library does not read (rebase, ranges, E8, ...)
+  kBadChecksum,   // the delta's or the decoded file's CRC does not match
+  kWrongOldFile,  // the old file is not the one the delta was made from
+  kEncoderFault,  // a delta made here failed its own check
+};
+
+struct DeltaOutcome {
+  DeltaResult result;
+  Bytes bytes;
+};
+
+// The delta turning `old_file` into `new_file`, checked by applying it.
+DeltaOutcome EncodeDelta(const Bytes& old_file, const Bytes& new_file);
+// The delta's header alone with its own closing CRC, as the installer's
+// Patch table keeps it.
+DeltaOutcome DeltaHeader(const Bytes& delta);
+// The new file the delta makes from `old_file`.
+DeltaOutcome ApplyDelta(const Bytes& delta, const Bytes& old_file);
+
+}  // namespace delta
