@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "messages/display_text.h"
+#include "package/temporary_name.h"
 #include "platform/environment.h"
 #include "platform/error_codes.h"
 #include "platform/last_error.h"
@@ -43,12 +44,17 @@ bool CreateFirstFree(const std::wstring& name, platform::LogFile& file,
   return false;
 }
 
+// In the folder the temporary package goes to, so that a TMP naming a folder
+// that is gone does not cost the run its log.
 bool OpenDefault(OpenLog& log) {
   std::wstring directory;
   const auto length = platform::QueryTempPath(kPathChars, directory);
   if (length == 0 || length > kPathChars) return false;
+  directory = package::ChooseTemporaryDirectory(directory);
+  if (directory.empty()) return false;
   const std::wstring name =
-      directory + DefaultLogName(platform::CurrentLocalTime(), platform::CurrentProcessId());
+      package::WithSeparator(directory) +
+      DefaultLogName(platform::CurrentLocalTime(), platform::CurrentProcessId());
   return CreateFirstFree(name.substr(0, name.size() - 4),  // without ".log"
                          log.file, platform::LogFile::Mode::CreateNew, log.path);
 }

@@ -34,10 +34,16 @@ std::uint32_t QueryFullPath(const std::wstring& path, std::uint32_t bufferChars,
 
 bool DeleteFileAt(const std::wstring& path);
 
-// The directory separator, the root of the current drive, and the characters
-// after which a path's file name begins.
+// What the system's temporary directory is made of after TMP, in the order
+// QueryTempPath takes them: on Windows TEMP, USERPROFILE (the ones set and not
+// empty) and the Windows directory (GetTempPathW's remarks); on the host
+// TMPDIR (set and not empty) and "/tmp/". QueryTempPath answers the first one
+// set whether it exists or not; these are the ones to try when it does not.
+std::vector<std::wstring> TempPathSources();
+
+// The directory separator and the characters after which a path's file name
+// begins.
 extern const wchar_t kSeparator;
-extern const wchar_t* const kRootDirectory;
 extern const wchar_t* const kNameStarters;
 
 // Locale identifiers: the thread's locale steers which catalogue language is

@@ -5,7 +5,10 @@
 
 #include <filesystem>
 
+#include "log/run_log.h"
+#include "platform/error_codes.h"
 #include "platform/host/utf8.h"
+#include "platform/last_error.h"
 #include "support/deep_directory.h"
 #include "support/fresh_process.h"
 #include "support/temp_dir.h"
@@ -70,10 +73,31 @@ TEST_F(TemporaryNameTest, TmpThatDoesNotExistGivesTheCallersDirectory) {
   EXPECT_EQ(NameIn(dir_), dir_ + "/MSP3");
 }
 
-TEST_F(TemporaryNameTest, MissingDirectoryFallsBackToTheRoot) {
-  // The root exists on every machine, so the current directory is never
-  // reached on the host.
-  EXPECT_EQ(NameIn(scratch_ / "missing").substr(0, 4), "/MSP");
+// TMP and the caller's directory (what QueryTempPath read: TMP itself on
+// Windows) gone: the system's own temporary directory, never the root.
+TEST_F(TemporaryNameTest, MissingTmpAndDirectoryGiveTheSystemsTemporaryDirectory) {
+  env_.Set("TMP", scratch_ / "missing");
+  EXPECT_EQ(NameIn(scratch_ / "missing"), TempDirectory() + "/MSP2");  // TMPDIR
+  env_.Set("TMPDIR", scratch_ / "missing too");
+  // Another user's MSP3 may be there already.
+  EXPECT_TRUE(NameIn(scratch_ / "missing").starts_with("/tmp/MSP"));
+}
+
+spinstall::platform::PathState NothingExists(const std::wstring&) {
+  return spinstall::platform::PathState::Missing;
+}
+
+TEST_F(TemporaryNameTest, NoDirectoryAtAllIsPathNotFoundAndLoggedWithWhatWasTried) {
+  const std::string log = scratch_ / "run.log";
+  ASSERT_TRUE(spinstall::log::OpenRunLog(Widen(log)));
+  env_.Set("TMP", "\"" + (scratch_ / "gone") + "\"");
+  EXPECT_EQ(spinstall::package::ChooseTemporaryDirectory(Widen(dir_), NothingExists), L"");
+  EXPECT_EQ(spinstall::platform::LastError(), spinstall::platform::kErrorPathNotFound);
+  spinstall::log::CloseRunLog();
+  const std::string tried = "no temporary folder: none of \"\"" + (scratch_ / "gone") + "\"\", \"" +
+                            (scratch_ / "gone") + "\", \"" + dir_ + "\", \"" + TempDirectory() +
+                            "\", \"/tmp/\" exists\r\n";
+  EXPECT_TRUE(testsupport::ReadFileBytes(log).ends_with(tried)) << testsupport::ReadFileBytes(log);
 }
 
 TEST_F(TemporaryNameTest, DirectoryOf245CharactersIsTheLongestThatGetsAName) {
