@@ -10,6 +10,7 @@
 #include "messages/result_messages.h"
 #include "package/extraction.h"
 #include "package/summary_reader.h"
+#include "package/temporary_name.h"
 #include "platform/environment.h"
 #include "platform/last_error.h"
 
@@ -138,6 +139,7 @@ bool RunInstall(std::uint32_t busyWaitSeconds) {
     return false;
   }
   LogPackage(packagePath, templateRecord, targetList);
+  package::MendTmp(packagePath);
   DiscoverInstalledProducts(targetList, templateRecord);
   log::CurrentOutcome().targetsExamined = true;
   auto& products = ProductList();

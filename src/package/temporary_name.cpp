@@ -44,6 +44,21 @@ std::wstring ChooseTemporaryDirectory(const std::wstring& directory, PathProbe p
   return {};
 }
 
+void MendTmp(const std::wstring& temporaryFile) {
+  std::wstring tmp;
+  if (!platform::GetEnvironmentValue(L"TMP", tmp) ||
+      platform::QueryPath(tmp) == platform::PathState::Exists)
+    return;
+  const auto cut = temporaryFile.find_last_of(platform::kNameStarters);
+  if (cut == std::wstring::npos) return;
+  const std::wstring folder = temporaryFile.substr(0, cut + 1);
+  const std::uint32_t error = platform::LastError();
+  if (platform::SetEnvironmentValue(L"TMP", folder))
+    log::Line(L"TMP \"" + tmp + L"\" names nothing that exists: set to \"" + folder +
+              L"\" for the installer");
+  platform::SetLastError(error);
+}
+
 std::wstring WithSeparator(std::wstring directory) {
   if (directory.back() != L'\\' && directory.back() != L'/') directory += platform::kSeparator;
   return directory;

@@ -24,6 +24,13 @@ using PathProbe = platform::PathState (*)(const std::wstring& path);
 std::wstring ChooseTemporaryDirectory(const std::wstring& directory,
                                       PathProbe probe = platform::QueryPath);
 
+// When "TMP" as it stands names nothing that exists, points it at the folder
+// that holds `temporaryFile` (a name MakeTemporaryName made), for the rest of
+// the run and the programs it starts, and says so in the run log: the
+// installer takes its own temporary files from TMP too (under Wine, in this
+// very process, where a TMP that is gone fails the patch with 1627).
+void MendTmp(const std::wstring& temporaryFile);
+
 // `directory` (not empty) ending in a separator: '\\' and '/' both count.
 std::wstring WithSeparator(std::wstring directory);
 

@@ -15,6 +15,8 @@ std::vector<std::wstring> CommandLineArguments();
 // The value of an environment variable; the name is matched without regard to
 // case. False when the variable is not set.
 bool GetEnvironmentValue(const std::wstring& name, std::wstring& value);
+// Sets an environment variable for this process and the programs it starts.
+bool SetEnvironmentValue(const std::wstring& name, const std::wstring& value);
 
 // The temporary directory, ending in a separator, as read into a buffer of
 // `bufferChars` characters: returns its length when it fits, the size needed

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
 #include "log/run_log.h"
 #include "platform/error_codes.h"
@@ -109,6 +111,31 @@ TEST_F(TemporaryNameTest, DirectoryOf245CharactersIsTheLongestThatGetsAName) {
   EXPECT_EQ(NameIn(tooLong), "(none)");
   // No number was used up.
   EXPECT_EQ(spinstall::package::TemporaryNameCounter(), 2u);
+}
+
+// TMP is pointed at the package's folder only when it names nothing that
+// exists as it stands; a quoted TMP is broken for the installer too.
+TEST_F(TemporaryNameTest, TmpThatNamesNothingIsPointedAtThePackagesFolder) {
+  const std::string package = dir_ + "/MSP2";
+  const std::string missing = scratch_ / "missing";
+  const struct {
+    std::optional<std::string> tmp;
+    std::optional<std::string> after;
+  } cases[] = {{std::nullopt, std::nullopt},
+               {dir_, dir_},
+               {missing, dir_ + "/"},
+               {"\"" + dir_ + "\"", dir_ + "/"},
+               {"", dir_ + "/"}};
+  for (const auto& c : cases) {
+    if (c.tmp)
+      env_.Set("TMP", *c.tmp);
+    else
+      env_.Unset("TMP");
+    spinstall::package::MendTmp(Widen(package));
+    const char* after = std::getenv("TMP");
+    EXPECT_EQ(after ? std::optional<std::string>(after) : std::nullopt, c.after)
+        << c.tmp.value_or("(unset)");
+  }
 }
 
 // MSP2 ... MSP32768 taken: every number one call may try. The probe answers

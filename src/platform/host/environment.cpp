@@ -59,6 +59,12 @@ bool GetEnvironmentValue(const std::wstring& name, std::wstring& value) {
   return false;
 }
 
+bool SetEnvironmentValue(const std::wstring& name, const std::wstring& value) {
+  if (::setenv(host::Narrow(name).c_str(), host::Narrow(value).c_str(), 1) == 0) return true;
+  host::SetLastErrorFromErrno();
+  return false;
+}
+
 std::uint32_t QueryTempPath(std::uint32_t bufferChars, std::wstring& dir) {
   const char* tmpdir = std::getenv("TMPDIR");
   std::wstring path = tmpdir && *tmpdir ? host::Widen(tmpdir) : L"/tmp/";

@@ -42,6 +42,10 @@ bool GetEnvironmentValue(const std::wstring& name, std::wstring& value) {
   }
 }
 
+bool SetEnvironmentValue(const std::wstring& name, const std::wstring& value) {
+  return ::SetEnvironmentVariableW(name.c_str(), value.c_str()) != FALSE;
+}
+
 std::uint32_t QueryTempPath(std::uint32_t bufferChars, std::wstring& dir) {
   std::vector<wchar_t> buffer(bufferChars ? bufferChars : 1);
   const DWORD n = ::GetTempPathW(bufferChars, buffer.data());
