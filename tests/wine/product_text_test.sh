@@ -9,7 +9,9 @@ source "$(dirname "$0")/box_lib.sh"
 wine_setup
 
 CODE="$(target_code 7)"
-FORGED=$'Quillmark\r\nError Code: 0 \u202egnp.exe'
+CRLF=$'\r\n'
+RLO=$'\u202e'
+FORGED="Quillmark${CRLF}Error Code: 0 ${RLO}gnp.exe"
 NAME='Quillmark  Error Code: 0 gnp.exe'  # as it must show
 
 step "the product with the forged name at the candidate version"
@@ -23,7 +25,7 @@ printf '\r\n\r\n65001\t_ForceCodepage\r\n' >"$WINE_SCRATCH/_ForceCodepage.idt"
     msibuild forged.msi -q "UPDATE Property SET Value = '$FORGED' WHERE Property = 'ProductName'"
 ) >"$WINE_SCRATCH/build.log" 2>&1 || fail "cannot build the product, see $WINE_SCRATCH/build.log"
 [ "$(msiinfo export "$WINE_SCRATCH/forged.msi" Property | grep -a -A1 $'^ProductName\tQuillmark\r$' |
-  tail -n1)" = $'Error Code: 0 \u202egnp.exe\r' ] || fail "the package's ProductName is not the forged name"
+  tail -n1)" = "Error Code: 0 ${RLO}gnp.exe"$'\r' ] || fail "the package's ProductName is not the forged name"
 install_msis "$WINE_SCRATCH/forged.msi"
 
 step "a plain run: one box 301 and the log, neither with CR, LF or U+202E"
@@ -39,6 +41,6 @@ traced=$(sed -n 's/.*:trace:msgbox:MSGBOX_OnInit //p' "$run/trace.log")
 expect_logged "$log" "product $CODE: name \"$NAME\", language 1033, installed version $FROM_VERSION: patching"
 expect_logged "$log" "box 301 \"$(message 1033 312)\": $(message 1033 301 "$NAME")"
 [ "$(grep -c $'\r' "$log")" -eq "$(wc -l <"$log")" ] || fail "a CR inside a line of $log"
-! grep -qaF $'\u202e' "$log" || fail "U+202E in $log"
+! grep -qaF "$RLO" "$log" || fail "U+202E in $log"
 expect_version "$CODE" "$TO_VERSION"
 echo "PASS"
