@@ -9,7 +9,8 @@
 #                          package, resources/supplied-descriptor.txt.in once
 #                          per target product (206, 207, ...) for a supplied one
 # Every package and descriptor is checked before it is carried; a failed check
-# stops the build with a message that names the value.
+# stops the build with a message that names the value. A package is carried
+# only as long as its compound file is: bytes past its end stop the build.
 #
 # Sets SPINSTALL_PACKAGE_FILE, SPINSTALL_EMBEDDED_PACKAGE (the file the program
 # embeds: the package itself, or the copy whose signature verified when the
@@ -130,18 +131,25 @@ foreach(id IN LISTS SPINSTALL_DESCRIPTOR_IDS)
   list(APPEND descriptor_files "${SPINSTALL_DESCRIPTOR_${id}}")
 endforeach()
 
+# Bytes past the package's end are refused first: they ride along with the
+# program, and no signature covers them (CheckPackageEnd.cmake).
+set(check_end ${CMAKE_COMMAND} "-DPACKAGE=${SPINSTALL_EMBEDDED_PACKAGE}"
+  -P "${PROJECT_SOURCE_DIR}/cmake/CheckPackageEnd.cmake")
 set(checked "${carried_dir}/checked.stamp")
 add_custom_command(OUTPUT "${checked}"
+  COMMAND ${check_end}
   COMMAND ${SPINSTALL_MSP_TOOL} check ${check_options} "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files}
   COMMAND ${CMAKE_COMMAND} -E touch "${checked}"
   DEPENDS "${SPINSTALL_EMBEDDED_PACKAGE}" "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files}
-          ${SPINSTALL_MSP_TOOL_TARGET}
+          ${SPINSTALL_MSP_TOOL_TARGET} "${PROJECT_SOURCE_DIR}/cmake/CheckPackageEnd.cmake"
+          "${PROJECT_SOURCE_DIR}/cmake/CompoundFileEnd.cmake"
   COMMENT "Checking the carried package and descriptors")
 add_custom_target(spinstall_carried DEPENDS "${checked}")
 # "cmake --build --preset windows --target check_package": the same check on
 # demand, e.g. after replacing SPINSTALL_PACKAGE.
 add_custom_target(check_package
+  COMMAND ${check_end}
   COMMAND ${SPINSTALL_MSP_TOOL} check ${check_options} "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files}
-  DEPENDS "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files} ${SPINSTALL_MSP_TOOL_TARGET}
+  DEPENDS "${SPINSTALL_EMBEDDED_PACKAGE}" ${descriptor_files} ${SPINSTALL_MSP_TOOL_TARGET}
   COMMENT "Checking the carried package and descriptors")
 set(SPINSTALL_CARRIED_FILES "${SPINSTALL_EMBEDDED_PACKAGE}" ${descriptor_files} "${checked}")

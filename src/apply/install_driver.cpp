@@ -10,6 +10,7 @@
 #include "messages/result_messages.h"
 #include "package/extraction.h"
 #include "package/summary_reader.h"
+#include "package/temporary_name.h"
 #include "platform/environment.h"
 #include "platform/last_error.h"
 
@@ -42,17 +43,22 @@ void PrepareInstaller() {
   log::Line(L"installer log: " + installerLog + L", result " + log::ResultText(result));
 }
 
-void ApplyPatch(ProductRecord& record, const std::wstring& packagePath) {
+void ApplyPatch(ProductRecord& record, const std::wstring& packagePath, BusyBudget& busy) {
   // The installer never restarts the machine during the run, not even with no
   // interface of its own (/q), where it otherwise would: the run decides once,
   // at its end (restart_decision.h).
   record.commandLine = messages::FormatTemplate(L"PATCH=\"%s\" REBOOT=ReallySuppress", packagePath,
                                                 0, kCommandLineChars);
-  const std::uint32_t result = installer::ActiveService().ConfigureProductEx(
-      record.productCode, installer::kInstallLevelDefault, installer::kInstallStateDefault,
-      record.commandLine);
-  log::Line(L"configure " + record.productCode + L" with " + record.commandLine + L": result " +
-            log::ResultText(result));
+  const std::uint32_t result = RetryWhileBusy(
+      [&] {
+        const std::uint32_t answer = installer::ActiveService().ConfigureProductEx(
+            record.productCode, installer::kInstallLevelDefault, installer::kInstallStateDefault,
+            record.commandLine);
+        log::Line(L"configure " + record.productCode + L" with " + record.commandLine +
+                  L": result " + log::ResultText(answer));
+        return answer;
+      },
+      busy);
   log::NotePatchResult(result);
   if (installer::AppliedSuccessfully(result)) {
     ShowResultMessage(messages::kMsgSuccess);
@@ -64,7 +70,7 @@ void ApplyPatch(ProductRecord& record, const std::wstring& packagePath) {
 
 // Matches the installed version against each ','-ended candidate in turn.
 // Returns true when the product was up to date.
-bool HandleProduct(ProductRecord& record, const std::wstring& packagePath) {
+bool HandleProduct(ProductRecord& record, const std::wstring& packagePath, BusyBudget& busy) {
   messages::CurrentProductName() = record.productName;
   // A Language that names no language gives the user's default, never the
   // previous product's.
@@ -93,7 +99,7 @@ bool HandleProduct(ProductRecord& record, const std::wstring& packagePath) {
     const VersionQuad candidate = ParseVersionQuad(std::wstring(candidates.substr(0, comma)));
     if (VersionQuadEquals(installed, candidate)) {
       log::Line(product + L"patching");
-      ApplyPatch(record, packagePath);
+      ApplyPatch(record, packagePath, busy);
       return false;
     }
     // A candidate equal to the upgrade version cannot match here (the product
@@ -114,7 +120,7 @@ void LogPackage(const std::wstring& packagePath, const ProductRecord& rule,
 
 }  // namespace
 
-bool RunInstall() {
+bool RunInstall(std::uint32_t busyWaitSeconds) {
   std::wstring packagePath;
   platform::HeldFile held;
   if (!package::ExtractAndHoldPackage(packagePath, held)) {
@@ -133,6 +139,7 @@ bool RunInstall() {
     return false;
   }
   LogPackage(packagePath, templateRecord, targetList);
+  package::MendTmp(packagePath);
   DiscoverInstalledProducts(targetList, templateRecord);
   log::CurrentOutcome().targetsExamined = true;
   auto& products = ProductList();
@@ -143,8 +150,9 @@ bool RunInstall() {
   PrepareInstaller();
 
   std::size_t upToDate = 0;
+  BusyBudget busy{busyWaitSeconds};
   for (auto& record : products) {
-    if (HandleProduct(*record, packagePath)) ++upToDate;
+    if (HandleProduct(*record, packagePath, busy)) ++upToDate;
   }
   if (upToDate == products.size()) {
     platform::SetThreadLocale(platform::kLocaleUserDefault);

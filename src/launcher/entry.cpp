@@ -62,7 +62,7 @@ std::uint32_t RunProgram() {
   if (mode.help) {
     messages::ShowUsage();
   } else if (mode.install) {
-    apply::RunInstall();
+    apply::RunInstall(mode.busyWaitSeconds);
     apply::DecideRestart(mode.restart);
   } else {
     // Each mode runs whatever became of the ones before it.

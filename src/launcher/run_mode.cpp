@@ -18,6 +18,19 @@ bool IsOption(const std::wstring& arg, std::wstring_view name) {
   return true;
 }
 
+// Whole seconds in ASCII digits, up to the most a run may wait.
+bool ReadSeconds(const std::wstring& text, std::uint32_t& seconds) {
+  if (text.empty()) return false;
+  std::uint32_t value = 0;
+  for (const wchar_t c : text) {
+    if (c < L'0' || c > L'9') return false;
+    value = value * 10 + static_cast<std::uint32_t>(c - L'0');
+    if (value > apply::kMaxBusyWaitSeconds) return false;
+  }
+  seconds = value;
+  return true;
+}
+
 }  // namespace
 
 RunMode& CurrentRunMode() {
@@ -50,6 +63,9 @@ void ParseArguments(const std::vector<std::wstring>& args, RunMode& mode) {
         break;
       } else if (IsOption(arg, L"/log")) {
         if (hasNext) mode.logPath = args[i + 1];
+        i += hasNext ? 2 : 1;
+      } else if (IsOption(arg, L"/busywait")) {
+        if (hasNext) ReadSeconds(args[i + 1], mode.busyWaitSeconds);
         i += hasNext ? 2 : 1;
       } else if (IsOption(arg, L"/exitcode")) {
         mode.exitCode = true;

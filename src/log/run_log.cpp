@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "messages/display_text.h"
+#include "package/temporary_name.h"
 #include "platform/environment.h"
 #include "platform/error_codes.h"
 #include "platform/last_error.h"
@@ -42,17 +44,17 @@ bool CreateFirstFree(const std::wstring& name, platform::LogFile& file,
   return false;
 }
 
-// A control character, or a character that many viewers show as a line break.
-bool BreaksLines(wchar_t c) {
-  return c < 0x20 || (c >= 0x7F && c <= 0x9F) || c == 0x2028 || c == 0x2029;
-}
-
+// In the folder the temporary package goes to, so that a TMP naming a folder
+// that is gone does not cost the run its log.
 bool OpenDefault(OpenLog& log) {
   std::wstring directory;
   const auto length = platform::QueryTempPath(kPathChars, directory);
   if (length == 0 || length > kPathChars) return false;
+  directory = package::ChooseTemporaryDirectory(directory);
+  if (directory.empty()) return false;
   const std::wstring name =
-      directory + DefaultLogName(platform::CurrentLocalTime(), platform::CurrentProcessId());
+      package::WithSeparator(directory) +
+      DefaultLogName(platform::CurrentLocalTime(), platform::CurrentProcessId());
   return CreateFirstFree(name.substr(0, name.size() - 4),  // without ".log"
                          log.file, platform::LogFile::Mode::CreateNew, log.path);
 }
@@ -105,13 +107,11 @@ void Line(std::wstring_view text) {
   OpenLog& log = TheLog();
   if (!log.file.IsOpen()) return;
   const std::uint32_t error = platform::LastError();
-  std::wstring line = Timestamp(platform::CurrentLocalTime()) + L" ";
-  line.append(text);
   // A product name or a message may hold line breaks, or what a viewer shows
-  // as one; a line stays a line.
-  for (auto& c : line)
-    if (BreaksLines(c)) c = L' ';
-  log.file.AppendLine(line);
+  // as one, or reorder what follows it; a line stays a line, as it was
+  // written. The process id tells apart the runs that share one log.
+  log.file.AppendLine(LinePrefix(platform::CurrentLocalTime(), platform::CurrentProcessId()) +
+                      messages::HarmlessText(text));
   platform::SetLastError(error);
 }
 
@@ -126,6 +126,10 @@ std::wstring DefaultLogName(const platform::LocalTime& time, std::uint32_t proce
   return L"spinstall-" + Digits(time.year, 4) + Digits(time.month, 2) + Digits(time.day, 2) + L"-" +
          Digits(time.hour, 2) + Digits(time.minute, 2) + Digits(time.second, 2) + L"-" +
          std::to_wstring(processId) + L".log";
+}
+
+std::wstring LinePrefix(const platform::LocalTime& time, std::uint32_t processId) {
+  return Timestamp(time) + L" [" + std::to_wstring(processId) + L"] ";
 }
 
 std::wstring Timestamp(const platform::LocalTime& time) {

@@ -30,11 +30,11 @@ const std::wstring& RunLogPath();
 // saying why. Keeps the thread's last-error value.
 std::wstring CreateInstallerLog(std::uint32_t& error);
 
-// Writes "YYYY-MM-DD HH:MM:SS.mmm " and `text` as one line: every control
-// character in `text` (C0, DEL, C1, which take in CR, LF, VT, FF, ESC and
-// NEL) and the line and paragraph separators U+2028 and U+2029 become spaces,
-// so that a line is always one entry. Does nothing without a log; keeps the
-// thread's last-error value.
+// Writes "YYYY-MM-DD HH:MM:SS.mmm [pid] " and `text` as one line, `text` made
+// harmless as messages::HarmlessText says (no control character, no line
+// separator, no bidirectional control), so that a line is always one entry
+// and reads as written. Does nothing without a log; keeps the thread's
+// last-error value.
 void Line(std::wstring_view text);
 
 // A result code with the system's text for it: "1603 (Fatal error ...)".
@@ -43,5 +43,7 @@ std::wstring ResultText(std::uint32_t code);
 // The parts of the log that are fixed by the clock and the process.
 std::wstring DefaultLogName(const platform::LocalTime& time, std::uint32_t processId);
 std::wstring Timestamp(const platform::LocalTime& time);
+// What starts every line: the timestamp and the process id in brackets.
+std::wstring LinePrefix(const platform::LocalTime& time, std::uint32_t processId);
 
 }  // namespace spinstall::log

@@ -3,6 +3,7 @@
 #include "log/run_log.h"
 #include "log/run_outcome.h"
 #include "messages/catalogue_language.h"
+#include "messages/display_text.h"
 #include "messages/message_format.h"
 #include "platform/environment.h"
 #include "platform/last_error.h"
@@ -109,7 +110,8 @@ void ShowResultMessage(std::uint32_t id) {
       text = FormatTemplate(tmpl, {}, static_cast<std::int32_t>(lastError), bufferChars);
       break;
     case Argument::ProductName:
-      text = FormatTemplate(tmpl, CurrentProductName(), 0, bufferChars);
+      // The installed product's own text: no forged line, no reversed name.
+      text = FormatTemplate(tmpl, HarmlessText(CurrentProductName()), 0, bufferChars);
       break;
   }
   if (auto loaded = LoadCatalogueString(shape->caption, kCatalogueChars); !loaded.empty())

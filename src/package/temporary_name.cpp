@@ -1,7 +1,9 @@
 #include "package/temporary_name.h"
 
 #include <algorithm>
+#include <vector>
 
+#include "log/run_log.h"
 #include "platform/environment.h"
 #include "platform/error_codes.h"
 #include "platform/last_error.h"
@@ -15,39 +17,63 @@ constexpr std::uint32_t kMaxTries = 32767;
 
 std::uint32_t g_counter = 1;
 
-// A directory qualifies only when its query succeeds: one we may not look at
-// is passed over, unlike a candidate name, which then counts as taken.
-bool Exists(const std::wstring& path) {
-  return platform::QueryPath(path) == platform::PathState::Exists;
-}
+}  // namespace
 
-std::wstring ChooseDirectory(const std::wstring& directory) {
+std::wstring ChooseTemporaryDirectory(const std::wstring& directory, PathProbe probe) {
+  std::vector<std::wstring> candidates;
   std::wstring tmp;
   if (platform::GetEnvironmentValue(L"TMP", tmp)) {
-    if (Exists(tmp)) return tmp;
+    candidates.push_back(tmp);
     if (tmp.find(L'"') != std::wstring::npos) {
       tmp.erase(std::remove(tmp.begin(), tmp.end(), L'"'), tmp.end());
-      if (Exists(tmp)) return tmp;
+      candidates.push_back(tmp);
     }
   }
-  if (Exists(directory)) return directory;
-  if (Exists(platform::kRootDirectory)) return platform::kRootDirectory;
-  return L".";
+  candidates.push_back(directory);
+  for (auto& source : platform::TempPathSources()) candidates.push_back(std::move(source));
+
+  // A directory qualifies only when its query succeeds: one we may not look
+  // at is passed over, unlike a candidate name, which then counts as taken.
+  std::wstring tried;
+  for (const auto& candidate : candidates) {
+    if (probe(candidate) == platform::PathState::Exists) return candidate;
+    tried += (tried.empty() ? L"\"" : L", \"") + candidate + L"\"";
+  }
+  log::Line(L"no temporary folder: none of " + tried + L" exists");
+  platform::SetLastError(platform::kErrorPathNotFound);
+  return {};
 }
 
-}  // namespace
+void MendTmp(const std::wstring& temporaryFile) {
+  std::wstring tmp;
+  if (!platform::GetEnvironmentValue(L"TMP", tmp) ||
+      platform::QueryPath(tmp) == platform::PathState::Exists)
+    return;
+  const auto cut = temporaryFile.find_last_of(platform::kNameStarters);
+  if (cut == std::wstring::npos) return;
+  const std::wstring folder = temporaryFile.substr(0, cut + 1);
+  const std::uint32_t error = platform::LastError();
+  if (platform::SetEnvironmentValue(L"TMP", folder))
+    log::Line(L"TMP \"" + tmp + L"\" names nothing that exists: set to \"" + folder +
+              L"\" for the installer");
+  platform::SetLastError(error);
+}
+
+std::wstring WithSeparator(std::wstring directory) {
+  if (directory.back() != L'\\' && directory.back() != L'/') directory += platform::kSeparator;
+  return directory;
+}
 
 std::optional<std::wstring> MakeTemporaryName(const std::wstring& directory,
                                               const std::wstring& prefix, PathProbe probe) {
-  const std::wstring dir = ChooseDirectory(directory);
+  const std::wstring dir = ChooseTemporaryDirectory(directory);
+  if (dir.empty()) return std::nullopt;
   if (dir.size() + prefix.size() + kNameReserve > kMaxPath) {
     platform::SetLastError(platform::kErrorFilenameTooLong);
     return std::nullopt;
   }
 
-  std::wstring base = dir;
-  if (base.empty() || (base.back() != L'\\' && base.back() != L'/')) base += platform::kSeparator;
-  base += prefix;
+  const std::wstring base = WithSeparator(dir) + prefix;
 
   const std::uint32_t start = g_counter;
   for (;;) {

@@ -15,6 +15,8 @@ std::vector<std::wstring> CommandLineArguments();
 // The value of an environment variable; the name is matched without regard to
 // case. False when the variable is not set.
 bool GetEnvironmentValue(const std::wstring& name, std::wstring& value);
+// Sets an environment variable for this process and the programs it starts.
+bool SetEnvironmentValue(const std::wstring& name, const std::wstring& value);
 
 // The temporary directory, ending in a separator, as read into a buffer of
 // `bufferChars` characters: returns its length when it fits, the size needed
@@ -34,10 +36,16 @@ std::uint32_t QueryFullPath(const std::wstring& path, std::uint32_t bufferChars,
 
 bool DeleteFileAt(const std::wstring& path);
 
-// The directory separator, the root of the current drive, and the characters
-// after which a path's file name begins.
+// What the system's temporary directory is made of after TMP, in the order
+// QueryTempPath takes them: on Windows TEMP, USERPROFILE (the ones set and not
+// empty) and the Windows directory (GetTempPathW's remarks); on the host
+// TMPDIR (set and not empty) and "/tmp/". QueryTempPath answers the first one
+// set whether it exists or not; these are the ones to try when it does not.
+std::vector<std::wstring> TempPathSources();
+
+// The directory separator and the characters after which a path's file name
+// begins.
 extern const wchar_t kSeparator;
-extern const wchar_t* const kRootDirectory;
 extern const wchar_t* const kNameStarters;
 
 // Locale identifiers: the thread's locale steers which catalogue language is

@@ -27,6 +27,8 @@ inline constexpr std::uint32_t kErrorInstallServiceFailure = 1601;
 inline constexpr std::uint32_t kErrorInstallFailure = 1603;
 inline constexpr std::uint32_t kErrorUnknownProduct = 1605;
 inline constexpr std::uint32_t kErrorUnknownProperty = 1608;
+// Another installation is in progress; the installer takes one at a time.
+inline constexpr std::uint32_t kErrorInstallAlreadyRunning = 1618;
 inline constexpr std::uint32_t kErrorInstallPackageInvalid = 1620;
 inline constexpr std::uint32_t kErrorSuccessRebootInitiated = 1641;
 inline constexpr std::uint32_t kErrorPatchTargetNotFound = 1642;

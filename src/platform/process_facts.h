@@ -1,5 +1,5 @@
 // What the run log says about the process: when, which process, its command
-// line as given, and the system's text for a result code.
+// line as given, and the system's text for a result code; and a pause.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,8 @@ struct LocalTime {
 };
 
 LocalTime CurrentLocalTime();
+// Waits `seconds` seconds.
+void SleepSeconds(std::uint32_t seconds);
 std::uint32_t CurrentProcessId();
 // The command line as the process received it.
 std::wstring RawCommandLine();

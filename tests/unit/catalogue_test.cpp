@@ -70,8 +70,9 @@ TEST_P(CatalogueLanguageEntries, UsageIsTranslatedWithALinePerOption) {
   EXPECT_FALSE(CatalogueEntry(language, 315).empty());
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'),
             std::count(english.begin(), english.end(), '\n'));
-  for (const char* option : {"\n/q ", "\n/e ", "\n/p ", "\n/i ", "\n/log ", "\n/exitcode ",
-                             "\n/norestart ", "\n/promptrestart ", "\n/forcerestart ", "\n/? "})
+  for (const char* option :
+       {"\n/q ", "\n/e ", "\n/p ", "\n/i ", "\n/log ", "\n/exitcode ", "\n/busywait ",
+        "\n/norestart ", "\n/promptrestart ", "\n/forcerestart ", "\n/? "})
     EXPECT_NE(text.find(option), std::string::npos) << option;
   if (language != 1033) {
     EXPECT_NE(text, english);

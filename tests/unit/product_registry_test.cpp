@@ -120,6 +120,8 @@ INSTANTIATE_TEST_SUITE_P(
                     MalformedCase{"[{A}]\nState=4294967296\n", "line 2"},
                     MalformedCase{"[{A}]\nConfigureResult=-1\n", "line 2"},
                     MalformedCase{"[{A}]\r\nConfigureResult=0x10\r\n", "line 2"},
+                    MalformedCase{"[{A}]\nConfigureBusy=two\n", "line 2"},
+                    MalformedCase{"[{A}]\nConfigureBusy=-1\n", "line 2"},
                     // Lines are counted through blank lines and comments.
                     MalformedCase{"[{A}]\n\n; c\n# c\n\nState=5\n[{B}]\nbad\n", "line 8"}),
     testsupport::CaseName());
@@ -148,6 +150,18 @@ TEST(ProductRegistry, FormatWritesEveryKey) {
       FormatProductRegistry({Product(L"{A}", 5, 0, {{L"VersionString", L"16.1.63.10"}})});
   EXPECT_EQ(text, "[{A}]\nState=5\nVersionString=16.1.63.10\nConfigureResult=0\n");
   EXPECT_EQ(FormatProductRegistry({}), "");
+}
+
+TEST(ProductRegistry, BusyAnswersLeftAreWrittenAndReadBack) {
+  std::vector<RegisteredProduct> products;
+  std::string error;
+  ASSERT_TRUE(ParseProductRegistry("[{A}]\nConfigureBusy=3\n", products, error)) << error;
+  ASSERT_EQ(products.size(), 1u);
+  EXPECT_EQ(products[0].configureBusy, 3u);
+  EXPECT_EQ(FormatProductRegistry(products),
+            "[{A}]\nState=5\nConfigureResult=0\nConfigureBusy=3\n");
+  products[0].configureBusy = 0;  // none left: not written
+  EXPECT_EQ(FormatProductRegistry(products), "[{A}]\nState=5\nConfigureResult=0\n");
 }
 
 TEST(ProductRegistry, SetPropertyReplacesInPlaceOrAppends) {

@@ -85,6 +85,18 @@ INSTANTIATE_TEST_SUITE_P(Ids, ResultMessageShapeTest,
                                          ShapeCase{310, 311, "error", ""}),
                          [](const auto& info) { return std::to_string(info.param.id); });
 
+// A name that would forge a line inside the box, or show "gnp.exe" as
+// "exe.png", shows without either in every box that prints it.
+TEST_F(ResultMessagesTest, ProductNameIsMadeHarmlessInEveryBoxThatPrintsIt) {
+  CurrentProductName() = L"Writer\r\nError Code: 0 \x202Egnp.exe";
+  for (std::uint32_t id : {kMsgSuccess, kMsgNotNeeded, kMsgWrongVersion}) {
+    const auto boxes = Show(id);
+    ASSERT_EQ(boxes.size(), 1u) << id;
+    EXPECT_EQ(boxes[0].text, FillPlaceholder(EnglishText(id), "Writer  Error Code: 0 gnp.exe"))
+        << id;
+  }
+}
+
 TEST_F(ResultMessagesTest, FailurePrintsTheLastErrorInTheThreadLanguage) {
   platform::SetThreadLocale(1031);
   platform::SetLastError(1603);

@@ -93,8 +93,11 @@ class RunLogContentsTest : public testsupport::FreshProcessTest {
     run.exitStatus = spinstall::launcher::RunProgram();
     run.boxes = capture.Stop();
     std::istringstream in(testsupport::ReadFileBytes(log));
-    for (std::string line; std::getline(in, line);)
-      run.log.push_back(line.substr(24, line.size() - 25));
+    // Without the timestamp and the process id, which the run log tests check.
+    for (std::string line; std::getline(in, line);) {
+      const auto text = line.find("] ", 24) + 2;
+      run.log.push_back(line.substr(text, line.size() - 1 - text));
+    }
     return run;
   }
   LoggedRun RunLogged(std::vector<std::wstring> args) {

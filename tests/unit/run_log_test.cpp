@@ -28,23 +28,37 @@ using platform::host::Narrow;
 using platform::host::Widen;
 using testsupport::ReadFileBytes;
 
+struct Entry {
+  std::string processId;
+  std::string text;
+};
+
 class RunLogTest : public testsupport::FreshProcessTest {
  protected:
-  // The log's lines without their timestamps, checking that each has one.
-  // Only the stamp goes through the regex: matching whole lines of the
-  // concurrency test that way took most of its time.
-  static std::vector<std::string> Lines(const std::string& path) {
-    static const std::regex stamp(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} )");
-    constexpr std::size_t kStamp = 24;
-    std::vector<std::string> lines;
+  // The log's lines split into the process id and the text, checking that
+  // each starts with a timestamp and the id. Only the start goes through the
+  // regex: matching whole lines of the concurrency test that way took most of
+  // its time.
+  static std::vector<Entry> Entries(const std::string& path) {
+    static const std::regex start(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} \[(\d+)\] )");
+    constexpr std::size_t kStamp = 24, kLongestStart = kStamp + 13;
+    std::vector<Entry> entries;
     std::istringstream in(ReadFileBytes(path));
     for (std::string line; std::getline(in, line);) {
-      EXPECT_TRUE(std::regex_match(line.substr(0, kStamp), stamp) && line.ends_with('\r') &&
-                  line.find('\r') == line.size() - 1)
-          << line;
+      EXPECT_TRUE(line.ends_with('\r') && line.find('\r') == line.size() - 1) << line;
       line.pop_back();
-      lines.push_back(line.substr(std::min(kStamp, line.size())));
+      const auto end = line.find("] ", kStamp);
+      std::smatch match;
+      const std::string head = line.substr(0, end == std::string::npos ? 0 : end + 2);
+      EXPECT_TRUE(head.size() <= kLongestStart && std::regex_match(head, match, start)) << line;
+      entries.push_back({match.empty() ? "" : match[1].str(), line.substr(head.size())});
     }
+    return entries;
+  }
+  // The texts alone, each line checked as Entries does.
+  static std::vector<std::string> Lines(const std::string& path) {
+    std::vector<std::string> lines;
+    for (auto& entry : Entries(path)) lines.push_back(std::move(entry.text));
     return lines;
   }
 };
@@ -62,12 +76,13 @@ TEST_F(RunLogTest, DefaultLogIsANewOwnerOnlyFileInTheTemporaryDirectory) {
   EXPECT_TRUE(std::regex_match(std::filesystem::path(path).filename().string(),
                                std::regex(R"(spinstall-\d{8}-\d{6}-\d+\.log)")))
       << path;
-  // Nothing a viewer may show as a line break stays in a line.
+  // Nothing a viewer may show as a line break stays in a line, nor anything
+  // that reorders it.
   Line(
       L"a\r\nb\vc\fd\x1B[2Ke\x85"
-      L"f\x2028g\x2029h\ti\x7Fj\x9Bk");
+      L"f\x2028g\x2029h\ti\x7Fj\x9Bk\x202El");
   CloseRunLog();
-  EXPECT_EQ(Lines(path), std::vector<std::string>{"a  b c d [2Ke f g h i j k"});
+  EXPECT_EQ(Lines(path), std::vector<std::string>{"a  b c d [2Ke f g h i j kl"});
   struct stat st;
   ASSERT_EQ(::stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -101,8 +116,10 @@ TEST_F(RunLogTest, GivenPathIsAppendedToAndMadeFull) {
   Line(L"later");
   Line(L"last");
   CloseRunLog();
-  EXPECT_TRUE(std::regex_match(ReadFileBytes(scratch_ / "run.log"),
-                               std::regex("earlier\r\n.{23} later\r\n.{23} last\r\n")));
+  const std::string run = "\\[" + std::to_string(::getpid()) + "\\]";
+  EXPECT_TRUE(std::regex_match(
+      ReadFileBytes(scratch_ / "run.log"),
+      std::regex("earlier\r\n.{23} " + run + " later\r\n.{23} " + run + " last\r\n")));
 }
 
 // The installer's log is made beside the run log, given or default, never
@@ -134,7 +151,7 @@ TEST_F(RunLogTest, UnopenableLogWritesNothingAndKeepsTheLastError) {
   EXPECT_EQ(platform::LastError(), 1234u);
 }
 
-TEST_F(RunLogTest, ConcurrentRunsSharingOneLogKeepWholeLines) {
+TEST_F(RunLogTest, ConcurrentRunsSharingOneLogKeepWholeLinesEachNamingItsRun) {
   const std::string path = scratch_ / "shared.log";
   constexpr int kRuns = 2, kLines = 500, kLength = 20000;
   std::vector<pid_t> children;
@@ -154,11 +171,14 @@ TEST_F(RunLogTest, ConcurrentRunsSharingOneLogKeepWholeLines) {
     children.push_back(child);
   }
   for (const pid_t child : children) ::waitpid(child, nullptr, 0);
-  const auto lines = Lines(path);
-  ASSERT_EQ(lines.size(), static_cast<std::size_t>(kRuns * kLines));
-  for (const auto& line : lines)
-    ASSERT_TRUE(line == std::string(kLength, 'a') || line == std::string(kLength, 'b'))
-        << line.substr(0, 80);
+  const auto entries = Entries(path);
+  ASSERT_EQ(entries.size(), static_cast<std::size_t>(kRuns * kLines));
+  for (const auto& entry : entries) {
+    const int run = entry.text.empty() ? -1 : entry.text[0] - 'a';
+    ASSERT_TRUE((run == 0 || run == 1) && entry.text == std::string(kLength, entry.text[0]))
+        << entry.text.substr(0, 80);
+    ASSERT_EQ(entry.processId, std::to_string(children[static_cast<std::size_t>(run)]));
+  }
 }
 
 }  // namespace

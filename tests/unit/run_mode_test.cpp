@@ -117,6 +117,51 @@ INSTANTIATE_TEST_SUITE_P(
                  Mode(true, false, false, L"", false, L"", false)}),
     testsupport::CaseName());
 
+// "/busywait" takes the next argument whatever it is; only whole ASCII
+// seconds up to a day set the wait, anything else keeps the one before.
+struct BusyWaitCase {
+  const char* name;
+  std::vector<std::wstring> args;
+  std::uint32_t seconds;
+  bool quiet;
+};
+
+void PrintTo(const BusyWaitCase& c, std::ostream* os) { *os << c.name; }
+
+class BusyWaitWalkTest : public testing::TestWithParam<BusyWaitCase> {};
+
+TEST_P(BusyWaitWalkTest, SetsTheWaitFromWholeSeconds) {
+  std::vector<std::wstring> args = {L"spinstall.exe"};
+  args.insert(args.end(), GetParam().args.begin(), GetParam().args.end());
+  RunMode mode;
+  mode.busyWaitSeconds = 7;  // the walk starts from the default
+  ParseArguments(args, mode);
+  EXPECT_EQ(mode.busyWaitSeconds, GetParam().seconds);
+  EXPECT_EQ(mode.quiet, GetParam().quiet);
+  EXPECT_TRUE(mode.install);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Walks, BusyWaitWalkTest,
+    testing::Values(
+        BusyWaitCase{"Default", {}, 300, false},
+        BusyWaitCase{"Zero", {L"/busywait", L"0"}, 0, false},
+        BusyWaitCase{"UpperCase", {L"/BusyWait", L"45", L"/q"}, 45, true},
+        BusyWaitCase{"ADay", {L"/busywait", L"86400"}, 86400, false},
+        BusyWaitCase{"LeadingZeros", {L"/busywait", L"000000090"}, 90, false},
+        BusyWaitCase{"OverADay", {L"/busywait", L"86401"}, 300, false},
+        BusyWaitCase{"Overflowing", {L"/busywait", L"99999999999"}, 300, false},
+        BusyWaitCase{"Negative", {L"/busywait", L"-5"}, 300, false},
+        BusyWaitCase{"NotANumber", {L"/busywait", L"1e3"}, 300, false},
+        BusyWaitCase{"Empty", {L"/busywait", L""}, 300, false},
+        BusyWaitCase{"OtherDigits", {L"/busywait", L"\x0663\x0660"}, 300, false},
+        BusyWaitCase{"TakesAnOption", {L"/busywait", L"/q"}, 300, false},
+        BusyWaitCase{"Last", {L"/q", L"/busywait"}, 300, true},
+        BusyWaitCase{"LastOneCounts", {L"/busywait", L"30", L"/busywait", L"60"}, 60, false},
+        BusyWaitCase{
+            "BadOneKeepsTheOneBefore", {L"/busywait", L"30", L"/busywait", L"x"}, 30, false}),
+    testsupport::CaseName());
+
 TEST(ArgumentWalk, ProgramPathIsNeverAnOption) {
   RunMode mode;
   ParseArguments({L"/i"}, mode);

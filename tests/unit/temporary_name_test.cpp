@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 
+#include "log/run_log.h"
+#include "platform/error_codes.h"
 #include "platform/host/utf8.h"
+#include "platform/last_error.h"
 #include "support/deep_directory.h"
 #include "support/fresh_process.h"
 #include "support/temp_dir.h"
@@ -70,10 +75,31 @@ TEST_F(TemporaryNameTest, TmpThatDoesNotExistGivesTheCallersDirectory) {
   EXPECT_EQ(NameIn(dir_), dir_ + "/MSP3");
 }
 
-TEST_F(TemporaryNameTest, MissingDirectoryFallsBackToTheRoot) {
-  // The root exists on every machine, so the current directory is never
-  // reached on the host.
-  EXPECT_EQ(NameIn(scratch_ / "missing").substr(0, 4), "/MSP");
+// TMP and the caller's directory (what QueryTempPath read: TMP itself on
+// Windows) gone: the system's own temporary directory, never the root.
+TEST_F(TemporaryNameTest, MissingTmpAndDirectoryGiveTheSystemsTemporaryDirectory) {
+  env_.Set("TMP", scratch_ / "missing");
+  EXPECT_EQ(NameIn(scratch_ / "missing"), TempDirectory() + "/MSP2");  // TMPDIR
+  env_.Set("TMPDIR", scratch_ / "missing too");
+  // Another user's MSP3 may be there already.
+  EXPECT_TRUE(NameIn(scratch_ / "missing").starts_with("/tmp/MSP"));
+}
+
+spinstall::platform::PathState NothingExists(const std::wstring&) {
+  return spinstall::platform::PathState::Missing;
+}
+
+TEST_F(TemporaryNameTest, NoDirectoryAtAllIsPathNotFoundAndLoggedWithWhatWasTried) {
+  const std::string log = scratch_ / "run.log";
+  ASSERT_TRUE(spinstall::log::OpenRunLog(Widen(log)));
+  env_.Set("TMP", "\"" + (scratch_ / "gone") + "\"");
+  EXPECT_EQ(spinstall::package::ChooseTemporaryDirectory(Widen(dir_), NothingExists), L"");
+  EXPECT_EQ(spinstall::platform::LastError(), spinstall::platform::kErrorPathNotFound);
+  spinstall::log::CloseRunLog();
+  const std::string tried = "no temporary folder: none of \"\"" + (scratch_ / "gone") + "\"\", \"" +
+                            (scratch_ / "gone") + "\", \"" + dir_ + "\", \"" + TempDirectory() +
+                            "\", \"/tmp/\" exists\r\n";
+  EXPECT_TRUE(testsupport::ReadFileBytes(log).ends_with(tried)) << testsupport::ReadFileBytes(log);
 }
 
 TEST_F(TemporaryNameTest, DirectoryOf245CharactersIsTheLongestThatGetsAName) {
@@ -85,6 +111,31 @@ TEST_F(TemporaryNameTest, DirectoryOf245CharactersIsTheLongestThatGetsAName) {
   EXPECT_EQ(NameIn(tooLong), "(none)");
   // No number was used up.
   EXPECT_EQ(spinstall::package::TemporaryNameCounter(), 2u);
+}
+
+// TMP is pointed at the package's folder only when it names nothing that
+// exists as it stands; a quoted TMP is broken for the installer too.
+TEST_F(TemporaryNameTest, TmpThatNamesNothingIsPointedAtThePackagesFolder) {
+  const std::string package = dir_ + "/MSP2";
+  const std::string missing = scratch_ / "missing";
+  const struct {
+    std::optional<std::string> tmp;
+    std::optional<std::string> after;
+  } cases[] = {{std::nullopt, std::nullopt},
+               {dir_, dir_},
+               {missing, dir_ + "/"},
+               {"\"" + dir_ + "\"", dir_ + "/"},
+               {"", dir_ + "/"}};
+  for (const auto& c : cases) {
+    if (c.tmp)
+      env_.Set("TMP", *c.tmp);
+    else
+      env_.Unset("TMP");
+    spinstall::package::MendTmp(Widen(package));
+    const char* after = std::getenv("TMP");
+    EXPECT_EQ(after ? std::optional<std::string>(after) : std::nullopt, c.after)
+        << c.tmp.value_or("(unset)");
+  }
 }
 
 // MSP2 ... MSP32768 taken: every number one call may try. The probe answers

@@ -196,10 +196,14 @@ exit_code() {
     tr -d '\r' | sed -n 's/^exit=//p'
 }
 
-# expect_logged LOG TEXT: some line of LOG, without its timestamp, begins with
-# TEXT (a result code's text is the system's own, which differs under Wine).
+# The lines of run log LOG without their timestamps and process ids.
+logged_lines() { tr -d '\r' <"$1" | sed 's/^[0-9-]* [0-9:.]* \[[0-9]*\] //'; }
+
+# expect_logged LOG TEXT: some line of LOG, without its timestamp and process
+# id, begins with TEXT (a result code's text is the system's own, which
+# differs under Wine).
 expect_logged() {
-  tr -d '\r' <"$1" | cut -c25- | T="$2" awk 'index($0, ENVIRON["T"]) == 1 { found = 1 } END { exit !found }' || {
+  logged_lines "$1" | T="$2" awk 'index($0, ENVIRON["T"]) == 1 { found = 1 } END { exit !found }' || {
     cat "$1" >&2
     fail "the log does not say: $2"
   }

@@ -5,7 +5,8 @@
 # certificate, both the carried package and the program verify, one flipped
 # byte fails verification, and the signed program works in every mode under
 # Wine, /e giving exactly the signed package. A byte changed in the built
-# package after signing stops the next build, and no program is signed.
+# package after signing stops the next build, and no program is signed; so do
+# bytes appended to it, which its signature does not cover.
 # shellcheck source=box_lib.sh
 source "$(dirname "$0")/box_lib.sh"
 wine_setup
@@ -101,6 +102,15 @@ cp "$WINE_SCRATCH/tampered.msp" "$two/carried/package.msp"
 tr -s ' \n' ' ' <"$two.tampered.log" | grep -q "carried/package.msp does not verify against" ||
   fail "the build did not say why it stopped, see $two.tampered.log"
 [ ! -e "$two/spinstall.exe" ] || fail "a program was made with the changed package"
+
+step "100,000 bytes appended to the signed package verify, but stop the next build"
+{ cat "$package"; head -c 100000 /dev/zero; } >"$two/carried/package.msp"
+verifies "$two/carried/package.msp" || fail "the signature no longer verifies with bytes appended"
+! nice -n 10 cmake --build "$two" --target spinstall -j2 >"$two.appended.log" 2>&1 ||
+  fail "the build carried a package with bytes past its end"
+tr -s ' \n' ' ' <"$two.appended.log" | grep -q "verifies, but it has 100000 bytes past its end" ||
+  fail "the build did not say why it stopped, see $two.appended.log"
+[ ! -e "$two/spinstall.exe" ] || fail "a program was made with bytes past the package's end"
 
 step "msp_tool check takes the signed package and still refuses a broken one"
 descriptor="$one/carried/descriptors/206.txt"

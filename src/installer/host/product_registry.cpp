@@ -71,6 +71,8 @@ bool ParseProductRegistry(const std::string& text, std::vector<RegisteredProduct
     } else if (key == "ConfigureResult") {
       if (!ParseNumber(value, product.configureResult))
         return fail("ConfigureResult is not a number");
+    } else if (key == "ConfigureBusy") {
+      if (!ParseNumber(value, product.configureBusy)) return fail("ConfigureBusy is not a number");
     } else {
       product.SetProperty(Widen(key), Widen(value));
     }
@@ -88,6 +90,9 @@ std::string FormatProductRegistry(const std::vector<RegisteredProduct>& products
     for (const auto& [key, value] : product.properties)
       out += Narrow(key) + "=" + Narrow(value) + "\n";
     out += "ConfigureResult=" + std::to_string(product.configureResult) + "\n";
+    // Written while some busy answers are left.
+    if (product.configureBusy > 0)
+      out += "ConfigureBusy=" + std::to_string(product.configureBusy) + "\n";
   }
   return out;
 }

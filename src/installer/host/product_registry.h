@@ -7,9 +7,13 @@
 //   Language=1031
 //   VersionString=16.1.63.10
 //   ConfigureResult=0
+//   ConfigureBusy=2
 //
-// State defaults to 5 and ConfigureResult to 0. Every other key is a product
-// property. Blank lines and lines starting with ';' or '#' are skipped.
+// State defaults to 5, ConfigureResult and ConfigureBusy to 0: the next
+// ConfigureBusy configure calls answer 1618 (another installation in
+// progress), each counting it down, before ConfigureResult is answered.
+// Every other key is a product property. Blank lines and lines starting with
+// ';' or '#' are skipped.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +27,7 @@ struct RegisteredProduct {
   std::wstring code;
   std::int32_t state = 5;
   std::uint32_t configureResult = 0;
+  std::uint32_t configureBusy = 0;
   std::vector<std::pair<std::wstring, std::wstring>> properties;  // in file order
 
   const std::wstring* Property(const std::wstring& name) const;

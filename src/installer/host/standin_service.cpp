@@ -137,6 +137,12 @@ class StandInService final : public Service {
     auto products = LoadProducts();
     auto* product = Find(products, productCode);
     if (!product) return platform::kErrorUnknownProduct;
+    if (product->configureBusy > 0) {
+      // Another installation in progress: this call changes nothing else.
+      --product->configureBusy;
+      return SaveProducts(products) ? platform::kErrorInstallAlreadyRunning
+                                    : platform::kErrorInstallFailure;
+    }
     const std::uint32_t result = product->configureResult;
     if (AppliedSuccessfully(result)) {
       // Applied: the product now has the patch's upgrade version, as on a

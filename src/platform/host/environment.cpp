@@ -1,5 +1,5 @@
 // The host build's surroundings: POSIX files and environment. The temporary
-// directory is TMPDIR or "/tmp/", the separator '/' and the root "/".
+// directory is TMPDIR or "/tmp/", the separator '/'.
 #include "platform/environment.h"
 
 #include <sys/stat.h>
@@ -38,7 +38,6 @@ void SetArguments(std::vector<std::wstring> args) { g_arguments = std::move(args
 }  // namespace host
 
 const wchar_t kSeparator = L'/';
-const wchar_t* const kRootDirectory = L"/";
 const wchar_t* const kNameStarters = L"/";
 
 std::vector<std::wstring> CommandLineArguments() { return g_arguments; }
@@ -60,11 +59,25 @@ bool GetEnvironmentValue(const std::wstring& name, std::wstring& value) {
   return false;
 }
 
+bool SetEnvironmentValue(const std::wstring& name, const std::wstring& value) {
+  if (::setenv(host::Narrow(name).c_str(), host::Narrow(value).c_str(), 1) == 0) return true;
+  host::SetLastErrorFromErrno();
+  return false;
+}
+
 std::uint32_t QueryTempPath(std::uint32_t bufferChars, std::wstring& dir) {
   const char* tmpdir = std::getenv("TMPDIR");
   std::wstring path = tmpdir && *tmpdir ? host::Widen(tmpdir) : L"/tmp/";
   if (path.back() != L'/') path += L'/';
   return Fit(path, bufferChars, dir);
+}
+
+std::vector<std::wstring> TempPathSources() {
+  std::vector<std::wstring> sources;
+  const char* tmpdir = std::getenv("TMPDIR");
+  if (tmpdir && *tmpdir) sources.push_back(host::Widen(tmpdir));
+  sources.emplace_back(L"/tmp/");
+  return sources;
 }
 
 PathState QueryPath(const std::wstring& path) {

@@ -28,6 +28,9 @@ constexpr CodeText kTexts[] = {
     {1603, L"Fatal error during installation."},
     {1605, L"This action is only valid for products that are currently installed."},
     {1612, L"The installation source for this product is not available."},
+    {1618,
+     L"Another installation is already in progress. Complete that installation before "
+     L"proceeding with this install."},
     {1641,
      L"The requested operation completed successfully. The system will be restarted so the "
      L"changes can take effect."},
@@ -51,6 +54,11 @@ LocalTime CurrentLocalTime() {
           static_cast<unsigned>(local.tm_mday),        static_cast<unsigned>(local.tm_hour),
           static_cast<unsigned>(local.tm_min),         static_cast<unsigned>(local.tm_sec),
           static_cast<unsigned>(now.tv_usec / 1000)};
+}
+
+void SleepSeconds(std::uint32_t seconds) {
+  // sleep() ends early when a signal arrives: the rest is slept again.
+  for (unsigned left = seconds; left > 0;) left = ::sleep(left);
 }
 
 std::uint32_t CurrentProcessId() { return static_cast<std::uint32_t>(::getpid()); }

@@ -9,7 +9,6 @@
 namespace spinstall::platform {
 
 const wchar_t kSeparator = L'\\';
-const wchar_t* const kRootDirectory = L"\\";
 const wchar_t* const kNameStarters = L"\\/:";
 
 std::vector<std::wstring> CommandLineArguments() {
@@ -43,11 +42,30 @@ bool GetEnvironmentValue(const std::wstring& name, std::wstring& value) {
   }
 }
 
+bool SetEnvironmentValue(const std::wstring& name, const std::wstring& value) {
+  return ::SetEnvironmentVariableW(name.c_str(), value.c_str()) != FALSE;
+}
+
 std::uint32_t QueryTempPath(std::uint32_t bufferChars, std::wstring& dir) {
   std::vector<wchar_t> buffer(bufferChars ? bufferChars : 1);
   const DWORD n = ::GetTempPathW(bufferChars, buffer.data());
   if (n > 0 && n < bufferChars) dir.assign(buffer.data(), n);
   return n;
+}
+
+std::vector<std::wstring> TempPathSources() {
+  // GetTempPathW function (fileapi.h): it takes the first of TMP, TEMP,
+  // USERPROFILE and the Windows directory that is set, and "does not verify
+  // that the path exists".
+  std::vector<std::wstring> sources;
+  for (const wchar_t* name : {L"TEMP", L"USERPROFILE"}) {
+    std::wstring value;
+    if (GetEnvironmentValue(name, value) && !value.empty()) sources.push_back(value);
+  }
+  wchar_t windows[MAX_PATH + 1];
+  const UINT n = ::GetWindowsDirectoryW(windows, MAX_PATH + 1);
+  if (n > 0 && n <= MAX_PATH) sources.emplace_back(windows, n);
+  return sources;
 }
 
 PathState QueryPath(const std::wstring& path) {

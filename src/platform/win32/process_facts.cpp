@@ -10,6 +10,8 @@ LocalTime CurrentLocalTime() {
   return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
+void SleepSeconds(std::uint32_t seconds) { ::Sleep(seconds * 1000); }
+
 std::uint32_t CurrentProcessId() { return ::GetCurrentProcessId(); }
 
 std::wstring RawCommandLine() { return ::GetCommandLineW(); }

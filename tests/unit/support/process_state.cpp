@@ -1,5 +1,6 @@
 #include "support/process_state.h"
 
+#include "apply/busy_installer.h"
 #include "apply/product_discovery.h"
 #include "installer/installer_service.h"
 #include "launcher/run_mode.h"
@@ -25,6 +26,7 @@ void ResetProcessState() {
   spinstall::platform::host::OverrideResources({});
   spinstall::platform::host::OverrideStrings({});
   spinstall::installer::SetActiveService(nullptr);
+  spinstall::apply::SetBusyWait(nullptr);
   spinstall::log::CloseRunLog();
   spinstall::log::CurrentOutcome() = {};
 }
