@@ -77,6 +77,8 @@ int Create(const CommandLine& line) {
   options.patchCode = line.Value("--patch-code");
   options.title = line.Value("--title");
   options.removable = !line.Has("--not-removable");
+  if (line.Has("--delta")) options.delta = DeltaPolicy::kVersioned;
+  if (line.Has("--delta=all")) options.delta = DeltaPolicy::kAll;
   const std::vector<std::string>& packages = line.inputs;
   if (!options.patchCode.empty() && !IsRegistryCode(options.patchCode))
     return Fail("patch code " + Quoted(options.patchCode) + " is not in registry form");
@@ -84,7 +86,18 @@ int Create(const CommandLine& line) {
   for (std::size_t i = 1; i < packages.size(); i += 2)
     pairs.emplace_back(packages[i], packages[i + 1]);
   std::string error;
-  if (!CreatePatch(pairs, options, packages[0], error)) return Fail(error);
+  std::vector<CarriedForm> forms;
+  if (!CreatePatch(pairs, options, packages[0], error, &forms)) return Fail(error);
+  // What became of each file, for the release engineer to see what ships.
+  for (const auto& f : forms) {
+    if (f.delta)
+      std::cout << packages[0] << ": delta " << f.key << ": " << f.carriedSize << " of "
+                << f.wholeSize << " bytes, from " << f.oldFiles << " baseline version"
+                << (f.oldFiles == 1 ? "" : "s") << "\n";
+    else
+      std::cout << packages[0] << ": whole " << f.key << ": " << f.wholeSize << " bytes, "
+                << f.reason << "\n";
+  }
   return 0;
 }
 
