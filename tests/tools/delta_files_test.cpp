@@ -6,11 +6,16 @@
 
 #include <filesystem>
 
+#include "checks/file_rules.h"
+#include "compound/reader.h"
 #include "delta/delta.h"
 #include "msi/database.h"
+#include "msi/database_reader.h"
 #include "patch/carried_files.h"
 #include "patch/delta_files.h"
+#include "patch/delta_verification.h"
 #include "patch/inputs.h"
+#include "summary/summary_stream.h"
 #include "support/authoring.h"
 #include "support/temp_dir.h"
 
@@ -159,6 +164,76 @@ TEST(DeltaFilesTest, SameInputsGiveTheSameDeltas) {
     EXPECT_EQ(testsupport::ReadFileBytes(one.patch.body.files[i].path),
               testsupport::ReadFileBytes(two.patch.body.files[i].path));
 }
+
+// The German baseline as the delta patch at `path` leaves it, as "check
+// --baselines" applies it.
+msptool::msi::Database Patched(const std::string& path, const msptool::msi::Database& baseline) {
+  msptool::CompoundEntry root;
+  std::string error;
+  EXPECT_TRUE(msptool::ReadCompoundStreams(
+      path, root, error,
+      [](const std::string& name, int depth) {
+        return name == msptool::kSummaryStreamName ? msptool::StreamContent::Bytes
+                                                   : msptool::msi::DatabaseStreams(name, depth);
+      }))
+      << error;
+  msptool::FileRuleReport report = msptool::CheckFileRules(root, ":T1;:#T1", {baseline});
+  EXPECT_EQ(report.patched.size(), 1u);
+  return report.patched.empty() ? baseline : report.patched[0];
+}
+
+struct Tampering {
+  const char* name;
+  const char* table;
+  const char* column;
+  std::int32_t value;  // put into the quillmark.dll row
+  const char* problem;
+};
+
+class DeltaProofTest : public testing::TestWithParam<Tampering> {};
+
+// A delta is proven on the bytes: a patched database that says other than
+// what the delta makes is a problem, naming product and file.
+TEST_P(DeltaProofTest, DeltaThatDoesNotMakeTheDescribedFileIsAProblem) {
+  const TempDir dir;
+  std::string error;
+  const std::string baselinePath = ProductPackage(kGerman, "16.1.63.10");
+  msptool::PatchOptions options;
+  options.delta = DeltaPolicy::kVersioned;
+  ASSERT_TRUE(msptool::CreatePatch({{baselinePath, ProductPackage(kGerman, "16.1.84.0")}}, options,
+                                   dir / "p.msp", error))
+      << error;
+  msptool::msi::Database baseline;
+  ASSERT_TRUE(msptool::msi::ReadDatabase(baselinePath, baseline, error)) << error;
+  msptool::msi::Database patched = Patched(dir / "p.msp", baseline);
+  const Tampering& t = GetParam();
+  if (*t.table) {
+    auto& table = const_cast<msptool::msi::Table&>(*patched.Find(t.table));
+    for (auto& row : table.rows)
+      if (row[0].text == "quillmark.dll") row[table.ColumnIndex(t.column)].number = t.value;
+  }
+  const msptool::DeltaProof proof =
+      msptool::VerifyDeltas(dir / "p.msp", baselinePath, baseline, patched);
+  if (!*t.problem) {
+    EXPECT_TRUE(proof.problems.empty()) << proof.problems[0];
+    ASSERT_EQ(proof.lines.size(), 1u);
+    EXPECT_NE(proof.lines[0].find(kGerman + " quillmark.dll: delta of "), std::string::npos)
+        << proof.lines[0];
+    return;
+  }
+  ASSERT_EQ(proof.problems.size(), 1u);
+  EXPECT_NE(proof.problems[0].find(kGerman + " quillmark.dll: " + t.problem), std::string::npos)
+      << proof.problems[0];
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tamperings, DeltaProofTest,
+    testing::Values(Tampering{"intact", "", "", 0, ""},
+                    Tampering{"file_size", "File", "FileSize", 7000, "the delta makes 7066 bytes"},
+                    Tampering{"patch_size", "Patch", "PatchSize", 3, "PatchSize 3 is not"},
+                    Tampering{"sequence_outside_the_media", "Patch", "Sequence", 30000,
+                              "the patch's cabinet for sequence 30000"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct StreamNameCase {
   std::string name;

@@ -27,6 +27,7 @@
 #include "msi/standard_tables.h"
 #include "msi/transform_writer.h"
 #include "patch/definition.h"
+#include "patch/delta_verification.h"
 #include "patch/descriptor.h"
 #include "patch/inputs.h"
 #include "summary/package_summary.h"
@@ -123,7 +124,14 @@ bool CheckAgainstBaselines(const std::string& packagePath, const std::string& tr
     error = packagePath + " " + error;
     return false;
   }
-  const FileRuleReport report = CheckFileRules(root, transforms, baselines);
+  FileRuleReport report = CheckFileRules(root, transforms, baselines);
+  // The deltas are proven on the bytes: each baseline's file through its delta.
+  for (std::size_t i = 0; i < report.patched.size() && i < baselines.size(); ++i) {
+    const DeltaProof proof =
+        VerifyDeltas(packagePath, baselinePaths[i], baselines[i], report.patched[i]);
+    report.lines.insert(report.lines.end(), proof.lines.begin(), proof.lines.end());
+    report.problems.insert(report.problems.end(), proof.problems.begin(), proof.problems.end());
+  }
   for (const auto& line : report.lines) std::cout << packagePath << ": " << line << "\n";
   if (authored && !report.problems.empty()) {
     error = packagePath + ": " + report.problems[0];
