@@ -320,12 +320,14 @@ remove_install_sources() {
 }
 
 # program_around PACKAGE NAME: spinstall.exe built around PACKAGE (with the
-# descriptors the neutral template makes), in a build folder kept between
-# runs ($WINE_WORK/NAME-build: a rebuild is quick); sets PROGRAM_BUILD to the
-# folder and SPINSTALL_EXE to the program.
+# descriptors the neutral template makes), its logs named NAME; sets
+# PROGRAM_BUILD to the build folder and SPINSTALL_EXE to the program. One
+# folder, kept between runs, serves every test: another package rebuilds only
+# what carries it.
 program_around() {
   local package="$1"
-  PROGRAM_BUILD="$WINE_WORK/$2-build"
+  PROGRAM_BUILD="$WINE_WORK/around-build"
+  rm -rf "$PROGRAM_BUILD/carried"  # nothing of another package's is left there
   cmake -S "$SPINSTALL_SOURCE_DIR" -B "$PROGRAM_BUILD" -G "Unix Makefiles" -DBUILD_TESTING=OFF \
     -DCMAKE_TOOLCHAIN_FILE="$SPINSTALL_SOURCE_DIR/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=MinSizeRel -DSPINSTALL_PACKAGE="$package" \
