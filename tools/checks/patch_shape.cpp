@@ -45,8 +45,8 @@ TransformFacts ReadTransformFacts(const CompoundEntry& transform) {
       facts.hasWord = true;
       facts.word = static_cast<std::uint32_t>(number);
     }
-    if (p.id == kRevisionProperty && p.value.size() > 8)
-      facts.revision = p.value.substr(8, p.value.find('\0', 8) - 8);
+    if (p.id == kRevisionProperty) StoredString(p, facts.revision);
+    if (p.id == kTemplateProperty) StoredString(p, facts.target);
   }
   return facts;
 }

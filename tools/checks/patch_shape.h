@@ -23,6 +23,7 @@ struct TransformFacts {
   bool hasWord = false;
   std::uint32_t word = 0;  // property 16: validation (upper), error conditions (lower)
   std::string revision;    // property 9
+  std::string target;      // property 7: the target's platform;languages
 };
 TransformFacts ReadTransformFacts(const CompoundEntry& transform);
 

@@ -9,6 +9,7 @@
 #include "base/error.h"
 #include "checks/conventions.h"
 #include "checks/minor_update_rules.h"
+#include "checks/uninstallable_tables.h"
 #include "msi/database_diff.h"
 #include "msi/row_index.h"
 #include "msi/standard_tables.h"
@@ -208,6 +209,18 @@ msi::TransformSummary Summary(const PatchTarget& target) {
                  msi::kValidateNewEqualBase | (upgradeCode ? msi::kValidateUpgradeCode : 0);
   s.errorConditions =
       msi::kIgnoreAddExistingRow | msi::kIgnoreDeleteMissingRow | msi::kIgnoreAddExistingTable;
+  s.pageCount = std::max(target.baselinePageCount, target.upgradedPageCount);
+  return s;
+}
+
+// The patch transform validates the upgraded product (the data transform
+// before it has made the database that), and needs Windows Installer 3.0.
+msi::TransformSummary PatchTransformSummary(const PatchTarget& target,
+                                            const msi::TransformSummary& data) {
+  msi::TransformSummary s = data;
+  s.target = s.upgraded;
+  s.revision = msi::SummaryFor(target.upgraded, target.upgraded).revision;
+  s.pageCount = std::max(data.pageCount, 300);
   return s;
 }
 
@@ -286,9 +299,10 @@ std::string DerivedCode(const std::string& seed) {
 namespace {
 
 // Phase 1: each pair kept to the rules of a minor update, and the
-// difference of its databases.
-bool DiffTargets(const std::vector<PatchTarget>& targets, std::vector<msi::DatabaseDiff>& diffs,
-                 std::string& error) {
+// difference of its databases; a removable patch adds no row that would keep
+// Windows from removing it.
+bool DiffTargets(const std::vector<PatchTarget>& targets, bool removable,
+                 std::vector<msi::DatabaseDiff>& diffs, std::string& error) {
   diffs.resize(targets.size());
   for (std::size_t n = 0; n < targets.size(); ++n) {
     const auto& t = targets[n];
@@ -299,6 +313,12 @@ bool DiffTargets(const std::vector<PatchTarget>& targets, std::vector<msi::Datab
       return Refuse(error, t.baselinePath + " -> " + t.upgradedPath + ": " + error);
     if (!msi::Diff(t.baseline, t.upgraded, diffs[n], error))
       return Refuse(error, t.upgradedPath + ": " + error);
+    const std::string blocking = RowBlockingRemoval(diffs[n]);
+    if (removable && !blocking.empty())
+      return Refuse(error, t.baselinePath + " -> " + t.upgradedPath + ": " + blocking +
+                               ": the upgrade adds a row to a table that makes a patch not "
+                               "uninstallable (Uninstallable Patches), so Windows would not "
+                               "remove this removable patch; make it with --not-removable");
   }
   return true;
 }
@@ -363,9 +383,14 @@ bool DeriveSummary(const std::vector<PatchTarget>& targets, const PatchOptions& 
                    ? "This patch contains the logic and data required to install " + name + " " +
                          version + "."
                    : options.comments;
+  // Each product once: several baselines of one product are several pairs.
+  std::vector<std::string> codes;
   for (const auto& t : targets) {
+    const std::string code = msi::PropertyValue(t.baseline, "ProductCode");
+    if (std::find(codes.begin(), codes.end(), code) != codes.end()) continue;
+    codes.push_back(code);
     if (!s.targets.empty()) s.targets += ';';
-    s.targets += msi::PropertyValue(t.baseline, "ProductCode");
+    s.targets += code;
   }
   return CheckTargetList(s.targets, error);
 }
@@ -384,7 +409,7 @@ bool PairTransforms(const std::vector<PatchTarget>& targets, std::vector<msi::Da
     std::string name = "T";
     name += std::to_string(n + 1);
     Transform data{name, Summary(targets[n]), std::move(diffs[n])};
-    Transform patch{"#" + name, data.summary, {}};
+    Transform patch{"#" + name, PatchTransformSummary(targets[n], data.summary), {}};
     if (!PatchTransform(targets[n], files[n], keys, patchCode, media, patch.diff, error))
       return Refuse(error, targets[n].upgradedPath + ": " + error);
     UseCodePage(data, targets[n]);
@@ -403,7 +428,7 @@ bool DerivePatch(const std::vector<PatchTarget>& targets, const PatchOptions& op
   if (targets.empty()) return Refuse(error, "no target");
   std::vector<msi::DatabaseDiff> diffs;
   std::vector<msi::RowIndex> files;
-  if (!DiffTargets(targets, diffs, error) ||
+  if (!DiffTargets(targets, options.removable, diffs, error) ||
       !CollectCarriedFiles(targets, diffs, files, out.carried, error) ||
       !DeriveSummary(targets, options, out.summary, error) ||
       !PairTransforms(targets, diffs, files, out.carried, out.summary.patchCode, out.body, error))

@@ -49,6 +49,10 @@ bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTa
         !ReadTexts(upgraded, upgradedSummary, t.upgradedComments, t.upgradedTemplate, upgradedCode,
                    error))
       return false;
+    t.baselinePageCount =
+        static_cast<std::int32_t>(SummaryNumber(baselineSummary, kPageCountProperty));
+    t.upgradedPageCount =
+        static_cast<std::int32_t>(SummaryNumber(upgradedSummary, kPageCountProperty));
     // A package code names one package's exact contents.
     for (const auto& code : {baselineCode, upgradedCode})
       g_checksum_update(sum.get(), reinterpret_cast<const guchar*>(code.data()),
