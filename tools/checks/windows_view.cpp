@@ -24,6 +24,15 @@ std::string Leading(const std::string& version, int fields) {
   return out;
 }
 
+// `db`'s tables without their rows: a transform read against it keeps every
+// whole row it holds an insertion, as the installer meets it, rather than
+// the update of a row the database has.
+msi::Database Layouts(const msi::Database& db) {
+  msi::Database layouts{db.codePage, {}, {}};
+  for (const auto& t : db.tables) layouts.tables.push_back({t.name, t.columns, {}});
+  return layouts;
+}
+
 // Whether the patch's MsiPatchMetadata says AllowRemoval 1.
 bool MarkedRemovable(const CompoundEntry& root) {
   msi::Database db;
@@ -61,8 +70,8 @@ std::string ValidationFailure(const TransformFacts& facts, const msi::Database& 
     bool found = false;
     for (const auto& l : languages) found = found || l == language || l == "0";
     if (!found)
-      return "language " + Quoted(language) + " is not the transform's " +
-             Quoted(facts.target) + " (validation 0x0001)";
+      return "language " + Quoted(language) + " is not the transform's " + Quoted(facts.target) +
+             " (validation 0x0001)";
   }
   // How much of the version counts, then how the installed version must
   // stand to the base version (page "Database.CreateTransformSummaryInfo
@@ -134,7 +143,7 @@ WindowsView ApplyAsWindows(const CompoundEntry& root, const std::string& transfo
         o.why = "fails: code page " + std::to_string(facts.codePage) +
                 " conflicts with the product's " + std::to_string(b.result.codePage) +
                 " (error condition 0x0020 not suppressed)";
-      } else if (!msi::ReadTransform(*storage, b.result, diff, unknown, error) ||
+      } else if (!msi::ReadTransform(*storage, Layouts(b.result), diff, unknown, error) ||
                  !msi::Apply(diff, next, error, suppressed)) {
         o.why = "fails: " + error + " (an error condition its property 16 does not suppress)";
       } else {

@@ -115,8 +115,7 @@ bool Apply(const DatabaseDiff& diff, Database& db, std::string& error, std::uint
       }
       continue;
     }
-    if (change.added && !missing &&
-        !condition(0x04, "table " + change.name + " is already there"))
+    if (change.added && !missing && !condition(0x04, "table " + change.name + " is already there"))
       return false;
     if (change.added && missing) {
       at = db.tables.insert(db.tables.end(), {change.name, change.columns, {}});
@@ -154,8 +153,8 @@ bool Apply(const DatabaseDiff& diff, Database& db, std::string& error, std::uint
       const std::size_t found = position(row);
       if (found == table.rows.size() || gone[found])
         inserted.push_back(row);
-      else if (!condition(0x01, "table " + table.name + " already has a row " +
-                                    KeyLabel(table, row)))
+      else if (!condition(0x01,
+                          "table " + table.name + " already has a row " + KeyLabel(table, row)))
         return false;
     }
     // The index refers to the rows: they move only once it is no longer used.
