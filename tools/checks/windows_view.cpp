@@ -173,10 +173,21 @@ WindowsView ApplyAsWindows(const CompoundEntry& root, const std::string& transfo
 
 std::vector<std::string> ViewLines(const WindowsView& view) {
   std::vector<std::string> lines;
-  for (const auto& b : view.baselines)
-    for (const auto& t : b.transforms)
-      lines.push_back(b.productCode + " " + b.version + ": transform " + Quoted(t.name) + " " +
-                      t.why);
+  for (const auto& b : view.baselines) {
+    const std::string product = b.productCode + " " + b.version + ": ";
+    int others = 0;
+    for (const auto& t : b.transforms) {
+      // The transforms of the other targets, one line for them all.
+      if (t.why.rfind("skipped: product code", 0) == 0) {
+        ++others;
+        continue;
+      }
+      lines.push_back(product + "transform " + Quoted(t.name) + " " + t.why);
+    }
+    if (others)
+      lines.push_back(product + std::to_string(others) +
+                      " transforms of other products skipped (validation 0x0002)");
+  }
   return lines;
 }
 

@@ -50,8 +50,9 @@ WindowsView ApplyAsWindows(const CompoundEntry& root, const std::string& transfo
 // transforms name none.
 std::string ValidationFailure(const TransformFacts& facts, const msi::Database& db);
 
-// One line per transform of `view`: "{code} 1.0.0: T1 applied; #T1 skipped
-// (...)".
+// One line per transform of `view` ("{code} 1.0.0: transform "T1" applied",
+// "... transform "#T2" skipped: installed version ..."), and per baseline one
+// line counting the transforms skipped as another product's.
 std::vector<std::string> ViewLines(const WindowsView& view);
 
 }  // namespace msptool
