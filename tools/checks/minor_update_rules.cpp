@@ -113,11 +113,7 @@ std::string VersionChanges(const msi::Database& baseline, const msi::Database& u
     // (page "File Versioning Rules", REINSTALLMODE "omus"): new contents
     // under the same version would stay uninstalled.
     else if (order == 0 && Changes(baseline, upgraded, row, *now))
-      problems.emplace(key, Problem("File", key,
-                                    "the file changes but its version stays " + Quoted(is) +
-                                        " (was " + Quoted(was) +
-                                        "): Windows replaces a versioned file only with a higher "
-                                        "version (File Versioning Rules)"));
+      problems.emplace(key, SameVersionProblem(key, is));
   }
   if (!problems.empty()) return First(problems);
   const std::string was = msi::PropertyValue(baseline, "ProductVersion");
@@ -129,6 +125,31 @@ std::string VersionChanges(const msi::Database& baseline, const msi::Database& u
 }
 
 }  // namespace
+
+std::vector<std::string> FilesUnderOneVersion(const msi::Database& baseline,
+                                              const msi::Database& upgraded) {
+  const msi::Table* before = baseline.Find("File");
+  const msi::Table* after = upgraded.Find("File");
+  const msi::RowIndex files(after);
+  std::vector<std::string> keys;
+  for (const auto& row : RowsOf(before)) {
+    const msi::Row* now = files.Find(*before, row);
+    if (!now) continue;
+    const std::string was = msi::Cell(*before, row, "Version").text;
+    const std::string is = msi::Cell(*after, *now, "Version").text;
+    if (IsDottedVersion(was) && IsDottedVersion(is) && CompareVersions(is, was) == 0 &&
+        !Changes(baseline, upgraded, row, *now))
+      keys.push_back(row[0].text);
+  }
+  return keys;
+}
+
+std::string SameVersionProblem(const std::string& key, const std::string& version) {
+  return Problem("File", key,
+                 "the file changes but its version stays " + Quoted(version) +
+                     ": Windows replaces an installed versioned file only with a higher "
+                     "version (File Versioning Rules)");
+}
 
 int CompareVersions(const std::string& a, const std::string& b) {
   const auto fa = Split(a, '.'), fb = Split(b, '.');
