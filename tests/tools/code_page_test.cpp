@@ -64,8 +64,8 @@ struct TitleCase {
   std::uint32_t productCodePage;
   std::string title;  // UTF-8, as given
   bool made;
-  std::uint32_t codePage;  // of the summary and of the root tables
-  std::string stored;      // the title as stored
+  std::uint32_t summaryCodePage, rootCodePage;
+  std::string stored;  // the title as stored
 };
 
 class TitleTest : public testing::TestWithParam<TitleCase> {};
@@ -83,9 +83,9 @@ TEST_P(TitleTest, TitleIsStoredInACodePageThatHoldsIt) {
     EXPECT_NE(error.find("no code page msp_tool writes"), std::string::npos) << error;
     return;
   }
-  EXPECT_EQ(patch.summary.codePage, row.codePage);
+  EXPECT_EQ(patch.summary.codePage, row.summaryCodePage);
   EXPECT_EQ(patch.summary.title, row.stored);
-  EXPECT_EQ(patch.body.rootTables.codePage, row.codePage);
+  EXPECT_EQ(patch.body.rootTables.codePage, row.rootCodePage);
   std::string displayName;
   for (const auto& r : patch.body.rootTables.Find("MsiPatchMetadata")->rows)
     if (r[1].text == "DisplayName") displayName = r[2].text;
@@ -96,12 +96,14 @@ INSTANTIATE_TEST_SUITE_P(
     Titles, TitleTest,
     testing::Values(
         TitleCase{"german_for_a_western_product", 1252, "Aktualisierung f\xC3\xBCr Small", true,
-                  1252, "Aktualisierung f\xFCr Small"},
-        TitleCase{"german_for_a_neutral_product", 0, "f\xC3\xBCr", true, 1252, "f\xFCr"},
-        TitleCase{"russian_for_a_western_product", 1252, "\xD0\x9E Small", true, 65001,
+                  1252, 1252, "Aktualisierung f\xFCr Small"},
+        TitleCase{"german_for_a_neutral_product", 0, "f\xC3\xBCr", true, 1252, 1252, "f\xFCr"},
+        TitleCase{"russian_for_a_western_product", 1252, "\xD0\x9E Small", true, 65001, 65001,
                   "\xD0\x9E Small"},
-        TitleCase{"german_for_a_utf8_product", 65001, "f\xC3\xBCr", true, 65001, "f\xC3\xBCr"},
-        TitleCase{"latin1_bytes_are_refused", 1252, "f\xFCr", false, 0, ""}),
+        TitleCase{"german_for_a_utf8_product", 65001, "f\xC3\xBCr", true, 65001, 65001,
+                  "f\xC3\xBCr"},
+        TitleCase{"ascii_for_a_utf8_product", 65001, "Update", true, 1252, 0, "Update"},
+        TitleCase{"latin1_bytes_are_refused", 1252, "f\xFCr", false, 0, 0, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

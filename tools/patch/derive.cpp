@@ -310,10 +310,15 @@ bool RootTables(const std::vector<PatchTarget>& targets, const PatchOptions& opt
 }
 
 // The summary's texts (UTF-8 until now) in the target's code page when it
-// holds them, else in UTF-8; property 1 says which.
+// holds them, else in UTF-8; property 1 says which. ASCII texts keep 1252,
+// which every installer reads.
 bool EncodeSummary(const msi::Database& target, PatchSummary& s, std::string& error) {
-  if (!EncodeTexts({&s.title, &s.subject, &s.author, &s.comments}, TextCodePages(target),
-                   s.codePage, error))
+  const std::vector<std::string*> texts = {&s.title, &s.subject, &s.author, &s.comments};
+  const bool ascii =
+      std::all_of(texts.begin(), texts.end(), [](const std::string* t) { return IsAscii(*t); });
+  const std::vector<std::uint32_t> candidates =
+      ascii ? std::vector<std::uint32_t>{kWesternCodePage} : TextCodePages(target);
+  if (!EncodeTexts(texts, candidates, s.codePage, error))
     return Refuse(error, "summary information: " + error);
   return true;
 }
