@@ -88,9 +88,11 @@ int Create(const CommandLine& line) {
   return 0;
 }
 
-// Windows' file rules for the products `baselinePaths` hold: one line per
-// target and file on standard output; kept files, conflicts and undocumented
-// bits are errors for an authored package, warnings for another.
+// The patch applied to the products `baselinePaths` hold as Windows applies
+// it, then Windows' file rules: which transforms apply and why others are
+// skipped, then one line per target and file, on standard output; skipped
+// patch transforms, failed transforms, kept files and undocumented bits are
+// errors for an authored package, warnings for another.
 bool CheckAgainstBaselines(const std::string& packagePath, const std::string& transforms,
                            const std::vector<std::string>& baselinePaths, bool authored,
                            std::vector<std::string>& warnings, std::string& error) {
