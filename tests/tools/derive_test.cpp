@@ -12,6 +12,7 @@
 #include "msi/database_reader.h"
 #include "patch/derive.h"
 #include "patch/package_writer.h"
+#include "summary/summary_stream.h"
 #include "support/authoring.h"
 #include "support/temp_dir.h"
 
@@ -28,9 +29,13 @@ msptool::PatchTarget GermanPair() {
   msptool::PatchTarget t;
   t.baselinePath = ProductPackage(kGerman, "16.1.63.10");
   t.upgradedPath = ProductPackage(kGerman, "16.1.84.0");
-  std::string error;
-  EXPECT_TRUE(msptool::msi::ReadDatabase(t.baselinePath, t.baseline, error)) << error;
-  EXPECT_TRUE(msptool::msi::ReadDatabase(t.upgradedPath, t.upgraded, error)) << error;
+  std::string error, baseline, upgraded;
+  EXPECT_TRUE(msptool::msi::ReadDatabase(t.baselinePath, t.baseline, error, true, &baseline))
+      << error;
+  EXPECT_TRUE(msptool::msi::ReadDatabase(t.upgradedPath, t.upgraded, error, true, &upgraded))
+      << error;
+  t.baselinePageCount = static_cast<int>(msptool::SummaryNumber(baseline, 14));
+  t.upgradedPageCount = static_cast<int>(msptool::SummaryNumber(upgraded, 14));
   return t;
 }
 

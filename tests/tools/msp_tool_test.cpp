@@ -254,7 +254,10 @@ INSTANTIATE_TEST_SUITE_P(
               std::erase_if(t[1].diff.tables,
                             [](const auto& table) { return table.name == "PatchPackage"; });
             },
-            "patch transform \"#T1\" has no PatchPackage row for the patch code \"" + kB + "\""}),
+            "patch transform \"#T1\" has no PatchPackage row for the patch code \"" + kB + "\""},
+        BrokenShape{"patch_transform_without_page_count",
+                    [](auto& t) { t[1].summary.pageCount = 0; },
+                    "transform \"#T1\" has no Page Count (property 14)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CheckTest, ValidationWordsOfAWindowsMadePatchPass) {
