@@ -72,7 +72,10 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenDefinition{"key_of_the_old_hand_made_patch", "upgrade = 16.1.84.0",
                          "file = readme.txt", "unknown key \"file\""},
         BrokenDefinition{"line_without_equals_sign", "upgrade = 16.1.84.0", "upgrade 16.1.84.0",
-                         "expected \"key = value\""}),
+                         "expected \"key = value\""},
+        BrokenDefinition{"removable_neither_yes_nor_no", "classification = Service Pack",
+                         "classification = Service Pack\nremovable = maybe",
+                         "removable \"maybe\" is neither \"yes\" nor \"no\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AuthorTest, AuthoredPackageAndItsDescriptorPassTheCheck) {

@@ -100,6 +100,9 @@ TEST_P(PatchTransformRevisionTest, PatchTransformValidatesAfterItsDataTransform)
   TempDir dir;
   auto patch = Derived({SmallTarget(kProduct, "1.0.0.0", "1.0.1.0")});
   auto& transforms = patch.body.transforms;
+  // As derived, #T1 names the upgraded product twice.
+  EXPECT_EQ(transforms[1].summary.revision,
+            kProduct + "1.0.1.0;" + kProduct + "1.0.1.0;" + kSmallUpgradeCode);
   transforms[1].summary.revision = GetParam().revision(transforms[0]);
   const auto root = Written(patch.summary, patch.body, dir / "p.msp");
   const auto baseline = SmallProduct(kProduct, "1.0.0.0", 1);
