@@ -5,7 +5,9 @@
 #include <string_view>
 
 namespace msptool {
+namespace {
 
+// Whether rows added to `table` make a patch not uninstallable.
 bool BlocksRemoval(const std::string& table) {
   // Page "Uninstallable Patches": the tables, in its order.
   static constexpr std::array<std::string_view, 30> kTables = {
@@ -42,6 +44,8 @@ bool BlocksRemoval(const std::string& table) {
   };
   return std::find(kTables.begin(), kTables.end(), table) != kTables.end();
 }
+
+}  // namespace
 
 std::string RowBlockingRemoval(const msi::DatabaseDiff& diff) {
   for (const auto& table : diff.tables) {

@@ -9,9 +9,6 @@
 
 namespace msptool {
 
-// Whether rows added to `table` make a patch not uninstallable.
-bool BlocksRemoval(const std::string& table);
-
 // "table Class, row {...}" of the first row `diff` adds to such a table
 // (a new table's rows included); empty when it adds none.
 std::string RowBlockingRemoval(const msi::DatabaseDiff& diff);

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "msi/row_index.h"
+#include "msi/transform_writer.h"
 
 namespace msptool::msi {
 namespace {
@@ -109,13 +110,15 @@ bool Apply(const DatabaseDiff& diff, Database& db, std::string& error, std::uint
     const bool missing = at == db.tables.end();
     if (change.removed) {
       if (missing) {
-        if (!condition(0x08, "table " + change.name + " is missing")) return false;
+        if (!condition(kIgnoreDeleteMissingTable, "table " + change.name + " is missing"))
+          return false;
       } else {
         db.tables.erase(at);
       }
       continue;
     }
-    if (change.added && !missing && !condition(0x04, "table " + change.name + " is already there"))
+    if (change.added && !missing &&
+        !condition(kIgnoreAddExistingTable, "table " + change.name + " is already there"))
       return false;
     if (change.added && missing) {
       at = db.tables.insert(db.tables.end(), {change.name, change.columns, {}});
@@ -136,16 +139,17 @@ bool Apply(const DatabaseDiff& diff, Database& db, std::string& error, std::uint
       const std::size_t found = position(row);
       if (found != table.rows.size())
         gone[found] = true;
-      else if (!condition(0x02, "table " + table.name + " has no row " + KeyLabel(table, row) +
-                                    " to delete"))
+      else if (!condition(kIgnoreDeleteMissingRow, "table " + table.name + " has no row " +
+                                                       KeyLabel(table, row) + " to delete"))
         return false;
     }
     for (const auto& update : change.updated) {
       const std::size_t found = position(update.after);
       if (found != table.rows.size() && !gone[found])
         for (const std::size_t i : update.changed) table.rows[found][i] = update.after[i];
-      else if (!condition(0x10, "table " + table.name + " has no row " +
-                                    KeyLabel(table, update.after) + " to change"))
+      else if (!condition(kIgnoreUpdateMissingRow, "table " + table.name + " has no row " +
+                                                       KeyLabel(table, update.after) +
+                                                       " to change"))
         return false;
     }
     std::vector<Row> inserted;
@@ -153,7 +157,7 @@ bool Apply(const DatabaseDiff& diff, Database& db, std::string& error, std::uint
       const std::size_t found = position(row);
       if (found == table.rows.size() || gone[found])
         inserted.push_back(row);
-      else if (!condition(0x01,
+      else if (!condition(kIgnoreAddExistingRow,
                           "table " + table.name + " already has a row " + KeyLabel(table, row)))
         return false;
     }
