@@ -47,6 +47,33 @@ bool MarkedRemovable(const CompoundEntry& root) {
   return false;
 }
 
+// Applies the transform in `storage` to `db` under the error conditions the
+// lower word of its property 16 suppresses; `diff` gets what it changes. On
+// an error condition that is not suppressed, `db` stays and `why` says which.
+bool ApplyUnderErrorConditions(const CompoundEntry& storage, const TransformFacts& facts,
+                               msi::Database& db, msi::DatabaseDiff& diff, std::string& why) {
+  const std::uint16_t suppressed = facts.word & 0xFFFF;
+  // Page "MsiDatabaseApplyTransform": code pages that differ, neither
+  // neutral, are an error condition.
+  if (facts.codePage && db.codePage && facts.codePage != db.codePage &&
+      !(suppressed & msi::kIgnoreChangeCodePage)) {
+    why = "fails: code page " + std::to_string(facts.codePage) + " conflicts with the product's " +
+          std::to_string(db.codePage) + " (error condition 0x0020 not suppressed)";
+    return false;
+  }
+  std::vector<std::string> unknown;
+  std::string error;
+  msi::Database next = db;
+  if (!msi::ReadTransform(storage, Layouts(db), diff, unknown, error) ||
+      !msi::Apply(diff, next, error, suppressed)) {
+    why = "fails: " + error + " (an error condition its property 16 does not suppress)";
+    return false;
+  }
+  db = std::move(next);
+  why = "applied";
+  return true;
+}
+
 }  // namespace
 
 std::string ValidationFailure(const TransformFacts& facts, const msi::Database& db) {
@@ -128,33 +155,17 @@ WindowsView ApplyAsWindows(const CompoundEntry& root, const std::string& transfo
       if (facts.word & 0xFFFF & ~kDocumentedErrors)
         view.problems.push_back(where + ": undocumented error condition bits " +
                                 Hex(facts.word & 0xFFFF & ~kDocumentedErrors, 4));
-      o.why = ValidationFailure(facts, b.result);
-      const std::uint16_t suppressed = facts.word & 0xFFFF;
       msi::DatabaseDiff diff;
-      std::vector<std::string> unknown;
-      std::string error;
-      msi::Database next = b.result;
-      if (!o.why.empty()) {
+      o.why = ValidationFailure(facts, b.result);
+      if (!o.why.empty())
         o.why = "skipped: " + o.why;
-      } else if (facts.codePage && b.result.codePage && facts.codePage != b.result.codePage &&
-                 !(suppressed & msi::kIgnoreChangeCodePage)) {
-        // Page "MsiDatabaseApplyTransform": code pages that differ, neither
-        // neutral, are an error condition.
-        o.why = "fails: code page " + std::to_string(facts.codePage) +
-                " conflicts with the product's " + std::to_string(b.result.codePage) +
-                " (error condition 0x0020 not suppressed)";
-      } else if (!msi::ReadTransform(*storage, Layouts(b.result), diff, unknown, error) ||
-                 !msi::Apply(diff, next, error, suppressed)) {
-        o.why = "fails: " + error + " (an error condition its property 16 does not suppress)";
-      } else {
-        o.applied = true;
-        o.why = "applied";
-        b.result = std::move(next);
-        if (const std::string blocking = RowBlockingRemoval(diff); removable && !blocking.empty())
-          view.problems.push_back(where + ": adds " + blocking +
-                                  ", so Windows would not remove this patch marked removable "
-                                  "(Uninstallable Patches)");
-      }
+      else
+        o.applied = ApplyUnderErrorConditions(*storage, facts, b.result, diff, o.why);
+      if (const std::string blocking = RowBlockingRemoval(diff);
+          o.applied && removable && !blocking.empty())
+        view.problems.push_back(where + ": adds " + blocking +
+                                ", so Windows would not remove this patch marked removable "
+                                "(Uninstallable Patches)");
       if (o.why.rfind("fails", 0) == 0) view.problems.push_back(where + " " + o.why);
       if (patchTransform && dataApplied && !o.applied)
         view.problems.push_back(where + " " + o.why +
