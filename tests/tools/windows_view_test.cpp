@@ -83,7 +83,7 @@ TEST(WindowsViewTest, WindowsMadePatchApplies) {
   EXPECT_EQ(Outcomes(view.baselines[0]), "targetToupgraded applied #targetToupgraded applied");
   const auto report = msptool::CheckFileRules(root, TransformList(p.body), {p.baseline});
   EXPECT_TRUE(report.problems.empty()) << Joined(report.problems);
-  EXPECT_NE(Joined(report.lines).find(kWindowsMadeProduct + " patch.txt: replaced"),
+  EXPECT_NE(Joined(report.lines).find(kWindowsMadeProduct + " patch.txt: whole, replaced"),
             std::string::npos)
       << Joined(report.lines);
 }

@@ -51,15 +51,22 @@ FileRuleReport CheckFileRules(const CompoundEntry& root, const std::string& tran
     const msi::Database& baseline = baselines[i];
     const msi::Database& db = view.baselines[i].result;
     const std::string& code = view.baselines[i].productCode;
-    const msi::Table* file = db.Find("File");
-    if (!file) continue;
-    for (const auto& row : file->rows) {
-      if (!(msi::Cell(*file, row, "Attributes").number & kPatchAdded)) continue;
-      const std::string verdict = Verdict(baseline, db, row[0].text);
-      report.lines.push_back(code + " " + row[0].text + ": " + verdict);
+    std::vector<std::pair<std::string, const char*>> carried;  // key, "whole" or "delta"
+    if (const msi::Table* file = db.Find("File"))
+      for (const auto& row : file->rows)
+        if (msi::Cell(*file, row, "Attributes").number & kPatchAdded)
+          carried.emplace_back(row[0].text, "whole");
+    if (const msi::Table* patch = db.Find("Patch"))
+      for (const auto& row : patch->rows)
+        if (!msi::FindRow(baseline.Find("Patch"), row[0].text))
+          carried.emplace_back(row[0].text, "delta");
+    for (const auto& [key, form] : carried) {
+      const std::string verdict = Verdict(baseline, db, key);
+      report.lines.push_back(code + " " + key + ": " + form + ", " + verdict);
       if (verdict.rfind("kept", 0) == 0)
-        report.problems.push_back(code + ": file " + Quoted(row[0].text) + " would be " + verdict);
+        report.problems.push_back(code + ": file " + Quoted(key) + " would be " + verdict);
     }
+    report.patched.push_back(db);
   }
   return report;
 }

@@ -27,6 +27,7 @@
 #include "msi/standard_tables.h"
 #include "msi/transform_writer.h"
 #include "patch/definition.h"
+#include "patch/delta_verification.h"
 #include "patch/descriptor.h"
 #include "patch/inputs.h"
 #include "summary/package_summary.h"
@@ -84,6 +85,8 @@ int Create(const CommandLine& line) {
   options.patchCode = line.Value("--patch-code");
   options.title = line.Value("--title");
   options.removable = !line.Has("--not-removable");
+  if (line.Has("--delta")) options.delta = DeltaPolicy::kVersioned;
+  if (line.Has("--delta=all")) options.delta = DeltaPolicy::kAll;
   const std::vector<std::string>& packages = line.inputs;
   if (!options.patchCode.empty() && !IsRegistryCode(options.patchCode))
     return Fail("patch code " + Quoted(options.patchCode) + " is not in registry form");
@@ -91,7 +94,18 @@ int Create(const CommandLine& line) {
   for (std::size_t i = 1; i < packages.size(); i += 2)
     pairs.emplace_back(packages[i], packages[i + 1]);
   std::string error;
-  if (!CreatePatch(pairs, options, packages[0], error)) return Fail(error);
+  std::vector<CarriedForm> forms;
+  if (!CreatePatch(pairs, options, packages[0], error, &forms)) return Fail(error);
+  // What became of each file, for the release engineer to see what ships.
+  for (const auto& f : forms) {
+    if (f.delta)
+      std::cout << packages[0] << ": delta " << f.key << ": " << f.carriedSize << " of "
+                << f.wholeSize << " bytes, from " << f.oldFiles << " baseline version"
+                << (f.oldFiles == 1 ? "" : "s") << "\n";
+    else
+      std::cout << packages[0] << ": whole " << f.key << ": " << f.wholeSize << " bytes, "
+                << f.reason << "\n";
+  }
   return 0;
 }
 
@@ -119,7 +133,14 @@ bool CheckAgainstBaselines(const std::string& packagePath, const std::string& tr
     error = packagePath + " " + error;
     return false;
   }
-  const FileRuleReport report = CheckFileRules(root, transforms, baselines);
+  FileRuleReport report = CheckFileRules(root, transforms, baselines);
+  // The deltas are proven on the bytes: each baseline's file through its delta.
+  for (std::size_t i = 0; i < report.patched.size() && i < baselines.size(); ++i) {
+    const DeltaProof proof =
+        VerifyDeltas(packagePath, baselinePaths[i], baselines[i], report.patched[i]);
+    report.lines.insert(report.lines.end(), proof.lines.begin(), proof.lines.end());
+    report.problems.insert(report.problems.end(), proof.problems.begin(), proof.problems.end());
+  }
   for (const auto& line : report.lines) std::cout << packagePath << ": " << line << "\n";
   if (authored && !report.problems.empty()) {
     error = packagePath + ": " + report.problems[0];

@@ -46,7 +46,7 @@ TransformSummary SummaryFor(const Database& before, const Database& after) {
 
 bool WriteTransform(GsfOutfile* storage, const EncodedTables& streams,
                     const TransformSummary& summary, const std::string& streamSource,
-                    std::string& error) {
+                    std::string& error, const StreamBytes& given) {
   const std::vector<SummaryProperty> props = {
       {kCodePageProperty, T::I2, summary.codePage, {}},
       {kTemplateProperty, T::Text, 0, summary.target},
@@ -67,7 +67,9 @@ bool WriteTransform(GsfOutfile* storage, const EncodedTables& streams,
   for (const auto& name : streams.streams) {
     std::string bytes;
     const std::string stored = EncodeStreamName(name, false);
-    if (!ReadRootStream(streamSource, stored, bytes)) {
+    if (const auto found = given.find(name); found != given.end()) {
+      bytes = found->second;
+    } else if (!ReadRootStream(streamSource, stored, bytes)) {
       error = streamSource + " has no stream " + name;
       return false;
     }

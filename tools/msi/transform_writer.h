@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "msi/database.h"
@@ -65,11 +66,14 @@ TransformSummary SummaryFor(const Database& before, const Database& after);
 // a transform's).
 bool WriteTableStreams(GsfOutfile* storage, const EncodedTables& tables);
 
-// Writes the transform into `storage`; stream cells' streams are copied from
-// the root of the database file `streamSource`.
+// Stream bytes by their decoded name ("Table.Key1.Key2").
+using StreamBytes = std::map<std::string, std::string>;
+
+// Writes the transform into `storage`; stream cells' streams are those of
+// `given`, or else copied from the root of the database file `streamSource`.
 bool WriteTransform(GsfOutfile* storage, const EncodedTables& streams,
                     const TransformSummary& summary, const std::string& streamSource,
-                    std::string& error);
+                    std::string& error, const StreamBytes& given = {});
 
 // The difference of two database files as a transform file at `outPath`.
 bool WriteTransformFile(const std::string& beforePath, const std::string& afterPath,

@@ -61,6 +61,13 @@ struct PatchTarget {
   std::int32_t upgradedPageCount = 0;
 };
 
+enum class DeltaPolicy {
+  kNone,       // every file whole
+  kVersioned,  // deltas for files with a version only: an unversioned file is
+               // the one a user edits, and an edited file fails a delta
+  kAll,        // deltas for every file
+};
+
 struct PatchOptions {
   std::string patchCode;  // empty: derived from `inputDigest`
   std::string title;      // empty: derived from the upgraded product
@@ -73,7 +80,8 @@ struct PatchOptions {
   // A version rule the databases' must equal; empty: none.
   std::string versionRule;
   bool removable = true;
-  std::string inputDigest;  // a digest of the inputs (their package codes)
+  DeltaPolicy delta = DeltaPolicy::kNone;  // applied after derivation (delta_files.h)
+  std::string inputDigest;                 // a digest of the inputs (their package codes)
 };
 
 // A file the patch carries: its File key, the upgraded package whose media

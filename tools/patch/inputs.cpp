@@ -104,16 +104,22 @@ bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTa
 }
 
 bool CreatePatch(const std::vector<PackagePair>& pairs, PatchOptions options,
-                 const std::string& outPath, std::string& error) {
+                 const std::string& outPath, std::string& error, std::vector<CarriedForm>* forms) {
   std::vector<PatchTarget> targets;
   DerivedPatch patch;
   if (!ReadPatchTargets(pairs, targets, options.inputDigest, error) ||
       !DerivePatch(targets, options, patch, error))
     return false;
   const ScratchFolder scratch(outPath + ".files");
-  return SameVersionFilesStay(targets, scratch.path, error) &&
-         ExtractCarriedFiles(targets, patch.carried, scratch.path, patch.body.files, error) &&
-         WritePatchPackage(patch.summary, patch.body, outPath, error);
+  std::vector<CarriedForm> made;
+  if (!SameVersionFilesStay(targets, scratch.path, error) ||
+      !ExtractCarriedFiles(targets, patch.carried, scratch.path, patch.body.files, error) ||
+      (options.delta != DeltaPolicy::kNone &&
+       !UseDeltas(targets, options.delta, scratch.path, patch, made, error)) ||
+      !WritePatchPackage(patch.summary, patch.body, outPath, error))
+    return false;
+  if (forms) *forms = std::move(made);
+  return true;
 }
 
 bool DefinitionPairs(const Definition& def, std::vector<PackagePair>& pairs, std::string& error) {

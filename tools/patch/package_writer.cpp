@@ -28,7 +28,8 @@ bool AddTransform(GsfOutfile* root, const Transform& transform, std::string& err
   if (!msi::EncodeTransform(transform.diff, tables, error)) return false;
   GsfOutfile* storage = CompoundFile::AddStorage(root, transform.name, kTransformClassId);
   if (!storage) return false;
-  const bool ok = msi::WriteTransform(storage, tables, transform.summary, "", error);
+  const bool ok =
+      msi::WriteTransform(storage, tables, transform.summary, "", error, transform.streams);
   return CompoundFile::CloseStorage(storage) && ok;
 }
 

@@ -30,6 +30,9 @@ struct Transform {
   std::string name;  // the sub-storage's name; property 8 lists it as ":name"
   msi::TransformSummary summary;
   msi::DatabaseDiff diff;
+  // The bytes of the streams its rows' stream cells name ("Table.Key1.Key2"),
+  // where they come from no database file.
+  msi::StreamBytes streams = {};
 };
 
 // Everything of a patch but its summary.
