@@ -51,7 +51,8 @@ int Author(const std::string& definitionPath, const std::string& outPath) {
   for (const auto& [key, value] : def.entries) {
     static const std::set<std::string> known = {
         "patch-code",   "title",    "subject",  "author",  "comments",       "url",
-        "version-rule", "packages", "baseline", "upgrade", "classification", "target"};
+        "version-rule", "packages", "baseline", "upgrade", "classification", "target",
+        "removable"};
     if (!known.count(key)) return Fail(definitionPath + ": unknown key " + Quoted(key));
     if (key != "target" && def.Count(key) > 1)
       return Fail(definitionPath + ": has more than one " + Quoted(key));
@@ -66,6 +67,12 @@ int Author(const std::string& definitionPath, const std::string& outPath) {
   options.url = def.One("url");
   options.versionRule = def.One("version-rule");
   if (def.Count("classification")) options.classification = def.One("classification");
+  if (def.Count("removable")) {
+    if (def.One("removable") != "yes" && def.One("removable") != "no")
+      return Fail(definitionPath + ": removable " + Quoted(def.One("removable")) +
+                  " is neither \"yes\" nor \"no\"");
+    options.removable = def.One("removable") == "yes";
+  }
   if (!options.patchCode.empty() && !IsRegistryCode(options.patchCode))
     return Fail(definitionPath + ": patch-code " + Quoted(options.patchCode) +
                 " is not in registry form");
@@ -102,9 +109,11 @@ int Create(const CommandLine& line) {
   return 0;
 }
 
-// Windows' file rules for the products `baselinePaths` hold: one line per
-// target and file on standard output; kept files, conflicts and undocumented
-// bits are errors for an authored package, warnings for another.
+// The patch applied to the products `baselinePaths` hold as Windows applies
+// it, then Windows' file rules: which transforms apply and why others are
+// skipped, then one line per target and file, on standard output; skipped
+// patch transforms, failed transforms, kept files and undocumented bits are
+// errors for an authored package, warnings for another.
 bool CheckAgainstBaselines(const std::string& packagePath, const std::string& transforms,
                            const std::vector<std::string>& baselinePaths, bool authored,
                            std::vector<std::string>& warnings, std::string& error) {

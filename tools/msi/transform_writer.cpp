@@ -1,5 +1,7 @@
 #include "msi/transform_writer.h"
 
+#include <algorithm>
+
 #include "compound/reader.h"
 #include "compound/stream_name.h"
 #include "compound/writer.h"
@@ -50,6 +52,7 @@ bool WriteTransform(GsfOutfile* storage, const EncodedTables& streams,
       {kTemplateProperty, T::Text, 0, summary.target},
       {kLastAuthorProperty, T::Text, 0, summary.upgraded},
       {kRevisionProperty, T::Text, 0, summary.revision},
+      {kPageCountProperty, T::I4, summary.pageCount, {}},
       {kCharacterCountProperty,
        T::I4,
        static_cast<std::int32_t>((std::uint32_t{summary.validation} << 16) |
@@ -81,10 +84,15 @@ bool WriteTransformFile(const std::string& beforePath, const std::string& afterP
   Database before, after;
   DatabaseDiff diff;
   EncodedTables streams;
-  if (!ReadDatabase(beforePath, before, error) || !ReadDatabase(afterPath, after, error) ||
+  std::string beforeSummary, afterSummary;
+  if (!ReadDatabase(beforePath, before, error, true, &beforeSummary) ||
+      !ReadDatabase(afterPath, after, error, true, &afterSummary) ||
       !Diff(before, after, diff, error) || !EncodeTransform(diff, streams, error))
     return false;
-  const TransformSummary summary = SummaryFor(before, after);
+  TransformSummary summary = SummaryFor(before, after);
+  summary.pageCount =
+      static_cast<std::int32_t>(std::max(SummaryNumber(beforeSummary, kPageCountProperty),
+                                         SummaryNumber(afterSummary, kPageCountProperty)));
   std::string writeError;
   const bool ok = CompoundFile::Write(
       outPath, kTransformClassId,

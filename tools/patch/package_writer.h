@@ -4,6 +4,7 @@
 // derived elsewhere (patch_derive.h); this file only lays it out.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@
 namespace msptool {
 
 struct PatchSummary {
+  // Property 1: the code page the texts below are stored in.
+  std::uint32_t codePage = 1252;
   std::string title;
   std::string subject;
   std::string author;
