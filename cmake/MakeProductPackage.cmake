@@ -19,7 +19,7 @@
 # MsiFileHash is for unversioned files only. A failure leaves no OUTPUT.
 #
 # The same inputs give the same package, byte for byte: wixl runs at a fixed
-# time (the summary's dates) over copies of the files with a fixed time (the
+# time, the clock stopped (the summary's dates) over copies of the files with a fixed time (the
 # cabinet's dates), and the package code (summary property 9, which wixl
 # makes at random) is derived from everything else in the package.
 
@@ -90,7 +90,7 @@ set(arch "")
 if(DEFINED ARCH)
   set(arch -a ${ARCH})
 endif()
-run(${CMAKE_COMMAND} -E env TZ=UTC ${FAKETIME} "${fixed_time}" ${WIXL} ${arch} ${defines} -o "${msi}" "${TEMPLATE}")
+run(${CMAKE_COMMAND} -E env TZ=UTC ${FAKETIME} -f "${fixed_time}" ${WIXL} ${arch} ${defines} -o "${msi}" "${TEMPLATE}")
 
 file(WRITE "${work}/_ForceCodepage.idt" "\r\n\r\n${CODEPAGE}\t_ForceCodepage\r\n")
 string(REPLACE "'" "''" quoted_name "${NAME}")
