@@ -113,3 +113,16 @@ expect_same_as_fresh() {
   diff -u "$fresh" "$WINE_SCRATCH/current.state" ||
     fail "the products differ from a fresh install of $version"
 }
+
+# make_larkspur_package OUT CODE VERSION FILES: a package of member CODE at
+# VERSION from the files in FILES, made as the build makes them, with its
+# uncompressed file beside it where the build lays it.
+make_larkspur_package() {
+  local out="$1" code="$2" folder products="$SPINSTALL_SOURCE_DIR/products/larkspur"
+  folder=$(larkspur_field "$code" 4)
+  make_family_package "$products/larkspur.wxs" "$out" "$code" "$(larkspur_field "$code" 2)" \
+    "$(larkspur_field "$code" 3)" "$folder" "$3" "$4" -DCODEPAGE="$(larkspur_field "$code" 5)" \
+    -DARCH=x64 -DAFTER="$products/after_wixl.cmake"
+  mkdir -p "$(dirname "$out")/Larkspur/$folder/docs"
+  cp "$4/notes.txt" "$(dirname "$out")/Larkspur/$folder/docs/notes.txt"
+}
