@@ -122,8 +122,9 @@ foreach(file IN LISTS files)
   endif()
 endforeach()
 
-# The package code names these exact contents: derived from the package
-# with a fixed code in its place.
+# The package code names these exact contents (Package Codes: non-identical
+# .msi files must not share one; it is the Revision Number summary property,
+# in upper case): derived from the package with a fixed code in its place.
 execute_process(COMMAND ${MSIINFO} suminfo "${msi}" OUTPUT_VARIABLE summary RESULT_VARIABLE status)
 if(NOT status EQUAL 0 OR NOT summary MATCHES "Subject: ([^\n]*)\nAuthor: ([^\n]*)\n.*Template: ([^\n]*)\n")
   message(FATAL_ERROR "MakeProductPackage: cannot read the summary of ${msi}")

@@ -79,7 +79,7 @@ function(spinstall_product_dll target output source rc header)
   add_custom_command(OUTPUT "${output}"
     COMMAND ${CMAKE_COMMAND} -E make_directory "${folder}"
     COMMAND ${MINGW_WINDRES} -I "${include_dir}" "${rc}" -o "${object}"
-    COMMAND ${MINGW_CC} -shared -Os -s -nostdlib -ffile-prefix-map=${source_dir}/=
+    COMMAND ${MINGW_CC} -shared -Os -s -nostdlib -Wall -Wextra -Werror -ffile-prefix-map=${source_dir}/=
             -Wl,--entry,DllMain -Wl,--no-insert-timestamp -Wl,--image-base,0x180000000
             "${source}" "${object}" -o "${output}"
     DEPENDS "${source}" "${rc}" "${header}"
