@@ -116,10 +116,11 @@ names=("$@")
 [ "${#names[@]}" -gt 0 ] || names=(cumulative uncompressed title same_version removable_env)
 failed=0
 for name in "${names[@]}"; do
-  declare -F "scenario_$name" >/dev/null || fail "no scenario $name"
+  scenario="scenario_$name"
+  declare -F "$scenario" >/dev/null || fail "no scenario $name"
   step "$name"
   # A scenario's own prefixes end with it.
-  if (trap wine_cleanup EXIT && scenario_"$name"); then echo "PASS $name"; else
+  if (trap wine_cleanup EXIT && "$scenario"); then echo "PASS $name"; else
     echo "FAIL $name"
     failed=1
   fi
