@@ -12,11 +12,29 @@ if(CODEPAGE EQUAL 65001)
       -q "UPDATE File SET FileName='GUIDE_JA.TXT|ガイド.txt' WHERE File='guide_ja.txt'")
 endif()
 
-# notes.txt lies uncompressed beside the package (File table:
-# msidbFileAttributesNoncompressed, 0x2000, "the file's source type is
-# uncompressed"; it keeps msidbFileAttributesVital, 0x200). Its copy in the
-# cabinet is never read.
+# notes.txt lies uncompressed beside the package, at the root of its source
+# (File table: msidbFileAttributesNoncompressed, 0x2000, "the file's source
+# type is uncompressed"; it keeps msidbFileAttributesVital, 0x200), and only
+# there: the embedded cabinet is made again without it, its files in the
+# order of their File.Sequence (wixl's File keys are the sources' names).
 run(${MSIBUILD} "${msi}" -q "UPDATE File SET Attributes=8704 WHERE File='notes.txt'")
+find_program(GCAB gcab REQUIRED)
+execute_process(COMMAND ${MSIINFO} export "${msi}" File OUTPUT_VARIABLE file_rows RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "after_wixl: cannot read the File table of ${msi}")
+endif()
+string(REGEX MATCHALL "\n[^\t\n]+\t[^\n]*\t[0-9]+\r?" file_rows "${file_rows}")
+set(ordered "")
+foreach(file_row IN LISTS file_rows)
+  if(file_row MATCHES "^\n([^\t]+)\t.*\t([0-9]+)\r?$" AND NOT CMAKE_MATCH_1 STREQUAL "notes.txt")
+    math(EXPR sequence "1000000 + ${CMAKE_MATCH_2}")  # sorts as text in number order
+    list(APPEND ordered "${sequence}|${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+list(SORT ordered)
+list(TRANSFORM ordered REPLACE "^[0-9]+\\|" "")
+run(${CMAKE_COMMAND} -E env TZ=UTC ${GCAB} -c -z "${work}/studio.cab" ${ordered})
+run(${MSIBUILD} "${msi}" -a studio.cab "${work}/studio.cab")
 
 # LARKSPUR_HOME, the installation folder, in the machine's environment
 # (Environment table: '=' sets it on install, '-' removes it with the

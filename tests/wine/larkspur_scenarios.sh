@@ -2,9 +2,8 @@
 # Patch scenarios of the Larkspur family (products/larkspur) that need
 # changes to msp_tool still being made. "larkspur_scenarios.sh [NAME...]" runs
 # the scenarios named (all by default), each on its own, reporting PASS or
-# FAIL; the script fails when one does. CTest runs those that pass today
-# (wine_larkspur_scenarios in tests/wine/CMakeLists.txt); the others wait for
-# msp_tool.
+# FAIL; the script fails when one does. Not a CTest test until they pass: run
+# it with the environment tests/wine/CMakeLists.txt gives the tests.
 #   cumulative       one patch from 1.0.0 and from 1.0.1 to 1.0.2: each target
 #                    listed once in property 7, a transform pair per baseline;
 #                    from either release, a fresh install of 1.0.2

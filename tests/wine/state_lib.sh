@@ -116,13 +116,12 @@ expect_same_as_fresh() {
 
 # make_larkspur_package OUT CODE VERSION FILES: a package of member CODE at
 # VERSION from the files in FILES, made as the build makes them, with its
-# uncompressed file beside it where the build lays it.
+# uncompressed file beside it.
 make_larkspur_package() {
-  local out="$1" code="$2" folder products="$SPINSTALL_SOURCE_DIR/products/larkspur"
-  folder=$(larkspur_field "$code" 4)
+  local out="$1" code="$2" products="$SPINSTALL_SOURCE_DIR/products/larkspur"
+  mkdir -p "$(dirname "$out")"
   make_family_package "$products/larkspur.wxs" "$out" "$code" "$(larkspur_field "$code" 2)" \
-    "$(larkspur_field "$code" 3)" "$folder" "$3" "$4" -DCODEPAGE="$(larkspur_field "$code" 5)" \
-    -DARCH=x64 -DAFTER="$products/after_wixl.cmake"
-  mkdir -p "$(dirname "$out")/Larkspur/$folder/docs"
-  cp "$4/notes.txt" "$(dirname "$out")/Larkspur/$folder/docs/notes.txt"
+    "$(larkspur_field "$code" 3)" "$(larkspur_field "$code" 4)" "$3" "$4" \
+    -DCODEPAGE="$(larkspur_field "$code" 5)" -DARCH=x64 -DAFTER="$products/after_wixl.cmake"
+  cp "$4/notes.txt" "$(dirname "$out")/notes.txt"
 }
