@@ -51,8 +51,8 @@ grep -q "Windows patch shape: 1 transform pairs" "$work/stamp.log" ||
   fail "the stamped patch lost its shape: $(cat "$work/stamp.log")"
 
 step "building spinstall.exe around the stamped patch"
-build="$WINE_WORK/foreign-build"  # kept between runs: a rebuild is quick
-build_carrying "$build" "$work/stamped.msp"
+program_around "$work/stamped.msp" foreign
+build="$PROGRAM_BUILD"
 grep -q "^ProductCode=$PRODUCT"$'\r'"\$" "$build/carried/descriptors/206.txt" ||
   fail "descriptor 206 is not for $PRODUCT"
 [ ! -e "$build/carried/descriptors/207.txt" ] || fail "one target, yet a descriptor 207"

@@ -36,7 +36,7 @@ step "spinstall.exe /q carrying the patch, its version rule in four fields"
 carried="$WINE_SCRATCH/carried.msp"
 "$SPINSTALL_MSP_TOOL" stamp "$patch" "$carried" "$TO.0;$FROM.0," >"$WINE_SCRATCH/stamp.log" 2>&1 ||
   fail "msp_tool stamp failed: $(cat "$WINE_SCRATCH/stamp.log")"
-build_carrying "$WINE_WORK/larkspur-build" "$carried"
+program_around "$carried" larkspur
 wine_new_prefix program
 install_larkspur "$FROM" "${CODES[@]}"
 run_quiet /q /log "$(wine_path "$WINE_SCRATCH/program.log")"

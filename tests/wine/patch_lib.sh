@@ -92,22 +92,3 @@ end_state() {
   product_state "$@"
   (cd "$(programs_dir)" && find Quillmark -type f -print0 | sort -z | xargs -0 -r sha256sum)
 }
-
-# build_carrying FOLDER PACKAGE: builds spinstall.exe carrying PACKAGE (its
-# descriptors made from the neutral template) in FOLDER, a build folder kept
-# between runs, with this build's msp_tool, and makes it the program the runs
-# start (SPINSTALL_EXE). Only the program is built: a rebuild for another
-# package compiles its resources again and links.
-build_carrying() {
-  local folder="$1" package="$2"
-  {
-    cmake -S "$SPINSTALL_SOURCE_DIR" -B "$folder" -G "Unix Makefiles" -DBUILD_TESTING=OFF \
-      -DCMAKE_TOOLCHAIN_FILE="$SPINSTALL_SOURCE_DIR/cmake/mingw-w64-x86_64.cmake" \
-      -DCMAKE_BUILD_TYPE=MinSizeRel -DSPINSTALL_PACKAGE="$package" -DSPINSTALL_DESCRIPTORS= \
-      -DSPINSTALL_MSP_TOOL="$SPINSTALL_MSP_TOOL" \
-      -DSPINSTALL_PE_LOAD_CONFIG="$SPINSTALL_BUILD_DIR/host-tools/pe_load_config" &&
-      nice -n 10 cmake --build "$folder" --target spinstall -j2
-  } >"$folder.log" 2>&1 || fail "the build in $folder failed, see $folder.log"
-  cmp -s "$folder/carried/package.msp" "$package" || fail "the build in $folder carries another package"
-  SPINSTALL_EXE="$folder/spinstall.exe"
-}

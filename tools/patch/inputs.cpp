@@ -5,7 +5,10 @@
 #include <fstream>
 #include <memory>
 
+#include "base/error.h"
+#include "base/file_bytes.h"
 #include "checks/conventions.h"
+#include "checks/minor_update_rules.h"
 #include "msi/database_reader.h"
 #include "patch/carried_files.h"
 #include "summary/summary_stream.h"
@@ -31,6 +34,43 @@ bool ReadTexts(const std::string& path, const std::string& stream, std::string& 
   return true;
 }
 
+// Windows replaces an installed versioned file only with a higher version
+// (page "File Versioning Rules"): a file whose version and size stay must
+// keep its bytes too, which only the packages' media tell.
+bool SameVersionFilesStay(const std::vector<PatchTarget>& targets, const std::string& folder,
+                          std::string& error) {
+  for (const auto& t : targets) {
+    const auto keys = FilesUnderOneVersion(t.baseline, t.upgraded);
+    if (keys.empty()) continue;
+    PatchTarget baseline;  // the baseline's media, read as an upgraded package's
+    baseline.upgradedPath = t.baselinePath;
+    baseline.upgraded = t.baseline;
+    std::vector<CarriedFile> was, is;
+    const msi::Table& file = *t.upgraded.Find("File");
+    const auto cell = [&](const std::string& key, const char* column) {
+      return msi::Cell(file, *msi::FindRow(&file, key), column);
+    };
+    for (const auto& key : keys) {
+      const auto size = static_cast<std::uint64_t>(cell(key, "FileSize").number);
+      was.push_back({key, t.baselinePath, size});
+      is.push_back({key, t.upgradedPath, size});
+    }
+    const ScratchFolder before(folder + "/baseline"), after(folder + "/upgraded");
+    std::vector<CabinetFile> wasFiles, isFiles;
+    if (!ExtractCarriedFiles({baseline}, was, before.path, wasFiles, error) ||
+        !ExtractCarriedFiles({t}, is, after.path, isFiles, error))
+      return false;
+    for (std::size_t i = 0; i < wasFiles.size() && i < isFiles.size(); ++i) {
+      std::string a, b;
+      if (!ReadFileBytes(wasFiles[i].path, a) || !ReadFileBytes(isFiles[i].path, b) || a != b)
+        return Refuse(error, t.baselinePath + " -> " + t.upgradedPath + ": " +
+                                 SameVersionProblem(wasFiles[i].name,
+                                                    cell(wasFiles[i].name, "Version").text));
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTarget>& targets,
@@ -49,6 +89,10 @@ bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTa
         !ReadTexts(upgraded, upgradedSummary, t.upgradedComments, t.upgradedTemplate, upgradedCode,
                    error))
       return false;
+    t.baselinePageCount =
+        static_cast<std::int32_t>(SummaryNumber(baselineSummary, kPageCountProperty));
+    t.upgradedPageCount =
+        static_cast<std::int32_t>(SummaryNumber(upgradedSummary, kPageCountProperty));
     // A package code names one package's exact contents.
     for (const auto& code : {baselineCode, upgradedCode})
       g_checksum_update(sum.get(), reinterpret_cast<const guchar*>(code.data()),
@@ -60,15 +104,22 @@ bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTa
 }
 
 bool CreatePatch(const std::vector<PackagePair>& pairs, PatchOptions options,
-                 const std::string& outPath, std::string& error) {
+                 const std::string& outPath, std::string& error, std::vector<CarriedForm>* forms) {
   std::vector<PatchTarget> targets;
   DerivedPatch patch;
   if (!ReadPatchTargets(pairs, targets, options.inputDigest, error) ||
       !DerivePatch(targets, options, patch, error))
     return false;
   const ScratchFolder scratch(outPath + ".files");
-  return ExtractCarriedFiles(targets, patch.carried, scratch.path, patch.body.files, error) &&
-         WritePatchPackage(patch.summary, patch.body, outPath, error);
+  std::vector<CarriedForm> made;
+  if (!SameVersionFilesStay(targets, scratch.path, error) ||
+      !ExtractCarriedFiles(targets, patch.carried, scratch.path, patch.body.files, error) ||
+      (options.delta != DeltaPolicy::kNone &&
+       !UseDeltas(targets, options.delta, scratch.path, patch, made, error)) ||
+      !WritePatchPackage(patch.summary, patch.body, outPath, error))
+    return false;
+  if (forms) *forms = std::move(made);
+  return true;
 }
 
 bool DefinitionPairs(const Definition& def, std::vector<PackagePair>& pairs, std::string& error) {
