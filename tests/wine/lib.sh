@@ -277,15 +277,23 @@ built_package() {
 # The files of release VERSION as the build staged them, the engine built in.
 release_files() { printf '%s\n' "$SPINSTALL_BUILD_DIR/products/quillmark/$1/files"; }
 
-# make_package OUT CODE LANGUAGE NAME FOLDER VERSION FILES [UPGRADE_CODE]: a
-# package of the family's template made as the build makes them, for product
-# CODE at VERSION from the files in FILES, in Quillmark\FOLDER.
-make_package() {
-  cmake -DTEMPLATE="$SPINSTALL_SOURCE_DIR/products/quillmark/quillmark.wxs" -DFILES="$7" \
-    -DOUTPUT="$1" -DCODE="$2" -DLANGUAGE="$3" -DNAME="$4" -DFOLDER="$5" -DVERSION="$6" \
-    ${8:+-DUPGRADE_CODE="$8"} -P "$SPINSTALL_SOURCE_DIR/cmake/MakeProductPackage.cmake" \
+# make_family_package TEMPLATE OUT CODE LANGUAGE NAME FOLDER VERSION FILES
+# [-DOPTION=VALUE...]: a package of a family's TEMPLATE made as the build makes
+# them (cmake/MakeProductPackage.cmake), for product CODE at VERSION from the
+# files in FILES, with its further options.
+make_family_package() {
+  cmake -DTEMPLATE="$1" -DOUTPUT="$2" -DCODE="$3" -DLANGUAGE="$4" -DNAME="$5" -DFOLDER="$6" \
+    -DVERSION="$7" -DFILES="$8" "${@:9}" -P "$SPINSTALL_SOURCE_DIR/cmake/MakeProductPackage.cmake" \
     >"$WINE_SCRATCH/package.log" 2>&1 ||
-    fail "cannot make the package of $2 $6, see $WINE_SCRATCH/package.log"
+    fail "cannot make the package of $3 $7, see $WINE_SCRATCH/package.log"
+}
+
+# make_package OUT CODE LANGUAGE NAME FOLDER VERSION FILES [UPGRADE_CODE]: a
+# package of the demo family's template for product CODE at VERSION from the
+# files in FILES, in Quillmark\FOLDER.
+make_package() {
+  make_family_package "$SPINSTALL_SOURCE_DIR/products/quillmark/quillmark.wxs" "${@:1:7}" \
+    ${8:+-DUPGRADE_CODE="$8"}
 }
 
 # Puts at OUT the package of demo product KEY (de, fr, ja) at VERSION: the
