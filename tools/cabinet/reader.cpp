@@ -255,7 +255,6 @@ CabinetRead ReadBlocks(const ByteSource& source, const Folder& folder, std::uint
 // Writes `entries` (one folder's, by start) from the blocks they lie in.
 CabinetRead ExtractFolder(const ByteSource& source, const Cabinet& cab, const Folder& folder,
                           std::vector<const Entry*> entries, std::set<std::string>& found) {
-  if (folder.compression != kNone && folder.compression != kMszip) return CabinetRead::Unsupported;
   std::uint64_t end = 0;
   for (const Entry* e : entries) end = std::max(end, e->start + e->size);
   std::vector<Block> blocks;
@@ -294,24 +293,38 @@ CabinetRead ExtractFolder(const ByteSource& source, const Cabinet& cab, const Fo
 }  // namespace
 
 CabinetRead ExtractCabinetFiles(const ByteSource& cabinet,
-                                const std::map<std::string, std::string>& wanted,
+                                const std::map<std::string, WantedFile>& wanted,
                                 std::set<std::string>& found) {
   Cabinet cab;
   if (const CabinetRead r = ReadDirectory(cabinet, cab); r != CabinetRead::Extracted) return r;
   // Per folder, the wanted entries by their start; a name's first entry only.
   std::map<std::uint32_t, std::vector<const Entry*>> byFolder;
   std::set<std::string> taken;
+  bool unsupported = false;
   for (auto& e : cab.entries) {
-    const auto path = wanted.find(e.name);
-    if (path == wanted.end() || !taken.insert(e.name).second) continue;
-    if (e.folder >= kContinued) return CabinetRead::Unsupported;
+    const auto want = wanted.find(e.name);
+    if (want == wanted.end() || !taken.insert(e.name).second) continue;
+    if (e.size != want->second.size) return CabinetRead::BadClaim;
+    if (e.folder >= kContinued) {
+      unsupported = true;
+      continue;
+    }
     if (e.folder >= cab.folders.size()) return CabinetRead::NotCabinet;
-    e.path = path->second;
+    e.path = want->second.path;
     byFolder[e.folder].push_back(&e);
   }
   for (auto& [index, entries] : byFolder) {
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry* a, const Entry* b) { return a->start < b->start; });
+    for (std::size_t i = 1; i < entries.size(); ++i)
+      if (entries[i]->start < entries[i - 1]->start + entries[i - 1]->size)
+        return CabinetRead::BadClaim;
+    const std::uint32_t compression = cab.folders[index].compression;
+    unsupported = unsupported || (compression != kNone && compression != kMszip);
+  }
+  // The claims are checked first, whoever extracts the files.
+  if (unsupported) return CabinetRead::Unsupported;
+  for (auto& [index, entries] : byFolder) {
     // An empty file needs no block.
     for (const Entry* e : entries)
       if (e->size == 0) {

@@ -18,15 +18,6 @@
 
 namespace msptool {
 
-// A folder removed, with everything in it, when this goes.
-struct ScratchFolder {
-  std::string path;
-  explicit ScratchFolder(std::string p);
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  ~ScratchFolder();
-};
-
 // Extracts `carried` into `folder` and lists them for the cabinet, in order.
 // False, with `error` naming the package and file, when a file is missing
 // from its cabinet or source tree, or of another size than its File row.

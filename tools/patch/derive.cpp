@@ -8,6 +8,7 @@
 
 #include "base/error.h"
 #include "checks/conventions.h"
+#include "checks/install_names.h"
 #include "checks/minor_update_rules.h"
 #include "msi/database_diff.h"
 #include "msi/row_index.h"
@@ -295,6 +296,9 @@ bool DiffTargets(const std::vector<PatchTarget>& targets, std::vector<msi::Datab
     for (const auto& [path, db] :
          {std::pair{&t.baselinePath, &t.baseline}, std::pair{&t.upgradedPath, &t.upgraded}})
       if (!HasColumnsRead(*db, error)) return Refuse(error, *path + ": " + error);
+    // The patch brings the upgraded package's names into the product.
+    if (const auto names = InstallNameProblems(t.upgraded); !names.empty())
+      return Refuse(error, t.upgradedPath + ": " + names[0]);
     if (!CheckMinorUpdate(t.baseline, t.upgraded, error))
       return Refuse(error, t.baselinePath + " -> " + t.upgradedPath + ": " + error);
     if (!msi::Diff(t.baseline, t.upgraded, diffs[n], error))

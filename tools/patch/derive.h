@@ -50,6 +50,9 @@ struct PatchTarget {
   // the installer matches a transform's own property 7 against.
   std::string baselineTemplate;
   std::string upgradedTemplate;
+  // The upgraded package's summary property 15 (Word Count): short names
+  // (bit 0) and a compressed source (bit 1), as its files' media say.
+  std::int64_t upgradedWordCount = 0;
 };
 
 struct PatchOptions {

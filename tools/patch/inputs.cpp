@@ -2,9 +2,11 @@
 
 #include <glib.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
+#include "base/error.h"
 #include "checks/conventions.h"
 #include "msi/database_reader.h"
 #include "patch/carried_files.h"
@@ -13,10 +15,11 @@
 namespace msptool {
 namespace {
 
-// Summary properties 6, 7 and 9 of the package at `path`, from its summary
-// stream.
+// Summary properties 6, 7, 9 and 15 of the package at `path`, from its
+// summary stream.
 bool ReadTexts(const std::string& path, const std::string& stream, std::string& comments,
-               std::string& platforms, std::string& packageCode, std::string& error) {
+               std::string& platforms, std::string& packageCode, std::int64_t& wordCount,
+               std::string& error) {
   std::string header;
   std::vector<StoredProperty> properties;
   if (!ReadSummaryStream(stream, header, properties)) {
@@ -27,6 +30,7 @@ bool ReadTexts(const std::string& path, const std::string& stream, std::string& 
     if (p.id == kCommentsProperty) StoredString(p, comments);
     if (p.id == kTemplateProperty) StoredString(p, platforms);
     if (p.id == kRevisionProperty) StoredString(p, packageCode);
+    if (p.id == kWordCountProperty) StoredNumber(p, wordCount);
   }
   return true;
 }
@@ -42,12 +46,14 @@ bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTa
     t.baselinePath = baseline;
     t.upgradedPath = upgraded;
     std::string ignored, baselineCode, upgradedCode, baselineSummary, upgradedSummary;
+    std::int64_t baselineWordCount = 0;
     // The packages' cabinets differ; the patch carries its own.
     if (!msi::ReadDatabase(baseline, t.baseline, error, false, &baselineSummary) ||
         !msi::ReadDatabase(upgraded, t.upgraded, error, false, &upgradedSummary) ||
-        !ReadTexts(baseline, baselineSummary, ignored, t.baselineTemplate, baselineCode, error) ||
+        !ReadTexts(baseline, baselineSummary, ignored, t.baselineTemplate, baselineCode,
+                   baselineWordCount, error) ||
         !ReadTexts(upgraded, upgradedSummary, t.upgradedComments, t.upgradedTemplate, upgradedCode,
-                   error))
+                   t.upgradedWordCount, error))
       return false;
     // A package code names one package's exact contents.
     for (const auto& code : {baselineCode, upgradedCode})
@@ -66,8 +72,13 @@ bool CreatePatch(const std::vector<PackagePair>& pairs, PatchOptions options,
   if (!ReadPatchTargets(pairs, targets, options.inputDigest, error) ||
       !DerivePatch(targets, options, patch, error))
     return false;
-  const ScratchFolder scratch(outPath + ".files");
-  return ExtractCarriedFiles(targets, patch.carried, scratch.path, patch.body.files, error) &&
+  // Beside the package, in the command's own folder (output_folder.h), which
+  // goes with everything in it.
+  const std::string files = outPath + ".files";
+  std::error_code failed;
+  if (!std::filesystem::create_directory(files, failed))
+    return Refuse(error, "cannot create the folder " + files);
+  return ExtractCarriedFiles(targets, patch.carried, files, patch.body.files, error) &&
          WritePatchPackage(patch.summary, patch.body, outPath, error);
 }
 

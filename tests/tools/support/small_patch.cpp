@@ -7,7 +7,7 @@ namespace toolstest {
 using msptool::msi::Value;
 
 msptool::DerivedPatch SmallPatch(const std::string& productCode, const std::string& patchCode) {
-  msptool::PatchTarget t{"base.msi", "new.msi", {}, {}, "comments", ";1033", ";1033"};
+  msptool::PatchTarget t{"base.msi", "new.msi", {}, {}, "comments", ";1033", ";1033", 2};
   for (auto* db : {&t.baseline, &t.upgraded}) {
     const bool upgraded = db == &t.upgraded;
     msptool::msi::Table property = msptool::kPropertyTable, file = msptool::kFileTable,
