@@ -175,7 +175,7 @@ TEST(CreateTest, PatchCodeComesFromTheInputsAndRemovalCanBeRefused) {
   EXPECT_NE(a.summary.patchCode, c.summary.patchCode);
   const auto allowRemoval = [](const msptool::DerivedPatch& p) {
     for (const auto& row : p.body.rootTables.Find("MsiPatchMetadata")->rows)
-      if (row[1].text == "AllowRemoval") return row[2].text;
+      if (row[1].text == "AllowRemoval") return row[2].text.str();
     return std::string();
   };
   EXPECT_EQ(allowRemoval(a), "1");

@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/shared_text.h"
+
 namespace msptool::msi {
 
 class StringPool {
@@ -46,7 +48,7 @@ class StringPool {
 struct StringTable {
   std::uint32_t codePage = 0;
   std::size_t referenceSize = 2;
-  std::vector<std::string> strings{""};
+  std::vector<SharedText> strings{""};  // each held once, however many cells name it
 };
 
 // False, with `error` set, when the pool's lengths do not add up to the data.
