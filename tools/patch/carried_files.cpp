@@ -173,7 +173,7 @@ bool OpenCabinet(const PackageRows& rows, const std::string& package, const std:
                  StreamInput& input, FileHandle& file, std::string& error) {
   if (cabinet[0] == '#') {
     input = OpenRootStream(package, EncodeStreamName(cabinet.substr(1), false));
-    return input || Refuse(error, "cannot be read");
+    return input || Refuse(error, Quoted(cabinet) + " cannot be read");
   }
   if (!OpenConfined(rows.folder, cabinet, file, error)) return false;
   FILE* stream = ::fdopen(::dup(file.fd()), "rb");
@@ -189,8 +189,9 @@ bool Extract(const PackageRows& rows, const std::string& package, const std::str
   const std::string what = package + ": cabinet " + Quoted(cabinet);
   StreamInput input;
   FileHandle file;
+  // The reason names the cabinet (as the package names it) already.
   if (!OpenCabinet(rows, package, cabinet, input, file, error))
-    return Refuse(error, what + " " + error);
+    return Refuse(error, package + ": cabinet " + error);
   GsfInput* in = input.get();
   const ByteSource source{static_cast<std::uint64_t>(gsf_input_size(in)),
                           [in](std::uint64_t offset, void* to, std::size_t count) {
