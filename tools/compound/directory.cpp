@@ -16,7 +16,7 @@
 namespace msptool {
 namespace {
 
-constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE, kFree = 0xFFFFFFFF;
+constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
 constexpr std::uint32_t kMaxSector = 0xFFFFFFFA;
 constexpr std::uint32_t kNoStream = 0xFFFFFFFF;  // no sibling or child
 constexpr std::size_t kEntrySize = 128;
