@@ -24,6 +24,10 @@ class SharedText {
     return str().substr(at, count);
   }
 
+  // The one copy every sharer holds (null for the empty text): texts of one
+  // identity are equal without a look at their bytes.
+  const std::string* Identity() const { return text_.get(); }
+
   friend bool operator==(const SharedText& a, const SharedText& b) {
     return a.text_ == b.text_ || a.str() == b.str();
   }

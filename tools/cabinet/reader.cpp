@@ -262,29 +262,27 @@ CabinetRead ExtractFolder(const ByteSource& source, const Cabinet& cab, const Fo
       r != CabinetRead::Extracted)
     return r;
   FolderReader reader(source, folder, blocks);
-  std::vector<std::pair<const Entry*, std::unique_ptr<std::ofstream>>> open;
-  std::size_t next = 0;
+  // The entries do not overlap (checked before): one file at a time is
+  // written, the one that runs on into the next block kept open, so that a
+  // block of thousands of small files needs one descriptor, not thousands.
+  std::unique_ptr<std::ofstream> out;
+  std::size_t next = 0;  // the entry being written, or the next to start
   std::string bytes;
-  for (std::size_t i = 0; i < blocks.size(); ++i) {
+  for (std::size_t i = 0; i < blocks.size() && next < entries.size(); ++i) {
     const std::uint64_t from = blocks[i].start, to = from + blocks[i].size;
-    for (; next < entries.size() && entries[next]->start < to; ++next)
-      open.emplace_back(entries[next],
-                        std::make_unique<std::ofstream>(entries[next]->path, std::ios::binary));
-    if (open.empty()) continue;  // a block no wanted file lies in
+    if (entries[next]->start >= to) continue;  // a block no wanted file lies in
     if (const CabinetRead r = reader.Read(i, bytes); r != CabinetRead::Extracted) return r;
-    for (auto& [e, out] : open) {
-      const std::uint64_t a = std::max(from, e->start), z = std::min(to, e->start + e->size);
+    while (next < entries.size() && entries[next]->start < to) {
+      const Entry& e = *entries[next];
+      if (!out) out = std::make_unique<std::ofstream>(e.path, std::ios::binary);
+      const std::uint64_t a = std::max(from, e.start), z = std::min(to, e.start + e.size);
       if (a < z) out->write(bytes.data() + (a - from), static_cast<std::streamsize>(z - a));
-    }
-    for (auto it = open.begin(); it != open.end();) {
-      if (it->first->start + it->first->size > to) {
-        ++it;
-        continue;
-      }
-      it->second->close();
-      if (!*it->second) return CabinetRead::CannotWrite;
-      found.insert(it->first->name);
-      it = open.erase(it);
+      if (e.start + e.size > to) break;  // goes on in the next block
+      out->close();
+      if (!*out) return CabinetRead::CannotWrite;
+      out.reset();
+      found.insert(e.name);
+      ++next;
     }
   }
   return CabinetRead::Extracted;

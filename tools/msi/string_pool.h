@@ -25,8 +25,15 @@ class StringPool {
   // Counts one reference to `text` (added on first use) and returns its
   // index; the empty text is the null string, 0.
   std::uint32_t Add(const std::string& text);
+  // The same for a shared text: a text added before under its identity is
+  // found without hashing its bytes again (one long string named by every
+  // cell of a hostile table costs its length once, not once a cell).
+  std::uint32_t Add(const SharedText& text);
   // The index of a string already added (0 for others).
   std::uint32_t Find(const std::string& text) const;
+  std::uint32_t Find(const SharedText& text) const;
+  std::uint32_t Add(const char* text) { return Add(std::string(text)); }
+  std::uint32_t Find(const char* text) const { return Find(std::string(text)); }
 
   // 2, or 3 once there are more than 65,535 strings.
   std::size_t ReferenceSize() const { return strings_.size() > 0xFFFF ? 3 : 2; }
@@ -42,6 +49,8 @@ class StringPool {
   std::uint32_t codePage_;
   std::vector<Entry> strings_;
   std::unordered_map<std::string, std::uint32_t> index_;
+  // By identity, each holding its text alive so that its address stays its.
+  std::unordered_map<const std::string*, std::pair<SharedText, std::uint32_t>> shared_;
 };
 
 // A pool read back: strings[0] is the null string.

@@ -22,10 +22,12 @@ using msi::Value;
 constexpr std::int32_t kPatchAdded = 0x1000;  // msidbFileAttributesPatchAdded
 
 bool AllAscii(const msi::DatabaseDiff& diff) {
-  const auto rowsAscii = [](const std::vector<msi::Row>& rows) {
+  // A text many cells share is looked at once.
+  std::unordered_set<const std::string*> seen;
+  const auto rowsAscii = [&seen](const std::vector<msi::Row>& rows) {
     for (const auto& row : rows)
       for (const auto& v : row)
-        if (!IsAscii(v.text)) return false;
+        if (seen.insert(v.text.Identity()).second && !IsAscii(v.text)) return false;
     return true;
   };
   for (const auto& t : diff.tables) {
