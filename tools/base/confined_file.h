@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace msptool {
 
@@ -21,6 +22,8 @@ class FileHandle {
   FileHandle& operator=(const FileHandle&) = delete;
   ~FileHandle();
   int fd() const { return fd_; }
+  // Gives the descriptor up (to a FILE* that closes it), no longer closed here.
+  int Release() { return std::exchange(fd_, -1); }
   explicit operator bool() const { return fd_ >= 0; }
 
  private:

@@ -176,9 +176,13 @@ bool OpenCabinet(const PackageRows& rows, const std::string& package, const std:
     return input || Refuse(error, Quoted(cabinet) + " cannot be read");
   }
   if (!OpenConfined(rows.folder, cabinet, file, error)) return false;
-  FILE* stream = ::fdopen(::dup(file.fd()), "rb");
-  if (stream)
+  // libgsf closes the stream it is given; `file` keeps its own descriptor.
+  FileHandle copy(::dup(file.fd()));
+  FILE* stream = copy ? ::fdopen(copy.fd(), "rb") : nullptr;
+  if (stream) {
+    copy.Release();
     input = StreamInput(GSF_INPUT(gsf_input_stdio_new_FILE(cabinet.c_str(), stream, FALSE)));
+  }
   return input || Refuse(error, "cannot be read");
 }
 
