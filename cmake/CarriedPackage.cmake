@@ -38,6 +38,36 @@ if(SPINSTALL_PACKAGE)
 else()
   # What msp_tool authors has the Windows patch shape, or the build stops.
   set(check_options --authored)
+  # And it applies as Windows applies it to every target at the baseline
+  # release: the packages the definition's list names for its targets there.
+  file(STRINGS "${definition}" def_lines REGEX "^(packages|baseline|target) *=")
+  set(def_targets "")
+  foreach(line IN LISTS def_lines)
+    string(REGEX REPLACE "^([a-z]+) *= *(.*)$" "\\1;\\2" pair "${line}")
+    list(GET pair 0 key)
+    list(GET pair 1 value)
+    if(key STREQUAL "target")
+      list(APPEND def_targets "${value}")
+    else()
+      set(def_${key} "${value}")
+    endif()
+  endforeach()
+  set(check_baselines "")
+  if(EXISTS "${CMAKE_BINARY_DIR}/${def_packages}")
+    file(STRINGS "${CMAKE_BINARY_DIR}/${def_packages}" listed)
+    foreach(row IN LISTS listed)
+      string(REPLACE "\t" ";" fields "${row}")
+      list(GET fields 0 code)
+      list(GET fields 1 release)
+      list(GET fields 2 path)
+      if(release STREQUAL def_baseline AND code IN_LIST def_targets)
+        list(APPEND check_baselines "${path}")
+      endif()
+    endforeach()
+  endif()
+  if(check_baselines)
+    list(PREPEND check_baselines --baselines)
+  endif()
   if(NOT SPINSTALL_PRODUCT_PACKAGE_FILES)
     message(FATAL_ERROR "The product family's packages are not made (wixl, msibuild and MinGW are "
                         "needed), so no package can be derived: install them (scripts/setup) or "
@@ -139,6 +169,7 @@ set(checked "${carried_dir}/checked.stamp")
 add_custom_command(OUTPUT "${checked}"
   COMMAND ${check_end}
   COMMAND ${SPINSTALL_MSP_TOOL} check ${check_options} "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files}
+          ${check_baselines}
   COMMAND ${CMAKE_COMMAND} -E touch "${checked}"
   DEPENDS "${SPINSTALL_EMBEDDED_PACKAGE}" "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files}
           ${SPINSTALL_MSP_TOOL_TARGET} "${PROJECT_SOURCE_DIR}/cmake/CheckPackageEnd.cmake"
@@ -150,6 +181,7 @@ add_custom_target(spinstall_carried DEPENDS "${checked}")
 add_custom_target(check_package
   COMMAND ${check_end}
   COMMAND ${SPINSTALL_MSP_TOOL} check ${check_options} "${SPINSTALL_PACKAGE_FILE}" ${descriptor_files}
+          ${check_baselines}
   DEPENDS "${SPINSTALL_EMBEDDED_PACKAGE}" ${descriptor_files} ${SPINSTALL_MSP_TOOL_TARGET}
   COMMENT "Checking the carried package and descriptors")
 set(SPINSTALL_CARRIED_FILES "${SPINSTALL_EMBEDDED_PACKAGE}" ${descriptor_files} "${checked}")

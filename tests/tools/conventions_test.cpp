@@ -58,7 +58,9 @@ INSTANTIATE_TEST_SUITE_P(
                         "91AED5A8-1F61-48F5-A289-B3368F6B332F00"},
                     Row{"dash_misplaced", "{91AED5A81-F61-48F5-A289-B3368F6B332F}",
                         "{91AED5A81-F61-48F5-A289-B3368F6B332F}"},
-                    Row{"comma_separated", kA + "," + kB, kA + "," + kB}),
+                    Row{"comma_separated", kA + "," + kB, kA + "," + kB},
+                    Row{"code_listed_twice", kA + ";" + kB + ";" + kA, kA},
+                    Row{"code_listed_twice_in_a_row", kB + ";" + kB, kB}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TargetListTest, EmptyListIsRefused) { EXPECT_NE(Problem(CheckTargetList, ""), ""); }
@@ -95,14 +97,18 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"second_candidate_without_comma", "16.1.84.0;16.1.63.10,16.1.70.2", "16.1.70.2"},
         Row{"no_semicolon", "16.1.84.0", "16.1.84.0"},
         Row{"semicolon_first", ";16.1.63.10,", ";16.1.63.10,"},
-        Row{"no_candidate", "16.1.84.0;", "16.1.84.0;"},
-        Row{"three_field_candidate", "16.1.84.0;16.1.63,", "16.1.63"},
+        Row{"no_candidate", "16.1.84.0;", "16.1.84.0;"}, Row{"three_fields", "1.0.1;1.0.0,", ""},
+        Row{"one_and_two_fields", "2;1.9,", ""},
+        Row{"mixed_field_counts", "16.1.84.0;16.1.63,16.1,", ""},
         Row{"five_field_candidate", "16.1.84.0;16.1.63.10.1,", "16.1.63.10.1"},
         Row{"field_over_65535", "16.1.84.0;16.1.65536.0,", "16.1.65536.0"},
         Row{"empty_field", "16.1.84.0;16..63.10,", "16..63.10"},
         Row{"blank_candidate", "16.1.84.0; 16.1.63.10,", " 16.1.63.10"},
         Row{"second_semicolon_in_candidates", "16.1.84.0;16.1.63.10;1,", "16.1.63.10;1"},
-        Row{"upgrade_of_three_fields", "16.1.84;16.1.63.10,", "16.1.84"}),
+        Row{"five_field_upgrade", "16.1.84.0.0;16.1.63.10,", "16.1.84.0.0"},
+        Row{"upgrade_field_over_65535", "1.65536;1.0,", "1.65536"},
+        Row{"upgrade_ends_with_dot", "1.0.;1.0,", "1.0."},
+        Row{"letter_in_field", "16.1.84.0;16.1.6a,", "16.1.6a"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VersionRuleTest, EmptyRuleAndEmptyCandidateAreRefused) {

@@ -9,8 +9,8 @@
 #include "delta/container.h"
 #include "delta/delta.h"
 #include "delta/huffman.h"
-#include "support/delta_cases.h"
 #include "delta/vli.h"
+#include "support/delta_cases.h"
 
 namespace {
 
@@ -32,15 +32,17 @@ class DeltaRoundTrip : public testing::TestWithParam<std::size_t> {};
 
 TEST_P(DeltaRoundTrip, OurDecoderMakesTheNewFile) {
   const auto& c = Cases()[GetParam()];
-  const delta::DeltaOutcome made = delta::EncodeDelta(c.old_file, c.new_file);
+  const delta::DeltaOutcome made = delta::EncodeDelta(toolstest::OldFiles(c), c.new_file);
   if (c.old_file.empty()) {
     EXPECT_EQ(made.result, DeltaResult::kEmptyOldFile);
     return;
   }
   ASSERT_EQ(made.result, DeltaResult::kOk);
-  const delta::DeltaOutcome applied = delta::ApplyDelta(made.bytes, c.old_file);
-  ASSERT_EQ(applied.result, DeltaResult::kOk);
-  EXPECT_TRUE(applied.bytes == c.new_file);
+  for (const Bytes& old_file : toolstest::OldFiles(c)) {
+    const delta::DeltaOutcome applied = delta::ApplyDelta(made.bytes, old_file);
+    ASSERT_EQ(applied.result, DeltaResult::kOk);
+    EXPECT_TRUE(applied.bytes == c.new_file);
+  }
   EXPECT_EQ(delta::Crc32(made.bytes.data(), made.bytes.size()), 0xFFFFFFFFu);
   // Large windows are flagged as Windows flags them.
   const bool large = (c.old_file.size() + 32767) / 32768 * 32768 + c.new_file.size() > (8u << 20);
@@ -78,6 +80,14 @@ TEST(Delta, SameFilesGiveTheSameBytes) {
 TEST(Delta, FilesBeyondOneWindowAreRefused) {
   const Bytes old_file(17u << 20, 1), new_file(17u << 20, 2);
   EXPECT_EQ(delta::EncodeDelta(old_file, new_file).result, DeltaResult::kTooLarge);
+}
+
+TEST(Delta, OldFileCountsTheContainerCannotHoldAreRefused) {
+  const Bytes file(1000, 7);
+  EXPECT_EQ(delta::EncodeDelta(std::vector<Bytes>{}, file).result, DeltaResult::kTooManyOldFiles);
+  EXPECT_EQ(delta::EncodeDelta(std::vector<Bytes>(256, file), file).result,
+            DeltaResult::kTooManyOldFiles);
+  EXPECT_EQ(delta::EncodeDelta(std::vector<Bytes>(255, file), file).result, DeltaResult::kOk);
 }
 
 TEST(Delta, HeaderAloneEndsWithItsOwnCrc) {

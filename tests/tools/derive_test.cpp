@@ -12,6 +12,7 @@
 #include "msi/database_reader.h"
 #include "patch/derive.h"
 #include "patch/package_writer.h"
+#include "summary/summary_stream.h"
 #include "support/authoring.h"
 #include "support/temp_dir.h"
 
@@ -28,9 +29,13 @@ msptool::PatchTarget GermanPair() {
   msptool::PatchTarget t;
   t.baselinePath = ProductPackage(kGerman, "16.1.63.10");
   t.upgradedPath = ProductPackage(kGerman, "16.1.84.0");
-  std::string error;
-  EXPECT_TRUE(msptool::msi::ReadDatabase(t.baselinePath, t.baseline, error)) << error;
-  EXPECT_TRUE(msptool::msi::ReadDatabase(t.upgradedPath, t.upgraded, error)) << error;
+  std::string error, baseline, upgraded;
+  EXPECT_TRUE(msptool::msi::ReadDatabase(t.baselinePath, t.baseline, error, true, &baseline))
+      << error;
+  EXPECT_TRUE(msptool::msi::ReadDatabase(t.upgradedPath, t.upgraded, error, true, &upgraded))
+      << error;
+  t.baselinePageCount = static_cast<int>(msptool::SummaryNumber(baseline, 14));
+  t.upgradedPageCount = static_cast<int>(msptool::SummaryNumber(upgraded, 14));
   return t;
 }
 
@@ -114,6 +119,13 @@ INSTANTIATE_TEST_SUITE_P(
                      Set(db, "File", "quillmark.dll", "Version", Value::String("16.1.0.0"));
                    },
                    "table File, row quillmark.dll: the file's version goes down"},
+        BrokenRule{"versioned_file_grows_under_its_version",
+                   [](auto& db) {
+                     Set(db, "File", "quillmark.dll", "Version", Value::String("16.1.63.10"));
+                     Set(db, "File", "quillmark.dll", "FileSize", Value::Integer(7070));
+                   },
+                   "table File, row quillmark.dll: the file changes but its version stays "
+                   "\"16.1.63.10\""},
         BrokenRule{"file_table_lacks_a_column",
                    [](auto& db) {
                      auto& file = const_cast<msptool::msi::Table&>(*db.Find("File"));
@@ -180,6 +192,27 @@ TEST(CreateTest, PatchCodeComesFromTheInputsAndRemovalCanBeRefused) {
   };
   EXPECT_EQ(allowRemoval(a), "1");
   EXPECT_EQ(allowRemoval(c), "0");
+}
+
+// A versioned file whose bytes change but not its size or version: only
+// the packages' media show it, and create refuses it rather than leave it out.
+TEST(CreateTest, ChangedBytesUnderOneVersionAreRefused) {
+  TempDir dir;
+  const auto t = GermanPair();
+  std::filesystem::copy_file(t.upgradedPath, dir / "upgraded.msi");
+  ASSERT_EQ(testsupport::RunProgram("/usr/bin/msibuild",
+                                    {dir / "upgraded.msi", "-q",
+                                     "UPDATE File SET Version = '16.1.63.10' WHERE File = "
+                                     "'quillmark.dll'"},
+                                    {}, ".")
+                .exitStatus,
+            0);
+  const auto run = RunMspTool({"create", dir / "p.msp", t.baselinePath, dir / "upgraded.msi"});
+  EXPECT_EQ(run.exitStatus, 1);
+  EXPECT_NE(run.standardError.find("table File, row quillmark.dll: the file changes but its "
+                                   "version stays \"16.1.63.10\""),
+            std::string::npos)
+      << run.standardError;
 }
 
 // An uncompressed source (no cabinet on its Media row, an administrative

@@ -246,8 +246,11 @@ TEST(InstallNameTest, CreateAndCheckRefuseNamesThatClimb) {
         u.after[2] = Value::String(evil);
         u.changed.push_back(2);
       }
-  msptool::PatchSummary summary{
-      "t", "", "", "16.1.84.0;16.1.63.10,", "", kGerman, "{32C7D65E-997D-42F2-B613-61BBEF5C51CC}"};
+  msptool::PatchSummary summary;
+  summary.title = "t";
+  summary.keywords = "16.1.84.0;16.1.63.10,";
+  summary.targets = kGerman;
+  summary.patchCode = "{32C7D65E-997D-42F2-B613-61BBEF5C51CC}";
   std::string error;
   ASSERT_TRUE(msptool::WritePatchPackage(summary, body, dir / "p.msp", error)) << error;
   const auto check = RunMspTool({"check", dir / "p.msp"});

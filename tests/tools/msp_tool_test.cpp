@@ -72,7 +72,10 @@ INSTANTIATE_TEST_SUITE_P(
         BrokenDefinition{"key_of_the_old_hand_made_patch", "upgrade = 16.1.84.0",
                          "file = readme.txt", "unknown key \"file\""},
         BrokenDefinition{"line_without_equals_sign", "upgrade = 16.1.84.0", "upgrade 16.1.84.0",
-                         "expected \"key = value\""}),
+                         "expected \"key = value\""},
+        BrokenDefinition{"removable_neither_yes_nor_no", "classification = Service Pack",
+                         "classification = Service Pack\nremovable = maybe",
+                         "removable \"maybe\" is neither \"yes\" nor \"no\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(AuthorTest, AuthoredPackageAndItsDescriptorPassTheCheck) {
@@ -254,7 +257,10 @@ INSTANTIATE_TEST_SUITE_P(
               std::erase_if(t[1].diff.tables,
                             [](const auto& table) { return table.name == "PatchPackage"; });
             },
-            "patch transform \"#T1\" has no PatchPackage row for the patch code \"" + kB + "\""}),
+            "patch transform \"#T1\" has no PatchPackage row for the patch code \"" + kB + "\""},
+        BrokenShape{"patch_transform_without_page_count",
+                    [](auto& t) { t[1].summary.pageCount = 0; },
+                    "transform \"#T1\" has no Page Count (property 14)"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CheckTest, ValidationWordsOfAWindowsMadePatchPass) {

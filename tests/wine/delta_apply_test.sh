@@ -18,13 +18,16 @@ step "writing the cases"
 wine_new_prefix delta
 count=0
 while read -r name; do
-  step "$name: $(stat -c %s "$cases/$name.old") -> $(stat -c %s "$cases/$name.new") bytes, delta $(stat -c %s "$cases/$name.delta")"
-  run_tool apply_delta "$(wine_path "$cases/$name.delta")" "$(wine_path "$cases/$name.old")" \
-    "$(wine_path "$cases/$name.out")" >"$WINE_SCRATCH/$name.log" 2>&1 ||
-    fail "$name: the patch engine refused the delta: $(tr -d '\r' <"$WINE_SCRATCH/$name.log")"
-  cmp "$cases/$name.out" "$cases/$name.new" || fail "$name: the patch engine made other bytes"
-  rm -f "$cases/$name.out"
-  count=$((count + 1))
+  # A delta of several old files (NAME.old, NAME.old2, ...) must serve each.
+  for old in "$cases/$name".old*; do
+    step "$name: $(stat -c %s "$old") -> $(stat -c %s "$cases/$name.new") bytes, delta $(stat -c %s "$cases/$name.delta")"
+    run_tool apply_delta "$(wine_path "$cases/$name.delta")" "$(wine_path "$old")" \
+      "$(wine_path "$cases/$name.out")" >"$WINE_SCRATCH/$name.log" 2>&1 ||
+      fail "$name: the patch engine refused the delta on ${old##*/}: $(tr -d '\r' <"$WINE_SCRATCH/$name.log")"
+    cmp "$cases/$name.out" "$cases/$name.new" || fail "$name: the patch engine made other bytes from ${old##*/}"
+    rm -f "$cases/$name.out"
+    count=$((count + 1))
+  done
 done <"$cases/list.txt"
 [ "$count" -ge 10 ] || fail "only $count cases applied"
 

@@ -51,20 +51,13 @@ grep -q "Windows patch shape: 1 transform pairs" "$work/stamp.log" ||
   fail "the stamped patch lost its shape: $(cat "$work/stamp.log")"
 
 step "building spinstall.exe around the stamped patch"
-build="$WINE_WORK/foreign-build"  # kept between runs: a rebuild is quick
-cmake -S "$SPINSTALL_SOURCE_DIR" -B "$build" -G "Unix Makefiles" -DBUILD_TESTING=OFF \
-  -DCMAKE_TOOLCHAIN_FILE="$SPINSTALL_SOURCE_DIR/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=MinSizeRel -DSPINSTALL_PACKAGE="$work/stamped.msp" \
-  -DSPINSTALL_DESCRIPTORS= >"$work/configure.log" 2>&1 || fail "configuring failed, see $work/configure.log"
-nice -n 10 cmake --build "$build" --target spinstall -j2 >"$work/build.log" 2>&1 ||
-  fail "the build failed, see $work/build.log"
-cmp -s "$build/carried/package.msp" "$work/stamped.msp" || fail "the build carries another package"
+program_around "$work/stamped.msp" foreign
+build="$PROGRAM_BUILD"
 grep -q "^ProductCode=$PRODUCT"$'\r'"\$" "$build/carried/descriptors/206.txt" ||
   fail "descriptor 206 is not for $PRODUCT"
 [ ! -e "$build/carried/descriptors/207.txt" ] || fail "one target, yet a descriptor 207"
 
 step "the program applies it"
-SPINSTALL_EXE="$build/spinstall.exe"
 run_quiet /q
 expect_version "$PRODUCT" "$TO"
 product_state "$PRODUCT" | grep -qx "$PRODUCT patch $PATCH" || fail "MsiEnumPatchesExW does not list $PATCH"

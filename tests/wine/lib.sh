@@ -319,6 +319,26 @@ remove_install_sources() {
   rm -f "$WINEPREFIX"/drive_c/windows/Installer/*.msi "$WINE_SCRATCH"/demo-*.msi
 }
 
+# program_around PACKAGE NAME: spinstall.exe built around PACKAGE (with the
+# descriptors the neutral template makes), its logs named NAME; sets
+# PROGRAM_BUILD to the build folder and SPINSTALL_EXE to the program. One
+# folder, kept between runs, serves every test: another package rebuilds only
+# what carries it.
+program_around() {
+  local package="$1"
+  PROGRAM_BUILD="$WINE_WORK/around-build"
+  rm -rf "$PROGRAM_BUILD/carried"  # nothing of another package's is left there
+  cmake -S "$SPINSTALL_SOURCE_DIR" -B "$PROGRAM_BUILD" -G "Unix Makefiles" -DBUILD_TESTING=OFF \
+    -DCMAKE_TOOLCHAIN_FILE="$SPINSTALL_SOURCE_DIR/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=MinSizeRel -DSPINSTALL_PACKAGE="$package" \
+    -DSPINSTALL_DESCRIPTORS= >"$WINE_SCRATCH/$2-configure.log" 2>&1 ||
+    fail "configuring failed, see $WINE_SCRATCH/$2-configure.log"
+  nice -n 10 cmake --build "$PROGRAM_BUILD" --target spinstall -j2 >"$WINE_SCRATCH/$2-build.log" 2>&1 ||
+    fail "the build failed, see $WINE_SCRATCH/$2-build.log"
+  cmp -s "$PROGRAM_BUILD/carried/package.msp" "$package" || fail "the build carries another package"
+  SPINSTALL_EXE="$PROGRAM_BUILD/spinstall.exe"
+}
+
 # ---------------------------------------------------------------- expected texts
 
 # A catalogue text as the program shows it, from the catalogue as the build

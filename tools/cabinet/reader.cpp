@@ -302,7 +302,7 @@ CabinetRead ExtractCabinetFiles(const ByteSource& cabinet,
   for (auto& e : cab.entries) {
     const auto want = wanted.find(e.name);
     if (want == wanted.end() || !taken.insert(e.name).second) continue;
-    if (e.size != want->second.size) return CabinetRead::BadClaim;
+    if (want->second.size != kAnySize && e.size != want->second.size) return CabinetRead::BadClaim;
     if (e.folder >= kContinued) {
       unsupported = true;
       continue;

@@ -42,6 +42,9 @@ struct WantedFile {
   std::string path;
   std::uint64_t size = 0;
 };
+// The size of a file not known beforehand (a delta in a patch's own
+// cabinet): the entry's own, still written once and within the others'.
+inline constexpr std::uint64_t kAnySize = ~std::uint64_t{0};
 
 // Writes each file of the cabinet whose name `wanted` maps to its path;
 // `found` gets the names written. Each wanted file is written once, at most

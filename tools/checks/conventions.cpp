@@ -21,9 +21,9 @@ bool IsRegistryCode(const std::string& text) {
   return true;
 }
 
-bool IsFourFieldVersion(const std::string& text) {
+bool IsDottedVersion(const std::string& text) {
   const auto fields = Split(text, '.');
-  if (fields.size() != 4) return false;
+  if (fields.size() > 4) return false;
   for (const auto& field : fields) {
     if (field.empty() || field.size() > 5) return false;
     for (char c : field)
@@ -51,6 +51,11 @@ bool CheckTargetList(const std::string& list, std::string& error) {
                      " characters) is not in registry form {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX} "
                      "with upper-case hexadecimal digits");
     }
+    for (std::size_t j = 0; j < i; ++j)
+      if (codes[j] == code)
+        return Refuse(error, "target product code " + Quoted(code) + " is listed twice in " +
+                                 "property 7 (elements " + std::to_string(j + 1) + " and " +
+                                 std::to_string(i + 1) + "): the product would be patched twice");
   }
   return true;
 }
@@ -67,9 +72,9 @@ bool CheckVersionRule(const std::string& rule, std::vector<std::string>& warning
     return Refuse(error, "version rule (property 5) " + Quoted(rule) +
                              " needs the upgrade version, then ';', then the candidate versions");
   const std::string upgrade = rule.substr(0, semicolon);
-  if (!IsFourFieldVersion(upgrade))
+  if (!IsDottedVersion(upgrade))
     return Refuse(error, "upgrade version " + Quoted(upgrade) + " in version rule " + Quoted(rule) +
-                             " is not a four-field dotted version");
+                             " is not a dotted version of one to four fields");
   const std::string candidates = rule.substr(semicolon + 1);
   if (candidates.empty())
     return Refuse(error, "version rule " + Quoted(rule) + " names no candidate version");
@@ -79,9 +84,9 @@ bool CheckVersionRule(const std::string& rule, std::vector<std::string>& warning
     return Refuse(error, "candidate version " + Quoted(parts.back()) + " in version rule " +
                              Quoted(rule) + " lacks its terminating ','");
   for (std::size_t i = 0; i + 1 < parts.size(); ++i) {
-    if (!IsFourFieldVersion(parts[i]))
+    if (!IsDottedVersion(parts[i]))
       return Refuse(error, "candidate version " + Quoted(parts[i]) + " in version rule " +
-                               Quoted(rule) + " is not a four-field dotted version");
+                               Quoted(rule) + " is not a dotted version of one to four fields");
     if (parts[i] == upgrade)
       warnings.push_back("candidate version " + Quoted(parts[i]) +
                          " equals the upgrade version and never matches");

@@ -16,11 +16,15 @@ namespace msptool {
 // 38 characters, upper-case hexadecimal digits.
 bool IsRegistryCode(const std::string& text);
 
-// Dotted decimal with exactly four fields, each 0-65535.
-bool IsFourFieldVersion(const std::string& text);
+// Dotted decimal with one to four fields, each 0-65535: a ProductVersion as
+// products ship it ("1.0.1", "16.1.84.0"). Windows compares only the first
+// three fields of a ProductVersion (page "ProductVersion property"); spinstall
+// reads a missing field as 0.
+bool IsDottedVersion(const std::string& text);
 
 // Property 7: registry-form codes separated by single ';', no blanks, no
-// empty element, no trailing ';'.
+// empty element, no trailing ';', no code twice (spinstall and msiexec would
+// configure the product once per listing).
 bool CheckTargetList(const std::string& list, std::string& error);
 
 // Property 5: the upgrade version, one ';', then candidates each ended by ','.

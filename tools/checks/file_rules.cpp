@@ -2,20 +2,16 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
 
 #include "checks/conventions.h"
 #include "checks/minor_update_rules.h"
-#include "checks/patch_shape.h"
+#include "checks/windows_view.h"
 #include "msi/row_index.h"
-#include "msi/transform_reader.h"
-#include "summary/summary_stream.h"
 
 namespace msptool {
 namespace {
 
-constexpr std::uint32_t kDocumentedValidation = 0x0FFF;
-constexpr std::uint32_t kDocumentedErrors = 0x013F;
-constexpr std::uint32_t kChangeCodePage = 0x0020;
 constexpr std::int32_t kPatchAdded = 0x1000;
 
 // A database's File and MsiFileHash rows by key, indexed once however many
@@ -56,48 +52,33 @@ std::string Verdict(const FileRows& before, const FileRows& after, const std::st
 FileRuleReport CheckFileRules(const CompoundEntry& root, const std::string& transforms,
                               const std::vector<msi::Database>& baselines) {
   FileRuleReport report;
-  for (const auto& baseline : baselines) {
-    const std::string code = msi::PropertyValue(baseline, "ProductCode");
-    msi::Database db = baseline;
-    bool matched = false;
-    for (const auto& item : Split(transforms, ';')) {
-      const std::string name = item.substr(item.empty() ? 0 : 1);
-      const CompoundEntry* storage = Child(root, name);
-      if (!storage) continue;
-      const TransformFacts facts = ReadTransformFacts(*storage);
-      const bool patchTransform = name[0] == '#';
-      if (!patchTransform) matched = facts.revision.rfind(code, 0) == 0;
-      if (!matched) continue;
-      const std::string where = "transform " + Quoted(name) + " for " + code;
-      if ((facts.word >> 16) & ~kDocumentedValidation)
-        report.problems.push_back(where + ": undocumented validation bits " +
-                                  Hex((facts.word >> 16) & ~kDocumentedValidation, 4));
-      if (facts.word & 0xFFFF & ~kDocumentedErrors)
-        report.problems.push_back(where + ": undocumented error condition bits " +
-                                  Hex(facts.word & 0xFFFF & ~kDocumentedErrors, 4));
-      if (facts.codePage && baseline.codePage && facts.codePage != baseline.codePage &&
-          !(facts.word & kChangeCodePage))
-        report.problems.push_back(where + ": code page " + std::to_string(facts.codePage) +
-                                  " conflicts with the product's " +
-                                  std::to_string(baseline.codePage));
-      msi::DatabaseDiff diff;
-      std::vector<std::string> unknown;
-      std::string error;
-      if (!msi::ReadTransform(*storage, db, diff, unknown, error) || !msi::Apply(diff, db, error)) {
-        report.problems.push_back(where + ": conflicts with the product: " + error);
-        matched = false;
-      }
-    }
-    const msi::Table* file = db.Find("File");
-    if (!file) continue;
+  const WindowsView view = ApplyAsWindows(root, transforms, baselines);
+  report.lines = ViewLines(view);
+  report.problems = view.problems;
+  for (std::size_t i = 0; i < view.baselines.size(); ++i) {
+    const msi::Database& baseline = baselines[i];
+    const msi::Database& db = view.baselines[i].result;
+    const std::string& code = view.baselines[i].productCode;
+    std::vector<std::pair<std::string, const char*>> carried;  // key, "whole" or "delta"
+    if (const msi::Table* file = db.Find("File"))
+      for (const auto& row : file->rows)
+        if (msi::Cell(*file, row, "Attributes").number & kPatchAdded)
+          carried.emplace_back(row[0].text, "whole");
+    // The baseline's Patch rows by file (the table's first key).
+    std::set<std::string> patched;
+    if (const msi::Table* patch = baseline.Find("Patch"))
+      for (const auto& row : patch->rows) patched.insert(row[0].text);
+    if (const msi::Table* patch = db.Find("Patch"))
+      for (const auto& row : patch->rows)
+        if (!patched.count(row[0].text)) carried.emplace_back(row[0].text, "delta");
     const FileRows before(baseline), after(db);
-    for (const auto& row : file->rows) {
-      if (!(msi::Cell(*file, row, "Attributes").number & kPatchAdded)) continue;
-      const std::string verdict = Verdict(before, after, row[0].text);
-      report.lines.push_back(code + " " + row[0].text + ": " + verdict);
+    for (const auto& [key, form] : carried) {
+      const std::string verdict = Verdict(before, after, key);
+      report.lines.push_back(code + " " + key + ": " + form + ", " + verdict);
       if (verdict.rfind("kept", 0) == 0)
-        report.problems.push_back(code + ": file " + Quoted(row[0].text) + " would be " + verdict);
+        report.problems.push_back(code + ": file " + Quoted(key) + " would be " + verdict);
     }
+    report.patched.push_back(db);
   }
   return report;
 }

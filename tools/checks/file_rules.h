@@ -7,9 +7,12 @@
 //  - an unversioned file is hashed and compared with the MsiFileHash row of
 //    the transformed database: a row equal to the baseline's hash (the file
 //    on disk) means "already right", kept; a new hash, or no row, replaced.
-// Besides: each transform's code page against the baseline's (different,
-// neither neutral, "change code page" not suppressed: the transform fails),
-// and the bits of property 16 Windows does not define.
+// A file the patch carries whole is renumbered into the patch's media
+// (msidbFileAttributesPatchAdded); one it carries as a delta has a Patch row
+// the product's database did not have. The rules are the same for both.
+// The patch is applied as Windows applies it (windows_view.h): the lines say
+// which transforms apply to each baseline and which are skipped and why, then
+// the verdict on each file; the problems are the view's and the kept files.
 #pragma once
 
 #include <string>
@@ -21,13 +24,13 @@
 namespace msptool {
 
 struct FileRuleReport {
-  std::vector<std::string> lines;     // "T1 {code} readme.txt: replaced (new hash)"
-  std::vector<std::string> problems;  // kept files, conflicts, undocumented bits
+  std::vector<std::string> lines;      // "{code} readme.txt: whole, replaced (new hash)"
+  std::vector<std::string> problems;   // kept files, conflicts, undocumented bits
+  std::vector<msi::Database> patched;  // each baseline as the patch leaves it
 };
 
 // `root` as ReadCompoundStreams gives it with DatabaseStreams and the summary
-// streams' bytes; `transforms` property 8; each baseline is checked against
-// the pairs whose property 9 names its product code.
+// streams' bytes; `transforms` property 8.
 FileRuleReport CheckFileRules(const CompoundEntry& root, const std::string& transforms,
                               const std::vector<msi::Database>& baselines);
 

@@ -79,6 +79,19 @@ std::string ComponentChanges(const msi::Database& baseline, const msi::Database&
   return First(problems);
 }
 
+// Whether the contents of file `before` (a File row of `baseline`) differ
+// in `after` (its row in `upgraded`), as far as the databases tell: its size
+// or its MsiFileHash row.
+bool Changes(const msi::Database& baseline, const msi::Database& upgraded, const msi::Row& before,
+             const msi::Row& after) {
+  if (msi::Cell(*baseline.Find("File"), before, "FileSize") !=
+      msi::Cell(*upgraded.Find("File"), after, "FileSize"))
+    return true;
+  const msi::Row* was = msi::FindRow(baseline.Find("MsiFileHash"), before[0].text);
+  const msi::Row* is = msi::FindRow(upgraded.Find("MsiFileHash"), after[0].text);
+  return (was == nullptr) != (is == nullptr) || (was && *was != *is);
+}
+
 std::string VersionChanges(const msi::Database& baseline, const msi::Database& upgraded,
                            const msi::RowIndex& files) {
   const msi::Table* before = baseline.Find("File");
@@ -89,13 +102,18 @@ std::string VersionChanges(const msi::Database& baseline, const msi::Database& u
     if (!now) continue;
     const std::string was = msi::Cell(*before, row, "Version").text;
     const std::string is = msi::Cell(*after, *now, "Version").text;
-    if (was != is && IsFourFieldVersion(was) && IsFourFieldVersion(is) &&
-        CompareVersions(is, was) < 0) {
-      const std::string key = msi::KeyLabel(*before, row);
+    if (!IsDottedVersion(was) || !IsDottedVersion(is)) continue;  // unversioned, or a companion
+    const std::string key = msi::KeyLabel(*before, row);
+    const int order = CompareVersions(is, was);
+    if (order < 0)
       problems.emplace(
           key, Problem("File", key,
                        "the file's version goes down from " + Quoted(was) + " to " + Quoted(is)));
-    }
+    // Windows replaces an installed versioned file only with a higher version
+    // (page "File Versioning Rules", REINSTALLMODE "omus"): new contents
+    // under the same version would stay uninstalled.
+    else if (order == 0 && Changes(baseline, upgraded, row, *now))
+      problems.emplace(key, SameVersionProblem(key, is));
   }
   if (!problems.empty()) return First(problems);
   const std::string was = msi::PropertyValue(baseline, "ProductVersion");
@@ -107,6 +125,31 @@ std::string VersionChanges(const msi::Database& baseline, const msi::Database& u
 }
 
 }  // namespace
+
+std::vector<std::string> FilesUnderOneVersion(const msi::Database& baseline,
+                                              const msi::Database& upgraded) {
+  const msi::Table* before = baseline.Find("File");
+  const msi::Table* after = upgraded.Find("File");
+  const msi::RowIndex files(after);
+  std::vector<std::string> keys;
+  for (const auto& row : RowsOf(before)) {
+    const msi::Row* now = files.Find(*before, row);
+    if (!now) continue;
+    const std::string was = msi::Cell(*before, row, "Version").text;
+    const std::string is = msi::Cell(*after, *now, "Version").text;
+    if (IsDottedVersion(was) && IsDottedVersion(is) && CompareVersions(is, was) == 0 &&
+        !Changes(baseline, upgraded, row, *now))
+      keys.push_back(row[0].text);
+  }
+  return keys;
+}
+
+std::string SameVersionProblem(const std::string& key, const std::string& version) {
+  return Problem("File", key,
+                 "the file changes but its version stays " + Quoted(version) +
+                     ": Windows replaces an installed versioned file only with a higher "
+                     "version (File Versioning Rules)");
+}
 
 int CompareVersions(const std::string& a, const std::string& b) {
   const auto fa = Split(a, '.'), fb = Split(b, '.');

@@ -41,12 +41,13 @@ TransformFacts ReadTransformFacts(const CompoundEntry& transform) {
     std::int64_t number = 0;
     if (p.id == kCodePageProperty && StoredNumber(p, number))
       facts.codePage = static_cast<std::uint16_t>(number);
+    if (p.id == kPageCountProperty) StoredNumber(p, facts.pageCount);
     if (p.id == kCharacterCountProperty && StoredNumber(p, number)) {
       facts.hasWord = true;
       facts.word = static_cast<std::uint32_t>(number);
     }
-    if (p.id == kRevisionProperty && p.value.size() > 8)
-      facts.revision = p.value.substr(8, p.value.find('\0', 8) - 8);
+    if (p.id == kRevisionProperty) StoredString(p, facts.revision);
+    if (p.id == kTemplateProperty) StoredString(p, facts.target);
   }
   return facts;
 }
@@ -88,6 +89,11 @@ PatchShape InspectPatchShape(const CompoundEntry& root, const std::string& trans
       problems.push_back("transform " + Quoted(name) +
                          " changes File rows but validates nothing (property 16 " +
                          (hasCount ? Hex(count, 8) : "missing") + ")");
+    // Page "Page Count Summary property": required, the installer version
+    // the transform needs.
+    if (facts.pageCount <= 0)
+      problems.push_back("transform " + Quoted(name) + " has no Page Count (property 14), " +
+                         "which a transform requires: the greater of its two packages' values");
     if (patchTransform) {
       const auto ids = PatchPackageIds(*storage);
       if (std::find(ids.begin(), ids.end(), code) == ids.end())

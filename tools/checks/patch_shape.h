@@ -1,7 +1,8 @@
 // A package against the structure Windows Installer applies: transforms in
 // pairs (data transform "X", then its patch transform "#X"), validation flags
-// in the upper word of each transform's property 16, a PatchPackage row for
-// the patch code in every patch transform, and MsiPatchSequence in the root.
+// in the upper word of each transform's property 16, property 14 on each
+// transform, a PatchPackage row for the patch code in every patch transform,
+// and MsiPatchSequence in the root.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +22,10 @@ struct PatchShape {
 struct TransformFacts {
   std::uint32_t codePage = 0;
   bool hasWord = false;
-  std::uint32_t word = 0;  // property 16: validation (upper), error conditions (lower)
-  std::string revision;    // property 9
+  std::uint32_t word = 0;      // property 16: validation (upper), error conditions (lower)
+  std::int64_t pageCount = 0;  // property 14: the installer version it needs
+  std::string revision;        // property 9
+  std::string target;          // property 7: the target's platform;languages
 };
 TransformFacts ReadTransformFacts(const CompoundEntry& transform);
 

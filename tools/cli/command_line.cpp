@@ -52,6 +52,8 @@ const std::vector<CommandRule>& Rules() {
        {{"--patch-code", Takes::Value, "[--patch-code GUID]"},
         {"--title", Takes::Value, "[--title TEXT]"},
         {"--not-removable", Takes::Nothing, "[--not-removable]"},
+        {"--delta", Takes::Nothing, "[--delta | --delta=all]"},
+        {"--delta=all", Takes::Nothing, ""},
         kTimeLimit}},
       {"author", Command::Author, "DEFINITION OUT.msp", 2, 2, false, {kTimeLimit}},
       {"check",
@@ -124,6 +126,7 @@ std::string UsageText() {
     std::string line = std::string(text.empty() ? "usage: " : "       ") + "msp_tool " + rule.name +
                        " " + rule.inputs;
     for (const auto& option : rule.options) {
+      if (!*option.synopsis) continue;  // shown with the option it is a form of
       // Options that would pass 80 columns go on a line of their own.
       const std::size_t lineStart = line.find_last_of('\n') + 1;  // 0 on the first line
       if (line.size() - lineStart + 1 + std::string(option.synopsis).size() > 80)

@@ -30,6 +30,7 @@
 #include "msi/standard_tables.h"
 #include "msi/transform_writer.h"
 #include "patch/definition.h"
+#include "patch/delta_verification.h"
 #include "patch/descriptor.h"
 #include "patch/inputs.h"
 #include "summary/package_summary.h"
@@ -79,7 +80,8 @@ int Author(const std::string& definitionPath, const std::string& outPath, unsign
   for (const auto& [key, value] : def.entries) {
     static const std::set<std::string> known = {
         "patch-code",   "title",    "subject",  "author",  "comments",       "url",
-        "version-rule", "packages", "baseline", "upgrade", "classification", "target"};
+        "version-rule", "packages", "baseline", "upgrade", "classification", "target",
+        "removable"};
     if (!known.count(key)) return Fail(definitionPath + ": unknown key " + Quoted(key));
     if (key != "target" && def.Count(key) > 1)
       return Fail(definitionPath + ": has more than one " + Quoted(key));
@@ -94,6 +96,12 @@ int Author(const std::string& definitionPath, const std::string& outPath, unsign
   options.url = def.One("url");
   options.versionRule = def.One("version-rule");
   if (def.Count("classification")) options.classification = def.One("classification");
+  if (def.Count("removable")) {
+    if (def.One("removable") != "yes" && def.One("removable") != "no")
+      return Fail(definitionPath + ": removable " + Quoted(def.One("removable")) +
+                  " is neither \"yes\" nor \"no\"");
+    options.removable = def.One("removable") == "yes";
+  }
   if (!options.patchCode.empty() && !IsRegistryCode(options.patchCode))
     return Fail(definitionPath + ": patch-code " + Quoted(options.patchCode) +
                 " is not in registry form");
@@ -111,6 +119,8 @@ int Create(const CommandLine& line) {
   options.patchCode = line.Value("--patch-code");
   options.title = line.Value("--title");
   options.removable = !line.Has("--not-removable");
+  if (line.Has("--delta")) options.delta = DeltaPolicy::kVersioned;
+  if (line.Has("--delta=all")) options.delta = DeltaPolicy::kAll;
   const std::vector<std::string>& packages = line.inputs;
   if (!options.patchCode.empty() && !IsRegistryCode(options.patchCode))
     return Fail("patch code " + Quoted(options.patchCode) + " is not in registry form");
@@ -120,17 +130,31 @@ int Create(const CommandLine& line) {
     pairs.emplace_back(packages[i], packages[i + 1]);
     names += (names.empty() ? "" : ", ") + packages[i] + ", " + packages[i + 1];
   }
-  return GuardedWrite(names, packages[0], line.TimeLimit(kDefaultTimeLimit),
-                      [&](const std::string& file) {
-                        std::string error;
-                        if (!CreatePatch(pairs, options, file, error)) return Fail(error);
-                        return 0;
-                      });
+  return GuardedWrite(
+      names, packages[0], line.TimeLimit(kDefaultTimeLimit), [&](const std::string& file) {
+        std::string error;
+        std::vector<CarriedForm> forms;
+        if (!CreatePatch(pairs, options, file, error, &forms)) return Fail(error);
+        // What became of each file, for the release engineer
+        // to see what ships.
+        for (const auto& f : forms) {
+          if (f.delta)
+            std::cout << packages[0] << ": delta " << f.key << ": " << f.carriedSize << " of "
+                      << f.wholeSize << " bytes, from " << f.oldFiles << " baseline version"
+                      << (f.oldFiles == 1 ? "" : "s") << "\n";
+          else
+            std::cout << packages[0] << ": whole " << f.key << ": " << f.wholeSize << " bytes, "
+                      << f.reason << "\n";
+        }
+        return 0;
+      });
 }
 
-// Windows' file rules for the products `baselinePaths` hold: one line per
-// target and file on standard output; kept files, conflicts and undocumented
-// bits are errors for an authored package, warnings for another.
+// The patch applied to the products `baselinePaths` hold as Windows applies
+// it, then Windows' file rules: which transforms apply and why others are
+// skipped, then one line per target and file, on standard output; skipped
+// patch transforms, failed transforms, kept files and undocumented bits are
+// errors for an authored package, warnings for another.
 bool CheckAgainstBaselines(const std::string& packagePath, const std::string& transforms,
                            const std::vector<std::string>& baselinePaths, bool authored,
                            std::vector<std::string>& warnings, std::string& error) {
@@ -150,7 +174,14 @@ bool CheckAgainstBaselines(const std::string& packagePath, const std::string& tr
     error = packagePath + " " + error;
     return false;
   }
-  const FileRuleReport report = CheckFileRules(root, transforms, baselines);
+  FileRuleReport report = CheckFileRules(root, transforms, baselines);
+  // The deltas are proven on the bytes: each baseline's file through its delta.
+  for (std::size_t i = 0; i < report.patched.size() && i < baselines.size(); ++i) {
+    const DeltaProof proof =
+        VerifyDeltas(packagePath, baselinePaths[i], baselines[i], report.patched[i]);
+    report.lines.insert(report.lines.end(), proof.lines.begin(), proof.lines.end());
+    report.problems.insert(report.problems.end(), proof.problems.begin(), proof.problems.end());
+  }
   for (const auto& line : report.lines) std::cout << packagePath << ": " << line << "\n";
   if (authored && !report.problems.empty()) {
     error = packagePath + ": " + report.problems[0];

@@ -17,30 +17,45 @@ bool Intact(const Bytes& delta) { return Crc32(delta.data(), delta.size()) == 0x
 }  // namespace
 
 DeltaOutcome EncodeDelta(const Bytes& old_file, const Bytes& new_file) {
-  // ApplyPatchToFileW maps the old file, and an empty file cannot be mapped
-  // (Wine fails it with ERROR_FILE_INVALID, as Windows' CreateFileMapping does).
-  if (old_file.empty()) return {DeltaResult::kEmptyOldFile, {}};
-  const std::uint32_t window = WindowSize(old_file.size(), new_file.size());
-  if (window == 0) return {DeltaResult::kTooLarge, {}};
-  Bytes stream;
-  if (old_file != new_file) {
-    stream = EncodeStream(ParseAgainst(old_file, new_file, window),
-                          static_cast<std::uint32_t>(new_file.size()), window);
-    if (stream.empty()) return {DeltaResult::kEncoderFault, {}};
-  }
+  return EncodeDelta(std::vector<Bytes>{old_file}, new_file);
+}
+
+DeltaOutcome EncodeDelta(const std::vector<Bytes>& old_files, const Bytes& new_file) {
+  if (old_files.empty() || old_files.size() > kMostOldFiles)
+    return {DeltaResult::kTooManyOldFiles, {}};
   HeaderFields fields;
-  fields.flags = kWrittenFlags | (window > kLargeWindowAbove ? kUseLzxLarge : 0);
   fields.new_size = new_file.size();
   fields.new_crc = Crc32(new_file.data(), new_file.size());
-  fields.old_files.push_back(
-      {static_cast<std::int64_t>(old_file.size()) - static_cast<std::int64_t>(new_file.size()),
-       Crc32(old_file.data(), old_file.size()), stream.size()});
+  Bytes streams;
+  bool large = false;
+  for (const Bytes& old_file : old_files) {
+    // ApplyPatchToFileW maps the old file, and an empty file cannot be mapped
+    // (Wine fails it with ERROR_FILE_INVALID, as Windows' CreateFileMapping
+    // does).
+    if (old_file.empty()) return {DeltaResult::kEmptyOldFile, {}};
+    const std::uint32_t window = WindowSize(old_file.size(), new_file.size());
+    if (window == 0) return {DeltaResult::kTooLarge, {}};
+    large = large || window > kLargeWindowAbove;
+    Bytes stream;
+    if (old_file != new_file) {
+      stream = EncodeStream(ParseAgainst(old_file, new_file, window),
+                            static_cast<std::uint32_t>(new_file.size()), window);
+      if (stream.empty()) return {DeltaResult::kEncoderFault, {}};
+    }
+    fields.old_files.push_back(
+        {static_cast<std::int64_t>(old_file.size()) - static_cast<std::int64_t>(new_file.size()),
+         Crc32(old_file.data(), old_file.size()), stream.size()});
+    streams.insert(streams.end(), stream.begin(), stream.end());
+  }
+  fields.flags = kWrittenFlags | (large ? kUseLzxLarge : 0);
   Bytes delta = WriteHeader(fields);
-  delta.insert(delta.end(), stream.begin(), stream.end());
+  delta.insert(delta.end(), streams.begin(), streams.end());
   Close(delta);
-  const DeltaOutcome check = ApplyDelta(delta, old_file);
-  if (check.result != DeltaResult::kOk || check.bytes != new_file)
-    return {DeltaResult::kEncoderFault, {}};
+  for (const Bytes& old_file : old_files) {
+    const DeltaOutcome check = ApplyDelta(delta, old_file);
+    if (check.result != DeltaResult::kOk || check.bytes != new_file)
+      return {DeltaResult::kEncoderFault, {}};
+  }
   return {DeltaResult::kOk, std::move(delta)};
 }
 

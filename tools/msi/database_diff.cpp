@@ -4,6 +4,7 @@
 #include <set>
 
 #include "msi/row_index.h"
+#include "msi/transform_writer.h"
 
 namespace msptool::msi {
 namespace {
@@ -95,22 +96,33 @@ bool Diff(const Database& before, const Database& after, DatabaseDiff& out, std:
   return true;
 }
 
-bool Apply(const DatabaseDiff& diff, Database& db, std::string& error) {
+bool Apply(const DatabaseDiff& diff, Database& db, std::string& error, std::uint16_t suppressed) {
+  // False with `message` unless `condition` is suppressed.
+  const auto condition = [&](std::uint16_t bit, std::string message) {
+    if (suppressed & bit) return true;
+    error = std::move(message);
+    return false;
+  };
   db.codePage = diff.afterCodePage;
   for (const auto& change : diff.tables) {
     auto at = db.tables.begin();
     while (at != db.tables.end() && at->name != change.name) ++at;
-    if (change.removed || change.added) {
-      if ((at == db.tables.end()) == change.removed) {
-        error = "table " + change.name + (change.removed ? " is missing" : " is already there");
-        return false;
-      }
-      if (change.removed) {
+    const bool missing = at == db.tables.end();
+    if (change.removed) {
+      if (missing) {
+        if (!condition(kIgnoreDeleteMissingTable, "table " + change.name + " is missing"))
+          return false;
+      } else {
         db.tables.erase(at);
-        continue;
       }
+      continue;
+    }
+    if (change.added && !missing &&
+        !condition(kIgnoreAddExistingTable, "table " + change.name + " is already there"))
+      return false;
+    if (change.added && missing) {
       at = db.tables.insert(db.tables.end(), {change.name, change.columns, {}});
-    } else if (at == db.tables.end()) {
+    } else if (missing) {
       error = "table " + change.name + " is missing";
       return false;
     }
@@ -125,33 +137,36 @@ bool Apply(const DatabaseDiff& diff, Database& db, std::string& error) {
     std::vector<bool> gone(table.rows.size(), false);
     for (const auto& row : change.deleted) {
       const std::size_t found = position(row);
-      if (found == table.rows.size()) {
-        error = "table " + table.name + " has no row " + KeyLabel(table, row) + " to delete";
+      if (found != table.rows.size())
+        gone[found] = true;
+      else if (!condition(kIgnoreDeleteMissingRow, "table " + table.name + " has no row " +
+                                                       KeyLabel(table, row) + " to delete"))
         return false;
-      }
-      gone[found] = true;
     }
     for (const auto& update : change.updated) {
       const std::size_t found = position(update.after);
-      if (found == table.rows.size() || gone[found]) {
-        error =
-            "table " + table.name + " has no row " + KeyLabel(table, update.after) + " to change";
+      if (found != table.rows.size() && !gone[found])
+        for (const std::size_t i : update.changed) table.rows[found][i] = update.after[i];
+      else if (!condition(kIgnoreUpdateMissingRow, "table " + table.name + " has no row " +
+                                                       KeyLabel(table, update.after) +
+                                                       " to change"))
         return false;
-      }
-      for (const std::size_t i : update.changed) table.rows[found][i] = update.after[i];
     }
+    std::vector<Row> inserted;
     for (const auto& row : change.inserted) {
       const std::size_t found = position(row);
-      if (found != table.rows.size() && !gone[found]) {
-        error = "table " + table.name + " already has a row " + KeyLabel(table, row);
+      if (found == table.rows.size() || gone[found])
+        inserted.push_back(row);
+      else if (!condition(kIgnoreAddExistingRow,
+                          "table " + table.name + " already has a row " + KeyLabel(table, row)))
         return false;
-      }
     }
     // The index refers to the rows: they move only once it is no longer used.
     std::vector<Row> rows;
     for (std::size_t i = 0; i < table.rows.size(); ++i)
       if (!gone[i]) rows.push_back(std::move(table.rows[i]));
-    rows.insert(rows.end(), change.inserted.begin(), change.inserted.end());
+    rows.insert(rows.end(), std::make_move_iterator(inserted.begin()),
+                std::make_move_iterator(inserted.end()));
     table.rows = std::move(rows);
   }
   return true;

@@ -55,7 +55,12 @@ struct DatabaseDiff {
 bool Diff(const Database& before, const Database& after, DatabaseDiff& out, std::string& error);
 
 // `diff` applied to `db`, as the installer applies a transform; false, with
-// `error`, on a row or table that is missing or already there.
-bool Apply(const DatabaseDiff& diff, Database& db, std::string& error);
+// `error`, on a row or table that is missing or already there, unless
+// `suppressed` (a transform's error conditions, the lower word of its
+// property 16: 0x01 add existing row, 0x02 delete missing row, 0x04 add
+// existing table, 0x08 delete missing table, 0x10 update missing row) lets
+// that condition pass: the change is then left out, the rest applied.
+bool Apply(const DatabaseDiff& diff, Database& db, std::string& error,
+           std::uint16_t suppressed = 0);
 
 }  // namespace msptool::msi

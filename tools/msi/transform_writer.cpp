@@ -1,5 +1,7 @@
 #include "msi/transform_writer.h"
 
+#include <algorithm>
+
 #include "compound/reader.h"
 #include "compound/stream_name.h"
 #include "compound/writer.h"
@@ -44,12 +46,13 @@ TransformSummary SummaryFor(const Database& before, const Database& after) {
 
 bool WriteTransform(GsfOutfile* storage, const EncodedTables& streams,
                     const TransformSummary& summary, const std::string& streamSource,
-                    std::string& error) {
+                    std::string& error, const StreamBytes& given) {
   const std::vector<SummaryProperty> props = {
       {kCodePageProperty, T::I2, summary.codePage, {}},
       {kTemplateProperty, T::Text, 0, summary.target},
       {kLastAuthorProperty, T::Text, 0, summary.upgraded},
       {kRevisionProperty, T::Text, 0, summary.revision},
+      {kPageCountProperty, T::I4, summary.pageCount, {}},
       {kCharacterCountProperty,
        T::I4,
        static_cast<std::int32_t>((std::uint32_t{summary.validation} << 16) |
@@ -64,7 +67,9 @@ bool WriteTransform(GsfOutfile* storage, const EncodedTables& streams,
   for (const auto& name : streams.streams) {
     std::string bytes;
     const std::string stored = EncodeStreamName(name, false);
-    if (!ReadRootStream(streamSource, stored, bytes)) {
+    if (const auto found = given.find(name); found != given.end()) {
+      bytes = found->second;
+    } else if (!ReadRootStream(streamSource, stored, bytes)) {
       error = streamSource + " has no stream " + name;
       return false;
     }
@@ -79,10 +84,15 @@ bool WriteTransformFile(const std::string& beforePath, const std::string& afterP
   Database before, after;
   DatabaseDiff diff;
   EncodedTables streams;
-  if (!ReadDatabase(beforePath, before, error) || !ReadDatabase(afterPath, after, error) ||
+  std::string beforeSummary, afterSummary;
+  if (!ReadDatabase(beforePath, before, error, true, &beforeSummary) ||
+      !ReadDatabase(afterPath, after, error, true, &afterSummary) ||
       !Diff(before, after, diff, error) || !EncodeTransform(diff, streams, error))
     return false;
-  const TransformSummary summary = SummaryFor(before, after);
+  TransformSummary summary = SummaryFor(before, after);
+  summary.pageCount =
+      static_cast<std::int32_t>(std::max(SummaryNumber(beforeSummary, kPageCountProperty),
+                                         SummaryNumber(afterSummary, kPageCountProperty)));
   std::string writeError;
   const bool ok = CompoundFile::Write(
       outPath, kTransformClassId,

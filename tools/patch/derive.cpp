@@ -6,10 +6,12 @@
 #include <map>
 #include <unordered_set>
 
+#include "base/code_page.h"
 #include "base/error.h"
 #include "checks/conventions.h"
 #include "checks/install_names.h"
 #include "checks/minor_update_rules.h"
+#include "checks/uninstallable_tables.h"
 #include "msi/database_diff.h"
 #include "msi/row_index.h"
 #include "msi/standard_tables.h"
@@ -211,6 +213,18 @@ msi::TransformSummary Summary(const PatchTarget& target) {
                  msi::kValidateNewEqualBase | (upgradeCode ? msi::kValidateUpgradeCode : 0);
   s.errorConditions =
       msi::kIgnoreAddExistingRow | msi::kIgnoreDeleteMissingRow | msi::kIgnoreAddExistingTable;
+  s.pageCount = std::max(target.baselinePageCount, target.upgradedPageCount);
+  return s;
+}
+
+// The patch transform validates the upgraded product (the data transform
+// before it has made the database that), and needs Windows Installer 3.0.
+msi::TransformSummary PatchTransformSummary(const PatchTarget& target,
+                                            const msi::TransformSummary& data) {
+  msi::TransformSummary s = data;
+  s.target = s.upgraded;
+  s.revision = msi::SummaryFor(target.upgraded, target.upgraded).revision;
+  s.pageCount = std::max(data.pageCount, 300);
   return s;
 }
 
@@ -219,40 +233,97 @@ void UseCodePage(Transform& t, const PatchTarget& target) {
   t.diff.beforeCodePage = t.diff.afterCodePage = t.summary.codePage;
 }
 
-// Text for the summary, which is in code page 1252: printable ASCII or
-// `fallback`.
+// A product's text for the summary: printable ASCII (the same in every code
+// page) or `fallback`.
 std::string SummaryText(const std::string& text, const std::string& fallback) {
   return !text.empty() && IsPrintableAscii(text) ? text : fallback;
 }
 
-msi::Database RootTables(const std::vector<PatchTarget>& targets, const PatchOptions& options,
-                         const DerivedPatch& patch, const std::string& version) {
+// The code pages a patch's own texts may go in, best first: the target's
+// when it is one msp_tool writes (a neutral one stands for 1252), else UTF-8.
+std::vector<std::uint32_t> TextCodePages(const msi::Database& target) {
+  const std::uint32_t own =
+      target.codePage == kNeutralCodePage || !IsSupportedCodePage(target.codePage)
+          ? kWesternCodePage
+          : target.codePage;
+  return {own, kUtf8CodePage};
+}
+
+// `texts` (UTF-8) in the first of `candidates` that holds them all.
+bool EncodeTexts(const std::vector<std::string*>& texts,
+                 const std::vector<std::uint32_t>& candidates, std::uint32_t& codePage,
+                 std::string& error) {
+  std::vector<std::string> values;
+  for (const std::string* t : texts) values.push_back(*t);
+  std::string unheld;
+  if (!CodePageHolding(values, candidates, codePage, unheld))
+    return Refuse(error, "text " + Quoted(unheld) +
+                             " is not UTF-8, or no code page msp_tool writes (1252, 65001) "
+                             "holds it");
+  for (std::string* t : texts) EncodeText(*t, codePage, *t);
+  return true;
+}
+
+// The root's MsiPatchSequence and MsiPatchMetadata. Their texts come from
+// the options (UTF-8) and the upgraded product (its database's code page):
+// ASCII leaves the root neutral; otherwise they go in the product's code page
+// when it holds them, else in UTF-8.
+bool RootTables(const std::vector<PatchTarget>& targets, const PatchOptions& options,
+                const DerivedPatch& patch, const std::string& version, msi::Database& root,
+                std::string& error) {
   const msi::Database& first = targets[0].upgraded;
   std::string family = Digits(msi::PropertyValue(targets[0].baseline, "UpgradeCode"));
   if (family.empty()) family = Digits(msi::PropertyValue(targets[0].baseline, "ProductCode"));
-  msi::Database root{0, {kMsiPatchSequenceTable, kMsiPatchMetadataTable}, {}};
+  root = {0, {kMsiPatchSequenceTable, kMsiPatchMetadataTable}, {}};
   // The family is an identifier: letters first.
   root.tables[0].rows = {
       {Value::String("PF" + family), {}, Value::String(version), Value::Integer(0)}};
-  std::string url = options.url;
-  if (url.empty()) url = msi::PropertyValue(first, "ARPURLINFOABOUT");
-  const std::pair<const char*, std::string> metadata[] = {
+  // The product's texts, read in its code page.
+  const auto productText = [&](const char* property, std::string& out) {
+    if (DecodeText(msi::PropertyValue(first, property), first.codePage, out)) return true;
+    return Refuse(error, targets[0].upgradedPath + ": property " + property +
+                             " is text in code page " + std::to_string(first.codePage) +
+                             ", which msp_tool does not read");
+  };
+  std::string url = options.url, manufacturer, product;
+  if (url.empty() && !productText("ARPURLINFOABOUT", url)) return false;
+  if (!productText("Manufacturer", manufacturer) || !productText("ProductName", product))
+    return false;
+  std::vector<std::pair<const char*, std::string>> metadata = {
       {"AllowRemoval", options.removable ? "1" : "0"},
       {"Classification", options.classification},
       {"Description", patch.summary.comments},
       {"DisplayName", patch.summary.title},
-      {"ManufacturerName", msi::PropertyValue(first, "Manufacturer")},
+      {"ManufacturerName", manufacturer},
       {"MoreInfoURL", url},
-      {"TargetProductName", msi::PropertyValue(first, "ProductName")},
+      {"TargetProductName", product},
   };
+  std::vector<std::string*> texts;
   bool ascii = true;
-  for (const auto& [name, value] : metadata) {
-    if (value.empty()) continue;  // never an empty value
-    root.tables[1].rows.push_back({{}, Value::String(name), Value::String(value)});
+  for (auto& [name, value] : metadata) {
+    texts.push_back(&value);
     ascii = ascii && IsAscii(value);
   }
-  root.codePage = ascii ? 0 : first.codePage;
-  return root;
+  if (!ascii && !EncodeTexts(texts, TextCodePages(first), root.codePage, error))
+    return Refuse(error, "MsiPatchMetadata: " + error);
+  for (const auto& [name, value] : metadata)
+    if (!value.empty())  // never an empty value
+      root.tables[1].rows.push_back({{}, Value::String(name), Value::String(value)});
+  return true;
+}
+
+// The summary's texts (UTF-8 until now) in the target's code page when it
+// holds them, else in UTF-8; property 1 says which. ASCII texts keep 1252,
+// which every installer reads.
+bool EncodeSummary(const msi::Database& target, PatchSummary& s, std::string& error) {
+  const std::vector<std::string*> texts = {&s.title, &s.subject, &s.author, &s.comments};
+  const bool ascii =
+      std::all_of(texts.begin(), texts.end(), [](const std::string* t) { return IsAscii(*t); });
+  const std::vector<std::uint32_t> candidates =
+      ascii ? std::vector<std::uint32_t>{kWesternCodePage} : TextCodePages(target);
+  if (!EncodeTexts(texts, candidates, s.codePage, error))
+    return Refuse(error, "summary information: " + error);
+  return true;
 }
 
 // Property 5: the upgraded version, ';', then each distinct baseline version
@@ -289,9 +360,10 @@ std::string DerivedCode(const std::string& seed) {
 namespace {
 
 // Phase 1: each pair kept to the rules of a minor update, and the
-// difference of its databases.
-bool DiffTargets(const std::vector<PatchTarget>& targets, std::vector<msi::DatabaseDiff>& diffs,
-                 std::string& error) {
+// difference of its databases; a removable patch adds no row that would keep
+// Windows from removing it.
+bool DiffTargets(const std::vector<PatchTarget>& targets, bool removable,
+                 std::vector<msi::DatabaseDiff>& diffs, std::string& error) {
   diffs.resize(targets.size());
   for (std::size_t n = 0; n < targets.size(); ++n) {
     const auto& t = targets[n];
@@ -305,6 +377,12 @@ bool DiffTargets(const std::vector<PatchTarget>& targets, std::vector<msi::Datab
       return Refuse(error, t.baselinePath + " -> " + t.upgradedPath + ": " + error);
     if (!msi::Diff(t.baseline, t.upgraded, diffs[n], error))
       return Refuse(error, t.upgradedPath + ": " + error);
+    const std::string blocking = RowBlockingRemoval(diffs[n]);
+    if (removable && !blocking.empty())
+      return Refuse(error, t.baselinePath + " -> " + t.upgradedPath + ": " + blocking +
+                               ": the upgrade adds a row to a table that makes a patch not "
+                               "uninstallable (Uninstallable Patches), so Windows would not "
+                               "remove this removable patch; make it with --not-removable");
   }
   return true;
 }
@@ -369,9 +447,14 @@ bool DeriveSummary(const std::vector<PatchTarget>& targets, const PatchOptions& 
                    ? "This patch contains the logic and data required to install " + name + " " +
                          version + "."
                    : options.comments;
+  // Each product once: several baselines of one product are several pairs.
+  std::vector<std::string> codes;
   for (const auto& t : targets) {
+    const std::string code = msi::PropertyValue(t.baseline, "ProductCode");
+    if (std::find(codes.begin(), codes.end(), code) != codes.end()) continue;
+    codes.push_back(code);
     if (!s.targets.empty()) s.targets += ';';
-    s.targets += msi::PropertyValue(t.baseline, "ProductCode");
+    s.targets += code;
   }
   return CheckTargetList(s.targets, error);
 }
@@ -390,7 +473,7 @@ bool PairTransforms(const std::vector<PatchTarget>& targets, std::vector<msi::Da
     std::string name = "T";
     name += std::to_string(n + 1);
     Transform data{name, Summary(targets[n]), std::move(diffs[n])};
-    Transform patch{"#" + name, data.summary, {}};
+    Transform patch{"#" + name, PatchTransformSummary(targets[n], data.summary), {}};
     if (!PatchTransform(targets[n], files[n], keys, patchCode, media, patch.diff, error))
       return Refuse(error, targets[n].upgradedPath + ": " + error);
     UseCodePage(data, targets[n]);
@@ -409,14 +492,15 @@ bool DerivePatch(const std::vector<PatchTarget>& targets, const PatchOptions& op
   if (targets.empty()) return Refuse(error, "no target");
   std::vector<msi::DatabaseDiff> diffs;
   std::vector<msi::RowIndex> files;
-  if (!DiffTargets(targets, diffs, error) ||
+  if (!DiffTargets(targets, options.removable, diffs, error) ||
       !CollectCarriedFiles(targets, diffs, files, out.carried, error) ||
       !DeriveSummary(targets, options, out.summary, error) ||
       !PairTransforms(targets, diffs, files, out.carried, out.summary.patchCode, out.body, error))
     return false;
   const std::string& rule = out.summary.keywords;
-  out.body.rootTables = RootTables(targets, options, out, rule.substr(0, rule.find(';')));
-  return true;
+  return RootTables(targets, options, out, rule.substr(0, rule.find(';')), out.body.rootTables,
+                    error) &&
+         EncodeSummary(targets[0].upgraded, out.summary, error);
 }
 
 }  // namespace msptool

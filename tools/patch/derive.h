@@ -18,6 +18,12 @@
 //    PATCHNEWSUMMARYCOMMENTS; PatchFiles right after InstallFiles in
 //    InstallExecuteSequence and AdminExecuteSequence.
 //
+// Property 9 of "T<n>" names the baseline and the upgraded product; that of
+// "#T<n>" names the upgraded product twice: the installer validates "#T<n>"
+// against the database as "T<n>" left it. Property 14 of "T<n>" is the greater
+// of the two packages' page counts, that of "#T<n>" at least 300 (its
+// bookkeeping needs Windows Installer 3.0).
+//
 // Property 16 of both: validation 0x0922 in the upper word (product code,
 // update version, new version equal to base, upgrade code: the documented
 // default of a minor-update patch; 0x0122 for a product without an upgrade
@@ -50,9 +56,22 @@ struct PatchTarget {
   // the installer matches a transform's own property 7 against.
   std::string baselineTemplate;
   std::string upgradedTemplate;
-  // The upgraded package's summary property 15 (Word Count): short names
-  // (bit 0) and a compressed source (bit 1), as its files' media say.
-  std::int64_t upgradedWordCount = 0;
+  // Each package's summary property 14, the installer version it needs.
+  std::int32_t baselinePageCount = 0;
+  std::int32_t upgradedPageCount = 0;
+  // Each package's summary property 15 (Word Count): short names (bit 0)
+  // and a compressed source (bit 1), as its files' media say. Unknown, it is
+  // taken for a compressed package's (2): a file in the cabinet its Media row
+  // names, if it names one.
+  std::int64_t baselineWordCount = 2;
+  std::int64_t upgradedWordCount = 2;
+};
+
+enum class DeltaPolicy {
+  kNone,       // every file whole
+  kVersioned,  // deltas for files with a version only: an unversioned file is
+               // the one a user edits, and an edited file fails a delta
+  kAll,        // deltas for every file
 };
 
 struct PatchOptions {
@@ -67,7 +86,8 @@ struct PatchOptions {
   // A version rule the databases' must equal; empty: none.
   std::string versionRule;
   bool removable = true;
-  std::string inputDigest;  // a digest of the inputs (their package codes)
+  DeltaPolicy delta = DeltaPolicy::kNone;  // applied after derivation (delta_files.h)
+  std::string inputDigest;                 // a digest of the inputs (their package codes)
 };
 
 // A file the patch carries: its File key, the upgraded package whose media
@@ -84,12 +104,17 @@ struct DerivedPatch {
   std::vector<CarriedFile> carried;  // the cabinet's order
 };
 
+// Property 7 lists each product once, however many baselines (pairs) it has:
+// each pair still gets its own transform pair, and the installer's validation
+// picks the one whose baseline version is installed.
+//
 // False, with `error` naming the package, table and row, when the targets
 // cannot make one patch: a pair that breaks a minor-update rule
 // (minor_update_rules.h), upgraded packages of different ProductVersions, a
 // version rule in `options` that is not the databases', one
 // File key with different contents in two targets, a sequence table without
-// InstallFiles.
+// InstallFiles; a removable patch that adds rows to a table that makes a
+// patch not uninstallable.
 bool DerivePatch(const std::vector<PatchTarget>& targets, const PatchOptions& options,
                  DerivedPatch& out, std::string& error);
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "patch/definition.h"
+#include "patch/delta_files.h"
 #include "patch/derive.h"
 
 namespace msptool {
@@ -20,9 +21,12 @@ bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTa
                       std::string& digest, std::string& error);
 
 // Derives the patch and writes it to `outPath`, a new file in a folder of
-// the command's own: the carried files are extracted beside it on the way.
+// the command's own: the carried files are extracted beside it on the way
+// (and made deltas where `options.delta` says); `forms`, when given, gets
+// what became of each carried file.
 bool CreatePatch(const std::vector<PackagePair>& pairs, PatchOptions options,
-                 const std::string& outPath, std::string& error);
+                 const std::string& outPath, std::string& error,
+                 std::vector<CarriedForm>* forms = nullptr);
 
 // The pairs a definition names: for each "target", in order, its package at
 // release "baseline" and at release "upgrade", as the list in "packages"

@@ -11,8 +11,6 @@ namespace {
 
 // 2026-01-01 00:00 UTC: fixed, so that every build writes the same bytes.
 constexpr std::int64_t kFixedFileTime = 134116992000000000LL;
-// The summary's texts are ASCII.
-constexpr std::int64_t kCodePage = 1252;
 
 using T = SummaryProperty::Type;
 
@@ -30,7 +28,8 @@ bool AddTransform(GsfOutfile* root, const Transform& transform, std::string& err
   if (!msi::EncodeTransform(transform.diff, tables, error)) return false;
   GsfOutfile* storage = CompoundFile::AddStorage(root, transform.name, kTransformClassId);
   if (!storage) return false;
-  const bool ok = msi::WriteTransform(storage, tables, transform.summary, "", error);
+  const bool ok =
+      msi::WriteTransform(storage, tables, transform.summary, "", error, transform.streams);
   return CompoundFile::CloseStorage(storage) && ok;
 }
 
@@ -46,7 +45,7 @@ bool WritePatchPackage(const PatchSummary& summary, const PatchBody& body, const
   if (!body.files.empty() && !WriteCabinet(body.files, cabinet.path, error)) return false;
 
   const std::vector<SummaryProperty> props = {
-      {kCodePageProperty, T::I2, kCodePage, {}},
+      {kCodePageProperty, T::I2, summary.codePage, {}},
       {kTitleProperty, T::Text, 0, summary.title},
       {kSubjectProperty, T::Text, 0, summary.subject},
       {kAuthorProperty, T::Text, 0, summary.author},

@@ -4,6 +4,7 @@
 // derived elsewhere (patch_derive.h); this file only lays it out.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,8 @@
 namespace msptool {
 
 struct PatchSummary {
+  // Property 1: the code page the texts below are stored in.
+  std::uint32_t codePage = 1252;
   std::string title;
   std::string subject;
   std::string author;
@@ -27,6 +30,9 @@ struct Transform {
   std::string name;  // the sub-storage's name; property 8 lists it as ":name"
   msi::TransformSummary summary;
   msi::DatabaseDiff diff;
+  // The bytes of the streams its rows' stream cells name ("Table.Key1.Key2"),
+  // where they come from no database file.
+  msi::StreamBytes streams = {};
 };
 
 // Everything of a patch but its summary.

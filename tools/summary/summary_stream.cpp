@@ -66,6 +66,16 @@ bool StoredNumber(const StoredProperty& property, std::int64_t& number) {
   return true;
 }
 
+std::int64_t SummaryNumber(const std::string& stream, std::uint32_t id) {
+  std::string header;
+  std::vector<StoredProperty> properties;
+  std::int64_t number = 0;
+  if (ReadSummaryStream(stream, header, properties))
+    for (const auto& p : properties)
+      if (p.id == id && StoredNumber(p, number)) return number;
+  return 0;
+}
+
 bool StoredString(const StoredProperty& property, std::string& text) {
   if (property.value.size() < 8 || GetU32(property.value, 0) != kVtLpstr) return false;
   const std::uint32_t length = GetU32(property.value, 4);

@@ -50,5 +50,8 @@ std::string StoredText(const std::string& text);
 bool StoredString(const StoredProperty& property, std::string& text);
 // The number an I2 or I4 value holds; false for other types.
 bool StoredNumber(const StoredProperty& property, std::int64_t& number);
+// The I2 or I4 property `id` of the summary stream `stream`; 0 when the
+// stream has none or is no property set.
+std::int64_t SummaryNumber(const std::string& stream, std::uint32_t id);
 
 }  // namespace msptool

@@ -99,7 +99,18 @@ std::vector<DeltaCase> DeltaCases() {
       {"window_16mib", big, ScatteredEdits(big, 100, 14)},
       {"window_32mib", bigger,
        Inserted(ScatteredEdits(bigger, 100, 15), 5 << 20, RandomBytes(30000, 16))},
+      // A cumulative patch: the releases 1.0 and 1.1 of the file both become 1.2.
+      {"two_baselines",
+       code,
+       Inserted(ScatteredEdits(code, 100, 17), 200000, RandomBytes(3000, 18)),
+       {Inserted(code, 200000, RandomBytes(3000, 18))}},
   };
+}
+
+std::vector<Bytes> OldFiles(const DeltaCase& c) {
+  std::vector<Bytes> old_files = {c.old_file};
+  old_files.insert(old_files.end(), c.more_old_files.begin(), c.more_old_files.end());
+  return old_files;
 }
 
 }  // namespace toolstest

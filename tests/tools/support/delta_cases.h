@@ -12,9 +12,14 @@ struct DeltaCase {
   std::string name;
   std::vector<std::uint8_t> old_file;
   std::vector<std::uint8_t> new_file;
+  // Other baselines' versions of the file: one delta serves them all.
+  std::vector<std::vector<std::uint8_t>> more_old_files = {};
 };
 
 // Every case, the large-window ones included.
+// The old files of `c`, its first and the others.
+std::vector<std::vector<std::uint8_t>> OldFiles(const DeltaCase& c);
+
 std::vector<DeltaCase> DeltaCases();
 
 // Bytes shaped like an executable's code: short instruction patterns,

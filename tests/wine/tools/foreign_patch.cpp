@@ -149,18 +149,24 @@ bool WriteTransform(IStorage* root, const std::string& name, LONG characterCount
   if (FAILED(root->CreateStorage(Wide(name).c_str(), kCreate, 0, 0, &storage.p)) ||
       FAILED(storage.p->SetClass(kTransformClass)))
     return Fail(name.c_str());
+  // Property 9: base and new version; a patch transform, applied after its
+  // data transform moved the version, names the new version as both.
+  const std::string base = name[0] == '#' ? facts.to : facts.from;
   const std::string description =
-      facts.product + facts.from + ";" + facts.product + facts.to + ";" + facts.upgrade;
+      facts.product + base + ";" + facts.product + facts.to + ";" + facts.upgrade;
   // The transforms' summaries as bytes: Wine's ole32 leaves a property set's
   // last value unpadded, short of the section's stated size, and Wine's
   // msi.dll then reads none of its properties (Windows' ole32 pads it). The
   // root's set is OLE's own; msp_tool stamp writes it anew, padded.
   using Type = msptool::SummaryProperty::Type;
-  const std::string summary = msptool::BuildSummaryStream({{1, Type::I2, 1252, {}},
-                                                           {7, Type::Text, 0, ";1033"},
-                                                           {8, Type::Text, 0, ";1033"},
-                                                           {9, Type::Text, 0, description},
-                                                           {16, Type::I4, characterCount, {}}});
+  const std::string summary =
+      msptool::BuildSummaryStream({{1, Type::I2, 1252, {}},
+                                   {7, Type::Text, 0, ";1033"},
+                                   {8, Type::Text, 0, ";1033"},
+                                   {9, Type::Text, 0, description},
+                                   // Page Count, as Windows-made transforms have it.
+                                   {14, Type::I4, 200, {}},
+                                   {16, Type::I4, characterCount, {}}});
   return WriteStream(storage.p, msptool::kSummaryStreamName, summary) &&
          WriteTables(storage.p, tables);
 }
