@@ -12,7 +12,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                      return true;
                                    }};
   std::set<std::string> found;
-  const std::map<std::string, std::string> wanted = {{"a", "/dev/null"}, {"b", "/dev/null"}};
+  // Sizes from the input's first byte, so that both the claims check and
+  // the extraction are reached.
+  const std::uint64_t claimed = size ? data[0] * 97u : 0;
+  const std::map<std::string, msptool::WantedFile> wanted = {{"a", {"/dev/null", claimed}},
+                                                             {"b", {"/dev/null", claimed / 2}}};
   if (msptool::ExtractCabinetFiles(source, wanted, found) == msptool::CabinetRead::Extracted)
     for (const auto& name : found) fuzzing::Require(wanted.count(name) == 1);
   return 0;

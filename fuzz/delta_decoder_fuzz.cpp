@@ -8,8 +8,8 @@
 
 #include "delta/container.h"
 #include "delta/delta.h"
-#include "fuzz_input.h"
 #include "delta/lzxd_decoder.h"
+#include "fuzz_input.h"
 
 namespace {
 

@@ -30,7 +30,7 @@ std::string Cell(const Database& db, const std::string& table, const std::string
   for (const auto& row : t ? t->rows : std::vector<msptool::msi::Row>{})
     if (row[0].text == key) {
       const auto& v = row[t->ColumnIndex(column)];
-      return v.kind == msptool::msi::Value::Kind::Integer ? std::to_string(v.number) : v.text;
+      return v.kind == msptool::msi::Value::Kind::Integer ? std::to_string(v.number) : v.text.str();
     }
   return "(none)";
 }

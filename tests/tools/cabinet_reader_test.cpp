@@ -102,7 +102,15 @@ struct Read {
   std::uint64_t bytesRead = 0;
 };
 
-Read Extract(const std::string& cab, const std::map<std::string, std::string>& wanted) {
+// Each wanted file at its size among `files`.
+Read Extract(const std::string& cab, const std::map<std::string, std::string>& wanted,
+             const Files& files = SampleFiles()) {
+  std::map<std::string, WantedFile> sized;
+  for (const auto& [name, path] : wanted) {
+    sized[name].path = path;
+    for (const auto& [file, bytes] : files)
+      if (file == name) sized[name].size = bytes.size();
+  }
   Read r;
   const ByteSource source{cab.size(), [&](std::uint64_t at, void* to, std::size_t n) {
                             if (at > cab.size() || n > cab.size() - at) return false;
@@ -110,7 +118,7 @@ Read Extract(const std::string& cab, const std::map<std::string, std::string>& w
                             r.bytesRead += n;
                             return true;
                           }};
-  r.result = ExtractCabinetFiles(source, wanted, r.found);
+  r.result = ExtractCabinetFiles(source, sized, r.found);
   return r;
 }
 
@@ -177,6 +185,42 @@ TEST(CabinetReaderTest, RefusesDamagedForeignAndUnwritableCases) {
   for (const auto& row : rows)
     EXPECT_EQ(Extract(row.cab, {{"first", row.out}, {"last", row.out}}).result, row.result)
         << row.what;
+}
+
+// Claims a hostile cabinet makes: every entry on the same bytes (a cabinet of
+// 256 MiB of zeros made many GiB of files), or a size its File row does not
+// have. Refused before anything is written.
+TEST(CabinetReaderTest, RefusesOverlappingAndMisSizedClaims) {
+  TempDir dir;
+  const std::string zeros(100000, '\0');
+  std::string overlapping = HandMadeCabinet({{"a", zeros}, {"b", ""}}, true);
+  // Entry b (after a's 16 bytes of fields and "a\0") claims a's bytes too:
+  // size 100000, from the folder's start.
+  const std::size_t entryB = GetU32(overlapping, 16) + 18;
+  overlapping.replace(entryB, 8, std::string("\xA0\x86\x01\x00\0\0\0\0", 8));
+  const Files sizes = {{"a", zeros}, {"b", zeros}};
+  const struct {
+    const char* what;
+    std::map<std::string, std::string> wanted;
+    Files files;
+    CabinetRead result;
+  } rows[] = {
+      {"two entries on the same bytes",
+       {{"a", dir / "a"}, {"b", dir / "b"}},
+       sizes,
+       CabinetRead::BadClaim},
+      {"one of them alone", {{"b", dir / "b"}}, sizes, CabinetRead::Extracted},
+      {"a size the File row does not say",
+       {{"a", dir / "a"}},
+       {{"a", "short"}},
+       CabinetRead::BadClaim},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(Extract(overlapping, row.wanted, row.files).result, row.result) << row.what;
+    if (row.result != CabinetRead::BadClaim) continue;
+    for (const auto& [name, path] : row.wanted)
+      EXPECT_FALSE(testsupport::PathExists(path)) << row.what;
+  }
 }
 
 }  // namespace

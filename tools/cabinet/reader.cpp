@@ -255,7 +255,6 @@ CabinetRead ReadBlocks(const ByteSource& source, const Folder& folder, std::uint
 // Writes `entries` (one folder's, by start) from the blocks they lie in.
 CabinetRead ExtractFolder(const ByteSource& source, const Cabinet& cab, const Folder& folder,
                           std::vector<const Entry*> entries, std::set<std::string>& found) {
-  if (folder.compression != kNone && folder.compression != kMszip) return CabinetRead::Unsupported;
   std::uint64_t end = 0;
   for (const Entry* e : entries) end = std::max(end, e->start + e->size);
   std::vector<Block> blocks;
@@ -263,29 +262,27 @@ CabinetRead ExtractFolder(const ByteSource& source, const Cabinet& cab, const Fo
       r != CabinetRead::Extracted)
     return r;
   FolderReader reader(source, folder, blocks);
-  std::vector<std::pair<const Entry*, std::unique_ptr<std::ofstream>>> open;
-  std::size_t next = 0;
+  // The entries do not overlap (checked before): one file at a time is
+  // written, the one that runs on into the next block kept open, so that a
+  // block of thousands of small files needs one descriptor, not thousands.
+  std::unique_ptr<std::ofstream> out;
+  std::size_t next = 0;  // the entry being written, or the next to start
   std::string bytes;
-  for (std::size_t i = 0; i < blocks.size(); ++i) {
+  for (std::size_t i = 0; i < blocks.size() && next < entries.size(); ++i) {
     const std::uint64_t from = blocks[i].start, to = from + blocks[i].size;
-    for (; next < entries.size() && entries[next]->start < to; ++next)
-      open.emplace_back(entries[next],
-                        std::make_unique<std::ofstream>(entries[next]->path, std::ios::binary));
-    if (open.empty()) continue;  // a block no wanted file lies in
+    if (entries[next]->start >= to) continue;  // a block no wanted file lies in
     if (const CabinetRead r = reader.Read(i, bytes); r != CabinetRead::Extracted) return r;
-    for (auto& [e, out] : open) {
-      const std::uint64_t a = std::max(from, e->start), z = std::min(to, e->start + e->size);
+    while (next < entries.size() && entries[next]->start < to) {
+      const Entry& e = *entries[next];
+      if (!out) out = std::make_unique<std::ofstream>(e.path, std::ios::binary);
+      const std::uint64_t a = std::max(from, e.start), z = std::min(to, e.start + e.size);
       if (a < z) out->write(bytes.data() + (a - from), static_cast<std::streamsize>(z - a));
-    }
-    for (auto it = open.begin(); it != open.end();) {
-      if (it->first->start + it->first->size > to) {
-        ++it;
-        continue;
-      }
-      it->second->close();
-      if (!*it->second) return CabinetRead::CannotWrite;
-      found.insert(it->first->name);
-      it = open.erase(it);
+      if (e.start + e.size > to) break;  // goes on in the next block
+      out->close();
+      if (!*out) return CabinetRead::CannotWrite;
+      out.reset();
+      found.insert(e.name);
+      ++next;
     }
   }
   return CabinetRead::Extracted;
@@ -294,24 +291,38 @@ CabinetRead ExtractFolder(const ByteSource& source, const Cabinet& cab, const Fo
 }  // namespace
 
 CabinetRead ExtractCabinetFiles(const ByteSource& cabinet,
-                                const std::map<std::string, std::string>& wanted,
+                                const std::map<std::string, WantedFile>& wanted,
                                 std::set<std::string>& found) {
   Cabinet cab;
   if (const CabinetRead r = ReadDirectory(cabinet, cab); r != CabinetRead::Extracted) return r;
   // Per folder, the wanted entries by their start; a name's first entry only.
   std::map<std::uint32_t, std::vector<const Entry*>> byFolder;
   std::set<std::string> taken;
+  bool unsupported = false;
   for (auto& e : cab.entries) {
-    const auto path = wanted.find(e.name);
-    if (path == wanted.end() || !taken.insert(e.name).second) continue;
-    if (e.folder >= kContinued) return CabinetRead::Unsupported;
+    const auto want = wanted.find(e.name);
+    if (want == wanted.end() || !taken.insert(e.name).second) continue;
+    if (want->second.size != kAnySize && e.size != want->second.size) return CabinetRead::BadClaim;
+    if (e.folder >= kContinued) {
+      unsupported = true;
+      continue;
+    }
     if (e.folder >= cab.folders.size()) return CabinetRead::NotCabinet;
-    e.path = path->second;
+    e.path = want->second.path;
     byFolder[e.folder].push_back(&e);
   }
   for (auto& [index, entries] : byFolder) {
     std::stable_sort(entries.begin(), entries.end(),
                      [](const Entry* a, const Entry* b) { return a->start < b->start; });
+    for (std::size_t i = 1; i < entries.size(); ++i)
+      if (entries[i]->start < entries[i - 1]->start + entries[i - 1]->size)
+        return CabinetRead::BadClaim;
+    const std::uint32_t compression = cab.folders[index].compression;
+    unsupported = unsupported || (compression != kNone && compression != kMszip);
+  }
+  // The claims are checked first, whoever extracts the files.
+  if (unsupported) return CabinetRead::Unsupported;
+  for (auto& [index, entries] : byFolder) {
     // An empty file needs no block.
     for (const Entry* e : entries)
       if (e->size == 0) {

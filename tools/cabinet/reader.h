@@ -30,15 +30,29 @@ struct ByteSource {
 enum class CabinetRead {
   Extracted,    // every wanted file the cabinet holds is written
   NotCabinet,   // no cabinet header, or one that lies about the cabinet
+  BadClaim,     // a wanted file of another size than wanted, or overlapping another
   Unsupported,  // a wanted file lies in an LZX or Quantum folder, or spans cabinets
   Damaged,      // a block cut short, failing its checksum or not inflating to its size
   CannotWrite,  // an output file could not be written
 };
 
-// Writes each file of the cabinet whose name `wanted` maps (name in the
-// cabinet -> path to write) to its path; `found` gets the names written.
+// A file wanted from a cabinet: where to write it, and the size it must
+// have (its File row's).
+struct WantedFile {
+  std::string path;
+  std::uint64_t size = 0;
+};
+// The size of a file not known beforehand (a delta in a patch's own
+// cabinet): the entry's own, still written once and within the others'.
+inline constexpr std::uint64_t kAnySize = ~std::uint64_t{0};
+
+// Writes each file of the cabinet whose name `wanted` maps to its path;
+// `found` gets the names written. Each wanted file is written once, at most
+// its wanted size: an entry claiming another size, or bytes another wanted
+// entry claims, is refused before anything is written (a hostile cabinet's
+// entries may all claim the same 256 MiB of zeros).
 CabinetRead ExtractCabinetFiles(const ByteSource& cabinet,
-                                const std::map<std::string, std::string>& wanted,
+                                const std::map<std::string, WantedFile>& wanted,
                                 std::set<std::string>& found);
 
 }  // namespace msptool

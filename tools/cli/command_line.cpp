@@ -3,13 +3,14 @@
 #include <cstddef>
 
 #include "base/error.h"
+#include "base/text.h"
 
 namespace msptool {
 namespace {
 
 struct OptionRule {
   const char* name;
-  enum class Takes { Nothing, Value, Rest } takes;
+  enum class Takes { Nothing, Value, Seconds, Rest } takes;
   const char* synopsis;  // as the usage shows it
 };
 
@@ -26,6 +27,20 @@ struct CommandRule {
 
 using Takes = OptionRule::Takes;
 
+// Every command that reads an outside package reads it in a child process
+// with a time limit (crash_guard.h).
+const OptionRule kTimeLimit{"--time-limit", Takes::Seconds, "[--time-limit SECONDS]"};
+// A week: alarm() takes it, and no package takes longer.
+constexpr unsigned long kMostSeconds = 7 * 24 * 3600;
+
+// A whole number of seconds from 1 to kMostSeconds.
+bool IsSeconds(const std::string& text) {
+  if (text.empty() || text.size() > 7 || text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  const unsigned long n = std::stoul(text);
+  return n >= 1 && n <= kMostSeconds;
+}
+
 const std::vector<CommandRule>& Rules() {
   static const std::vector<CommandRule> rules = {
       {"create",
@@ -38,8 +53,9 @@ const std::vector<CommandRule>& Rules() {
         {"--title", Takes::Value, "[--title TEXT]"},
         {"--not-removable", Takes::Nothing, "[--not-removable]"},
         {"--delta", Takes::Nothing, "[--delta | --delta=all]"},
-        {"--delta=all", Takes::Nothing, ""}}},
-      {"author", Command::Author, "DEFINITION OUT.msp", 2, 2, false, {}},
+        {"--delta=all", Takes::Nothing, ""},
+        kTimeLimit}},
+      {"author", Command::Author, "DEFINITION OUT.msp", 2, 2, false, {kTimeLimit}},
       {"check",
        Command::Check,
        "PACKAGE [DESCRIPTOR...]",
@@ -47,11 +63,12 @@ const std::vector<CommandRule>& Rules() {
        kAny,
        false,
        {{"--authored", Takes::Nothing, "[--authored]"},
+        kTimeLimit,
         {"--baselines", Takes::Rest, "[--baselines MSI...]"}}},
-      {"describe", Command::Describe, "PACKAGE TEMPLATE OUT [N]", 3, 4, false, {}},
-      {"stamp", Command::Stamp, "PACKAGE OUT VERSION-RULE", 3, 3, false, {}},
-      {"diff", Command::Diff, "BEFORE.msi AFTER.msi", 2, 2, false, {}},
-      {"transform", Command::Transform, "BEFORE.msi AFTER.msi OUT.mst", 3, 3, false, {}},
+      {"describe", Command::Describe, "PACKAGE TEMPLATE OUT [N]", 3, 4, false, {kTimeLimit}},
+      {"stamp", Command::Stamp, "PACKAGE OUT VERSION-RULE", 3, 3, false, {kTimeLimit}},
+      {"diff", Command::Diff, "BEFORE.msi AFTER.msi", 2, 2, false, {kTimeLimit}},
+      {"transform", Command::Transform, "BEFORE.msi AFTER.msi OUT.mst", 3, 3, false, {kTimeLimit}},
   };
   return rules;
 }
@@ -61,6 +78,10 @@ const std::vector<CommandRule>& Rules() {
 std::string CommandLine::Value(const std::string& option, const std::string& fallback) const {
   const auto found = options.find(option);
   return found == options.end() ? fallback : found->second;
+}
+
+unsigned CommandLine::TimeLimit(unsigned fallback) const {
+  return Has("--time-limit") ? static_cast<unsigned>(std::stoul(Value("--time-limit"))) : fallback;
 }
 
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error) {
@@ -86,9 +107,12 @@ bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, st
       out.rest.assign(args.begin() + static_cast<std::ptrdiff_t>(i) + 1, args.end());
       break;
     }
-    if (option->takes == Takes::Value && i + 1 == args.size())
-      return Refuse(error, arg + " needs a value");
-    out.options[arg] = option->takes == Takes::Value ? args[++i] : "";
+    const bool takesValue = option->takes == Takes::Value || option->takes == Takes::Seconds;
+    if (takesValue && i + 1 == args.size()) return Refuse(error, arg + " needs a value");
+    if (option->takes == Takes::Seconds && !IsSeconds(args[i + 1]))
+      return Refuse(error, arg + " takes whole seconds from 1 to " + std::to_string(kMostSeconds) +
+                               ", not " + Quoted(args[i + 1]));
+    out.options[arg] = takesValue ? args[++i] : "";
   }
   const std::size_t n = out.inputs.size();
   if (n < rule->fewest || n > rule->most || (rule->pairsAfterFirst && n % 2 == 0))

@@ -19,10 +19,13 @@ struct CommandLine {
   bool Has(const std::string& option) const { return options.count(option) != 0; }
   // The value of `option`, or `fallback` when it is not given.
   std::string Value(const std::string& option, const std::string& fallback = {}) const;
+  // --time-limit's seconds (checked by the parser), or `fallback`.
+  unsigned TimeLimit(unsigned fallback) const;
 };
 
 // False, with `error` saying what is wrong, for an unknown command or
-// option, an option without its value, or too few or too many inputs: the
+// option, an option without its value (or --time-limit without whole
+// seconds), or too few or too many inputs: the
 // caller prints the usage and exits 2.
 bool ParseCommandLine(const std::vector<std::string>& args, CommandLine& out, std::string& error);
 

@@ -4,8 +4,10 @@
 // package made by another tool a difference is a warning, as that tool may
 // shape its patches otherwise.
 //
-// The commands that read a package run in a child process (crash_guard.h),
-// and stamp writes nothing unless the copy passes the check.
+// The commands that read a package run in a child process (crash_guard.h)
+// with a time limit; a command that writes writes into a folder of its own
+// (output_folder.h), and its file is put in place only when the command
+// succeeds: stamp's copy only when it passes the check.
 #include "cli/commands.h"
 
 #include <cstdio>
@@ -16,9 +18,10 @@
 #include <set>
 
 #include "base/file_bytes.h"
-#include "base/sibling_file.h"
+#include "base/output_folder.h"
 #include "checks/conventions.h"
 #include "checks/file_rules.h"
+#include "checks/install_names.h"
 #include "checks/patch_shape.h"
 #include "cli/crash_guard.h"
 #include "compound/reader.h"
@@ -42,7 +45,33 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-int Author(const std::string& definitionPath, const std::string& outPath) {
+// Runs `command`, which reads the outside package(s) `packages`, in a child
+// process ended after `seconds`: a reader's crash or a package that reads too
+// long ends in a message naming the package(s), and exit status 1.
+int Guarded(const std::string& packages, unsigned seconds, const std::function<int()>& command) {
+  const ChildEnd end = RunInChild(command, seconds);
+  if (!end.started) return Fail("cannot start a process to read " + packages);
+  if (end.timedOut)
+    return Fail(packages + ": reading it took longer than the time limit of " +
+                std::to_string(seconds) + " seconds (--time-limit)");
+  if (end.signal != 0)
+    return Fail(packages + " is not an installer package: reading it crashed (" +
+                strsignal(end.signal) + ")");
+  return end.status;
+}
+
+// Guarded(), `write` given the file in a new folder beside `outPath` to
+// write; that file becomes `outPath` when the command succeeds.
+int GuardedWrite(const std::string& packages, const std::string& outPath, unsigned seconds,
+                 const std::function<int(const std::string& file)>& write) {
+  OutputFolder folder(outPath);
+  if (!folder.Created()) return Fail("cannot create a folder beside " + outPath);
+  const int status = Guarded(packages, seconds, [&] { return write(folder.File()); });
+  if (status == 0 && !folder.PutInPlace()) return Fail("cannot write " + outPath);
+  return status;
+}
+
+int Author(const std::string& definitionPath, const std::string& outPath, unsigned seconds) {
   std::string text, error;
   if (!ReadFileBytes(definitionPath, text)) return Fail("cannot read " + definitionPath);
   Definition def;
@@ -76,8 +105,13 @@ int Author(const std::string& definitionPath, const std::string& outPath) {
   if (!options.patchCode.empty() && !IsRegistryCode(options.patchCode))
     return Fail(definitionPath + ": patch-code " + Quoted(options.patchCode) +
                 " is not in registry form");
-  if (!CreatePatch(pairs, options, outPath, error)) return Fail(definitionPath + ": " + error);
-  return 0;
+  return GuardedWrite("the packages of " + definitionPath, outPath, seconds,
+                      [&](const std::string& file) {
+                        std::string error;
+                        if (!CreatePatch(pairs, options, file, error))
+                          return Fail(definitionPath + ": " + error);
+                        return 0;
+                      });
 }
 
 int Create(const CommandLine& line) {
@@ -91,22 +125,29 @@ int Create(const CommandLine& line) {
   if (!options.patchCode.empty() && !IsRegistryCode(options.patchCode))
     return Fail("patch code " + Quoted(options.patchCode) + " is not in registry form");
   std::vector<PackagePair> pairs;
-  for (std::size_t i = 1; i < packages.size(); i += 2)
+  std::string names;
+  for (std::size_t i = 1; i < packages.size(); i += 2) {
     pairs.emplace_back(packages[i], packages[i + 1]);
-  std::string error;
-  std::vector<CarriedForm> forms;
-  if (!CreatePatch(pairs, options, packages[0], error, &forms)) return Fail(error);
-  // What became of each file, for the release engineer to see what ships.
-  for (const auto& f : forms) {
-    if (f.delta)
-      std::cout << packages[0] << ": delta " << f.key << ": " << f.carriedSize << " of "
-                << f.wholeSize << " bytes, from " << f.oldFiles << " baseline version"
-                << (f.oldFiles == 1 ? "" : "s") << "\n";
-    else
-      std::cout << packages[0] << ": whole " << f.key << ": " << f.wholeSize << " bytes, "
-                << f.reason << "\n";
+    names += (names.empty() ? "" : ", ") + packages[i] + ", " + packages[i + 1];
   }
-  return 0;
+  return GuardedWrite(
+      names, packages[0], line.TimeLimit(kDefaultTimeLimit), [&](const std::string& file) {
+        std::string error;
+        std::vector<CarriedForm> forms;
+        if (!CreatePatch(pairs, options, file, error, &forms)) return Fail(error);
+        // What became of each file, for the release engineer
+        // to see what ships.
+        for (const auto& f : forms) {
+          if (f.delta)
+            std::cout << packages[0] << ": delta " << f.key << ": " << f.carriedSize << " of "
+                      << f.wholeSize << " bytes, from " << f.oldFiles << " baseline version"
+                      << (f.oldFiles == 1 ? "" : "s") << "\n";
+          else
+            std::cout << packages[0] << ": whole " << f.key << ": " << f.wholeSize << " bytes, "
+                      << f.reason << "\n";
+        }
+        return 0;
+      });
 }
 
 // The patch applied to the products `baselinePaths` hold as Windows applies
@@ -166,6 +207,10 @@ int Check(const std::string& packagePath, const std::vector<std::string>& descri
     return Fail(packagePath + ": " + error);
   CompoundEntry root;
   if (!ReadCompound(path, root, error, false)) return Fail(packagePath + " " + error);
+  // A name that would install outside the product's folder is refused, whoever
+  // made the package.
+  if (const auto names = PatchNameProblems(root, summary.transforms); !names.empty())
+    return Fail(packagePath + ": " + names[0]);
   const PatchShape shape = InspectPatchShape(root, summary.transforms, summary.revision);
   if (authored && !shape.problems.empty()) return Fail(packagePath + ": " + shape.problems[0]);
   warnings.insert(warnings.end(), shape.problems.begin(), shape.problems.end());
@@ -185,38 +230,24 @@ int Check(const std::string& packagePath, const std::vector<std::string>& descri
   return 0;
 }
 
-// Runs `command`, which reads the outside package `packagePath`, in a child
-// process: a reader's crash ends in a message.
-int Guarded(const std::string& packagePath, const std::function<int()>& command) {
-  const ChildEnd end = RunInChild(command);
-  if (!end.started) return Fail("cannot start a process to read " + packagePath);
-  if (end.signal != 0)
-    return Fail(packagePath + " is not an installer package: reading it crashed (" +
-                strsignal(end.signal) + ")");
-  return end.status;
-}
-
-int Stamp(const std::string& packagePath, const std::string& outPath, const std::string& rule) {
+int Stamp(const std::string& packagePath, const std::string& outPath, const std::string& rule,
+          unsigned seconds) {
   std::vector<std::string> warnings;
   std::string problem;
   if (!CheckVersionRule(rule, warnings, problem)) return Fail(problem);
-  // The copy is written and checked beside the output, and becomes it only
-  // when the check takes it.
-  SiblingFile copy(outPath);
-  if (!copy.Created()) return Fail("cannot create a file beside " + outPath);
-  const int status = Guarded(packagePath, [&] {
+  return GuardedWrite(packagePath, outPath, seconds, [&](const std::string& copy) {
     std::string error;
-    if (!StampPackage(packagePath, copy.Path(), rule, error)) return Fail(error);
+    if (!StampPackage(packagePath, copy, rule, error)) return Fail(error);
     // The copy must be one the build carries; the check reports the rule's
     // warnings with the rest.
-    return Check(outPath, {}, false, copy.Path());
+    return Check(outPath, {}, false, copy);
   });
-  if (status == 0 && !copy.PutInPlace()) return Fail("cannot write " + outPath);
-  return status;
 }
 
+// Writes the descriptor named `outPath` to `outFile`.
 int Describe(const std::string& packagePath, const std::string& templatePath,
-             const std::string& outPath, const std::string& targetNumber) {
+             const std::string& outPath, const std::string& outFile,
+             const std::string& targetNumber) {
   std::string text, error, out;
   std::uint64_t size = 0;
   if (!ReadableFileSize(packagePath, size)) return Fail("cannot read " + packagePath);
@@ -225,7 +256,7 @@ int Describe(const std::string& packagePath, const std::string& templatePath,
   if (!ReadPackageSummary(packagePath, summary, error)) return Fail(packagePath + " " + error);
   if (!FillDescriptor(text, summary, size, targetNumber, out, error))
     return Fail(packagePath + ": " + error);
-  std::ofstream file(outPath, std::ios::binary | std::ios::trunc);
+  std::ofstream file(outFile, std::ios::binary | std::ios::trunc);
   if (!file.write(out.data(), static_cast<std::streamsize>(out.size())) || !file.flush())
     return Fail("cannot write " + outPath);
   return 0;
@@ -253,24 +284,28 @@ int MakeTransform(const std::string& beforePath, const std::string& afterPath,
 
 int RunCommand(const CommandLine& line) {
   const auto& in = line.inputs;
+  const unsigned seconds = line.TimeLimit(kDefaultTimeLimit);
   switch (line.command) {
     case Command::Author:
-      return Author(in[0], in[1]);
+      return Author(in[0], in[1], seconds);
     case Command::Create:
       return Create(line);
     case Command::Check:
-      return Guarded(in[0], [&] {
+      return Guarded(in[0], seconds, [&] {
         return Check(in[0], {in.begin() + 1, in.end()}, line.Has("--authored"), in[0], line.rest);
       });
     case Command::Stamp:
-      return Stamp(in[0], in[1], in[2]);
+      return Stamp(in[0], in[1], in[2], seconds);
     case Command::Describe:
-      return Guarded(in[0],
-                     [&] { return Describe(in[0], in[1], in[2], in.size() == 4 ? in[3] : "1"); });
+      return GuardedWrite(in[0], in[2], seconds, [&](const std::string& file) {
+        return Describe(in[0], in[1], in[2], file, in.size() == 4 ? in[3] : "1");
+      });
     case Command::Diff:
-      return Guarded(in[0] + " or " + in[1], [&] { return DiffDatabases(in[0], in[1]); });
+      return Guarded(in[0] + " or " + in[1], seconds, [&] { return DiffDatabases(in[0], in[1]); });
     case Command::Transform:
-      return Guarded(in[0] + " or " + in[1], [&] { return MakeTransform(in[0], in[1], in[2]); });
+      return GuardedWrite(in[0] + " or " + in[1], in[2], seconds, [&](const std::string& file) {
+        return MakeTransform(in[0], in[1], file);
+      });
   }
   return 1;
 }

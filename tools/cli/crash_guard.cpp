@@ -10,7 +10,7 @@
 
 namespace msptool {
 
-ChildEnd RunInChild(const std::function<int()>& work) {
+ChildEnd RunInChild(const std::function<int()>& work, unsigned seconds) {
   // Buffered output would otherwise be written by both processes.
   std::cout.flush();
   std::cerr.flush();
@@ -20,7 +20,10 @@ ChildEnd RunInChild(const std::function<int()>& work) {
   if (child == 0) {
     // A crash is the answer, not something for a sanitizer's handlers to
     // report.
-    for (int signal : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT}) std::signal(signal, SIG_DFL);
+    for (int signal : {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT, SIGALRM})
+      std::signal(signal, SIG_DFL);
+    // SIGALRM's default action ends the process, even inside a blocking read.
+    ::alarm(seconds);
     const int status = work();
     std::cout.flush();
     std::cerr.flush();
@@ -33,7 +36,7 @@ ChildEnd RunInChild(const std::function<int()>& work) {
   while (::waitpid(child, &status, 0) < 0) {
     if (errno != EINTR) return {};
   }
-  if (WIFSIGNALED(status)) return {true, 1, WTERMSIG(status)};
+  if (WIFSIGNALED(status)) return {true, 1, WTERMSIG(status), WTERMSIG(status) == SIGALRM};
   return {true, WEXITSTATUS(status), 0};
 }
 

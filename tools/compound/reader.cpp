@@ -4,6 +4,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+
+#include "base/error.h"
+#include "base/text.h"
+#include "compound/directory.h"
 
 namespace msptool {
 namespace {
@@ -27,29 +32,54 @@ bool ReadBytes(GsfInput* input, std::string& bytes) {
          gsf_input_read(input, bytes.size(), reinterpret_cast<guint8*>(bytes.data()));
 }
 
-bool ReadStorage(GsfInfile* storage, CompoundEntry& out, const StreamFilter& filter, int depth) {
+// `raw`: the storage as the file's own directory has it (directory.h).
+// False when libgsf lists other entries than that: an entry it dropped is a
+// table the database would be read without.
+bool ReadStorage(GsfInfile* storage, const DirectoryNode& raw, CompoundEntry& out,
+                 const StreamFilter& filter, int depth, std::string& error) {
   guint8 classId[16];
   if (gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(storage), classId))
     out.classId.assign(reinterpret_cast<const char*>(classId), 16);
-  for (int i = 0; i < gsf_infile_num_children(storage); ++i) {
+  const int count = gsf_infile_num_children(storage);
+  if (count < 0 || static_cast<std::size_t>(count) != raw.children.size())
+    return Refuse(error, "is not a whole compound file: its directory lists " +
+                             std::to_string(raw.children.size()) + " entries in storage " +
+                             Quoted(raw.name) + ", of which the reader finds " +
+                             std::to_string(count));
+  std::map<std::string, const DirectoryNode*> rawByName;
+  for (const auto& child : raw.children) rawByName.emplace(child.name, &child);
+  for (int i = 0; i < count; ++i) {
     const char* name = gsf_infile_name_by_index(storage, i);
-    if (!name) return false;
+    if (!name) return Refuse(error, "is not a readable compound file");
+    const auto rawChild = rawByName.find(name);
+    if (rawChild == rawByName.end())
+      return Refuse(error, "is not a whole compound file: the reader finds an entry " +
+                               Quoted(name) + " its directory does not list");
     CompoundEntry entry;
     entry.name = name;
     const StreamContent content = filter(entry.name, depth);
     if (content == StreamContent::Skip) continue;
     Ref<GsfInput> child(gsf_infile_child_by_index(storage, i));
-    if (!child) return false;
+    if (!child) return Refuse(error, "is not a readable compound file");
     // A storage is an infile that lists its children, an empty one included.
     entry.isStorage =
         GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0;
+    if (entry.isStorage != rawChild->second->isStorage)
+      return Refuse(error, "is not a whole compound file: entry " + Quoted(name) +
+                               " is a storage to one reader and a stream to the other");
     if (entry.isStorage) {
-      if (!ReadStorage(GSF_INFILE(child.get()), entry, filter, depth + 1)) return false;
+      if (!ReadStorage(GSF_INFILE(child.get()), *rawChild->second, entry, filter, depth + 1, error))
+        return false;
     } else {
       entry.size = static_cast<std::uint64_t>(gsf_input_size(child.get()));
-      if (content == StreamContent::Bytes && !ReadBytes(child.get(), entry.bytes)) return false;
-      if (content == StreamContent::Digest && (entry.digest = Digest(child.get())).empty())
-        return false;
+      // A stream shorter than its entry claims is cut off.
+      if (entry.size != rawChild->second->size)
+        return Refuse(error, "is not a whole compound file: stream " + Quoted(name) + " has " +
+                                 std::to_string(entry.size) + " of the " +
+                                 std::to_string(rawChild->second->size) + " bytes it claims");
+      if ((content == StreamContent::Bytes && !ReadBytes(child.get(), entry.bytes)) ||
+          (content == StreamContent::Digest && (entry.digest = Digest(child.get())).empty()))
+        return Refuse(error, "has stream " + Quoted(name) + ", which cannot be read");
     }
     out.children.push_back(std::move(entry));
   }
@@ -67,6 +97,12 @@ bool ReadCompound(const std::string& path, CompoundEntry& root, std::string& err
 
 bool ReadCompoundStreams(const std::string& path, CompoundEntry& root, std::string& error,
                          const StreamFilter& filter) {
+  // The file's own directory first: it also refuses a FIFO without blocking.
+  DirectoryNode raw;
+  if (!ReadCompoundDirectory(path, raw, error)) {
+    if (error == "cannot be read") return false;
+    return Refuse(error, "is not a readable compound file: it " + error);
+  }
   GError* err = nullptr;
   Ref<GsfInput> file(gsf_input_stdio_new(path.c_str(), &err));
   if (err) g_error_free(err);
@@ -77,11 +113,8 @@ bool ReadCompoundStreams(const std::string& path, CompoundEntry& root, std::stri
   Ref<GsfInfile> ole(gsf_infile_msole_new(file.get(), nullptr));
   root = {};
   root.isStorage = true;
-  if (!ole || !ReadStorage(ole.get(), root, filter, 1)) {
-    error = "is not a readable compound file";
-    return false;
-  }
-  return true;
+  if (!ole) return Refuse(error, "is not a readable compound file");
+  return ReadStorage(ole.get(), raw, root, filter, 1, error);
 }
 
 StreamInput OpenRootStream(const std::string& path, const std::string& name) {

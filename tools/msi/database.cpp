@@ -32,7 +32,8 @@ std::string KeyLabel(const Table& table, const Row& row) {
   for (std::size_t i = 0; i < table.columns.size() && i < row.size(); ++i) {
     if (!table.columns[i].IsKey()) continue;
     if (!label.empty()) label += '/';
-    label += row[i].kind == Value::Kind::Integer ? std::to_string(row[i].number) : row[i].text;
+    label +=
+        row[i].kind == Value::Kind::Integer ? std::to_string(row[i].number) : row[i].text.str();
   }
   return label;
 }
@@ -42,7 +43,7 @@ std::string StreamName(const Table& table, const Row& row) {
   for (std::size_t i = 0; i < table.columns.size() && i < row.size(); ++i) {
     if (!table.columns[i].IsKey()) continue;
     name += '.';
-    name += row[i].kind == Value::Kind::Integer ? std::to_string(row[i].number) : row[i].text;
+    name += row[i].kind == Value::Kind::Integer ? std::to_string(row[i].number) : row[i].text.str();
   }
   return name;
 }
@@ -64,7 +65,7 @@ std::string Printed(const Value& value) {
 std::string PropertyValue(const Database& db, const std::string& name) {
   const Table* table = db.Find("Property");
   const Row* row = FindRow(table, name);
-  return row ? Cell(*table, *row, "Value").text : std::string();
+  return row ? Cell(*table, *row, "Value").text.str() : std::string();
 }
 
 }  // namespace msptool::msi

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/shared_text.h"
+
 namespace msptool::msi {
 
 // _Columns' Type: the width in the low byte, then these bits. A string column
@@ -44,10 +46,10 @@ struct Value {
   enum class Kind : std::uint8_t { Null, Integer, String, Stream };
   Kind kind = Kind::Null;
   std::int32_t number = 0;  // Integer
-  std::string text;         // String; Stream: the digest of its bytes, if known
+  SharedText text;          // String; Stream: the digest of its bytes, if known
 
   static Value Integer(std::int32_t n) { return {Kind::Integer, n, {}}; }
-  static Value String(std::string s) {
+  static Value String(SharedText s) {
     return s.empty() ? Value{} : Value{Kind::String, 0, std::move(s)};
   }
   static Value Stream(std::string digest = {}) { return {Kind::Stream, 0, std::move(digest)}; }

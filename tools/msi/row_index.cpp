@@ -1,5 +1,6 @@
 #include "msi/row_index.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace msptool::msi {
@@ -21,27 +22,19 @@ class KeyValues {
   std::size_t at_ = 0;
 };
 
-std::size_t KeyHash(KeyValues keys) {
-  std::size_t hash = 0;
-  while (const Value* v = keys.Next()) {
-    const std::size_t part = v->kind == Value::Kind::Integer ? std::hash<std::int32_t>{}(v->number)
-                                                             : std::hash<std::string>{}(v->text);
-    hash = (hash * 31 + static_cast<std::size_t>(v->kind)) * 1000003 + part;
-  }
-  // Mixed, so that keys that differ in their high bits alone (integers) still
-  // spread over the slots, which the low bits choose.
-  hash = (hash ^ (hash >> 30)) * 0xBF58476D1CE4E5B9u;
-  return hash ^ (hash >> 31);
-}
-
-bool SameKey(KeyValues a, KeyValues b) {
+// <0, 0 or >0 as key `a` sorts before, with or after key `b`: by kind, then
+// by number or text, value by value.
+int CompareKeys(KeyValues a, KeyValues b) {
   for (;;) {
     const Value* x = a.Next();
     const Value* y = b.Next();
-    if (!x || !y) return x == y;
-    if (x->kind != y->kind ||
-        (x->kind == Value::Kind::Integer ? x->number != y->number : x->text != y->text))
-      return false;
+    if (!x || !y) return (x != nullptr) - (y != nullptr);
+    if (x->kind != y->kind) return x->kind < y->kind ? -1 : 1;
+    if (x->kind == Value::Kind::Integer) {
+      if (x->number != y->number) return x->number < y->number ? -1 : 1;
+    } else if (const int c = x->text.str().compare(y->text.str()); c != 0) {
+      return c;
+    }
   }
 }
 
@@ -54,34 +47,29 @@ RowIndex::RowIndex(const Table& table) : RowIndex(&table) {}
 
 RowIndex::RowIndex(const Table* table) : table_(table) {
   if (!table) return;
-  std::size_t size = 2;
-  while (size < 2 * table->rows.size()) size *= 2;
-  slots_.resize(size);
-  for (const auto& row : table->rows) {
-    const std::size_t hash = KeyHash({*table, row});
-    Slot& slot = slots_[SlotOf(hash, *table, row)];
-    if (!slot.row)
-      slot = {hash, &row};
-    else if (!duplicate_)
-      duplicate_ = &row;
-  }
+  sorted_.reserve(table->rows.size());
+  for (const auto& row : table->rows) sorted_.push_back(&row);
+  const auto before = [table](const Row* a, const Row* b) {
+    return CompareKeys({*table, *a}, {*table, *b}) < 0;
+  };
+  std::stable_sort(sorted_.begin(), sorted_.end(), before);
+  // The second row of each key, the earliest in the table of them.
+  for (std::size_t i = 1; i < sorted_.size(); ++i)
+    if (!before(sorted_[i - 1], sorted_[i]) && (i < 2 || before(sorted_[i - 2], sorted_[i - 1])) &&
+        (!duplicate_ || std::less<const Row*>()(sorted_[i], duplicate_)))
+      duplicate_ = sorted_[i];
 }
 
 const Row* RowIndex::Find(const Table& table, const Row& row) const {
-  return slots_.empty() ? nullptr : slots_[SlotOf(KeyHash({table, row}), table, row)].row;
+  const auto at = std::lower_bound(sorted_.begin(), sorted_.end(), &row,
+                                   [&](const Row* indexed, const Row* wanted) {
+                                     return CompareKeys({*table_, *indexed}, {table, *wanted}) < 0;
+                                   });
+  return at != sorted_.end() && CompareKeys({*table_, **at}, {table, row}) == 0 ? *at : nullptr;
 }
 
 const Row* RowIndex::Find(const std::string& key) const {
   return Find(kOneKey, {Value::String(key)});
-}
-
-std::size_t RowIndex::SlotOf(std::size_t hash, const Table& table, const Row& row) const {
-  const std::size_t mask = slots_.size() - 1;
-  std::size_t at = hash & mask;
-  while (slots_[at].row &&
-         !(slots_[at].hash == hash && SameKey({*table_, *slots_[at].row}, {table, row})))
-    at = (at + 1) & mask;
-  return at;
 }
 
 }  // namespace msptool::msi

@@ -1,6 +1,7 @@
-// A table's rows by their keys, built once and found in constant time. Two
-// keys are equal when their key columns' values, in column order, are of one
-// kind and have one number or text.
+// A table's rows by their keys, sorted once and found by binary search: time
+// n log n however a hostile package chooses its keys (a hash table's
+// colliding keys cost n squared). Two keys are equal when their key columns'
+// values, in column order, are of one kind and have one number or text.
 #pragma once
 
 #include <cstddef>
@@ -29,18 +30,8 @@ class RowIndex {
   const Row* Duplicate() const { return duplicate_; }
 
  private:
-  struct Slot {
-    std::size_t hash = 0;
-    const Row* row = nullptr;  // null: free
-  };
-  // The slot of the row with the key of `row`, or the free slot where it
-  // would go.
-  std::size_t SlotOf(std::size_t hash, const Table& table, const Row& row) const;
-
   const Table* table_ = nullptr;
-  // One row per key, at the first free slot from its hash on: a power of two
-  // of slots, at most half of them used.
-  std::vector<Slot> slots_;
+  std::vector<const Row*> sorted_;  // by key, rows of one key in table order
   const Row* duplicate_ = nullptr;
 };
 

@@ -23,6 +23,11 @@ const Table kFileTable = {"File",
                            {"Attributes", kShortInteger | kTypeNullable},
                            {"Sequence", kLongInteger}},
                           {}};
+const Table kDirectoryTable = {"Directory",
+                               {{"Directory", kKeyText | 72},
+                                {"Directory_Parent", kNullableText | 72},
+                                {"DefaultDir", kLocalText | 255}},
+                               {}};
 const Table kMediaTable = {"Media",
                            {{"DiskId", kShortInteger | kTypeKey},
                             {"LastSequence", kLongInteger},

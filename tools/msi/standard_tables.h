@@ -10,6 +10,7 @@ namespace msptool {
 // schemas).
 extern const msi::Table kPropertyTable;
 extern const msi::Table kFileTable;
+extern const msi::Table kDirectoryTable;
 extern const msi::Table kMediaTable;
 extern const msi::Table kInstallExecuteSequenceTable;
 extern const msi::Table kMsiFileHashTable;

@@ -19,6 +19,22 @@ std::uint32_t StringPool::Add(const std::string& text) {
   return at->second;
 }
 
+std::uint32_t StringPool::Add(const SharedText& text) {
+  const auto known = shared_.find(text.Identity());
+  if (known != shared_.end()) {
+    ++strings_[known->second.second - 1].references;
+    return known->second.second;
+  }
+  const std::uint32_t index = Add(text.str());
+  if (index != 0) shared_.emplace(text.Identity(), std::pair{text, index});
+  return index;
+}
+
+std::uint32_t StringPool::Find(const SharedText& text) const {
+  const auto known = shared_.find(text.Identity());
+  return known != shared_.end() ? known->second.second : Find(text.str());
+}
+
 std::uint32_t StringPool::Find(const std::string& text) const {
   const auto at = index_.find(text);
   return at == index_.end() ? 0 : at->second;

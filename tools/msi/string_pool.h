@@ -14,6 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/shared_text.h"
+
 namespace msptool::msi {
 
 class StringPool {
@@ -23,8 +25,15 @@ class StringPool {
   // Counts one reference to `text` (added on first use) and returns its
   // index; the empty text is the null string, 0.
   std::uint32_t Add(const std::string& text);
+  // The same for a shared text: a text added before under its identity is
+  // found without hashing its bytes again (one long string named by every
+  // cell of a hostile table costs its length once, not once a cell).
+  std::uint32_t Add(const SharedText& text);
   // The index of a string already added (0 for others).
   std::uint32_t Find(const std::string& text) const;
+  std::uint32_t Find(const SharedText& text) const;
+  std::uint32_t Add(const char* text) { return Add(std::string(text)); }
+  std::uint32_t Find(const char* text) const { return Find(std::string(text)); }
 
   // 2, or 3 once there are more than 65,535 strings.
   std::size_t ReferenceSize() const { return strings_.size() > 0xFFFF ? 3 : 2; }
@@ -40,13 +49,15 @@ class StringPool {
   std::uint32_t codePage_;
   std::vector<Entry> strings_;
   std::unordered_map<std::string, std::uint32_t> index_;
+  // By identity, each holding its text alive so that its address stays its.
+  std::unordered_map<const std::string*, std::pair<SharedText, std::uint32_t>> shared_;
 };
 
 // A pool read back: strings[0] is the null string.
 struct StringTable {
   std::uint32_t codePage = 0;
   std::size_t referenceSize = 2;
-  std::vector<std::string> strings{""};
+  std::vector<SharedText> strings{""};  // each held once, however many cells name it
 };
 
 // False, with `error` set, when the pool's lengths do not add up to the data.

@@ -3,11 +3,17 @@
 #include <gio/gio.h>
 #include <gsf/gsf.h>
 #include <libgcab.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <map>
 #include <set>
 
+#include "base/confined_file.h"
+#include "base/error.h"
 #include "base/file_bytes.h"
 #include "base/gobject_ref.h"
 #include "cabinet/reader.h"
@@ -19,33 +25,55 @@
 namespace msptool {
 namespace {
 
-// The Cabinet column of the Media row that holds sequence `sequence`: the
-// row with the smallest LastSequence at or above it.
-std::string CabinetOf(const msi::Database& db, std::int32_t sequence) {
-  const msi::Table* media = db.Find("Media");
-  if (!media) return {};
-  const auto last = [media](const msi::Row& row) {
-    return msi::Cell(*media, row, "LastSequence").number;
-  };
-  const msi::Row* best = nullptr;
-  for (const auto& row : media->rows)
-    if (last(row) >= sequence && (!best || last(row) < last(*best))) best = &row;
-  return best ? msi::Cell(*media, *best, "Cabinet").text : std::string();
-}
+// File table Attributes (Windows Installer documentation, "File Table"):
+// msidbFileAttributesNoncompressed and msidbFileAttributesCompressed override
+// the package's default for one file.
+constexpr std::int32_t kNoncompressed = 0x2000, kCompressed = 0x4000;
+// Word Count Summary (documentation, "Word Count Summary"): bit 0 short file
+// names, bit 1 a compressed source.
+constexpr std::int64_t kShortNames = 1, kCompressedSource = 2;
 
-// The long part of a "short|long" name.
-std::string LongName(const std::string& name) { return name.substr(name.find('|') + 1); }
+// The Media rows by LastSequence, for the cabinet of each file's sequence.
+class MediaIndex {
+ public:
+  explicit MediaIndex(const msi::Database& db) {
+    if (const msi::Table* media = db.Find("Media"))
+      for (const auto& row : media->rows)
+        rows_.emplace_back(msi::Cell(*media, row, "LastSequence").number,
+                           msi::Cell(*media, row, "Cabinet").text);
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+  }
+  // The Cabinet of the row with the smallest LastSequence at or above
+  // `sequence` (the first such row of the table), or "".
+  std::string CabinetOf(std::int32_t sequence) const {
+    const auto at = std::lower_bound(rows_.begin(), rows_.end(), sequence,
+                                     [](const auto& row, std::int32_t s) { return row.first < s; });
+    return at == rows_.end() ? std::string() : at->second;
+  }
+
+ private:
+  std::vector<std::pair<std::int32_t, std::string>> rows_;
+};
 
 // The File, Component and Directory rows of an upgraded package by key,
 // indexed once per package however many files it gives.
 struct PackageRows {
-  explicit PackageRows(const msi::Database& db)
-      : db(db),
+  explicit PackageRows(const PatchTarget& t)
+      : db(t.upgraded),
+        wordCount(t.upgradedWordCount),
+        folder(std::filesystem::path(t.upgradedPath).parent_path().string()),
         files(db.Find("File")),
         components(db.Find("Component")),
-        directories(db.Find("Directory")) {}
+        directories(db.Find("Directory")),
+        media(db) {
+    if (folder.empty()) folder = ".";
+  }
   const msi::Database& db;
+  const std::int64_t wordCount;
+  std::string folder;  // the package's, where its source tree and cabinets are
   const msi::RowIndex files, components, directories;
+  const MediaIndex media;
 
   // The text or number of `column` in the row `key` of `table`, found
   // through `index`; a null value when there is no such row.
@@ -55,38 +83,75 @@ struct PackageRows {
     const msi::Row* row = index.Find(key);
     return row ? msi::Cell(*db.Find(table), *row, column) : kNull;
   }
+  // The short or long part of a "short|long" name, as the word count says
+  // the source names its files.
+  std::string NamePart(const std::string& name) const {
+    const auto bar = name.find('|');
+    if (bar == std::string::npos) return name;
+    return wordCount & kShortNames ? name.substr(0, bar) : name.substr(bar + 1);
+  }
 };
 
 // Where an uncompressed source keeps directory `id`, relative to the
-// package's folder: each DefaultDir's source part ("target:source", long
-// names), the root (no parent) being the package's folder itself.
+// package's folder ("" for the folder itself): each DefaultDir's source part
+// ("target:source"), the root (no parent) being the package's folder.
 std::string SourceFolder(const PackageRows& rows, const std::string& id, int depth = 0) {
   const std::string parent = rows.Cell(rows.directories, "Directory", id, "Directory_Parent").text;
-  if (parent.empty() || parent == id || depth > 64) return ".";
+  if (parent.empty() || parent == id || depth > 64) return "";
   std::string name = rows.Cell(rows.directories, "Directory", id, "DefaultDir").text;
-  name = LongName(name.substr(name.find(':') + 1));
+  name = rows.NamePart(name.substr(name.find(':') + 1));
   const std::string above = SourceFolder(rows, parent, depth + 1);
-  return name == "." ? above : above + "/" + name;
+  if (name == ".") return above;
+  return above.empty() ? name : above + "/" + name;
+}
+
+// Where carried file `key` lies: in its Media row's cabinet (returned), or
+// uncompressed at `sourcePath` (relative to the package's folder, "" is
+// returned), as Windows reads the source ("Word Count Summary"): a file is
+// compressed by its Attributes or else by the package's word count; an
+// uncompressed file of a compressed package lies at the root of the source,
+// in an uncompressed package in the Directory tree. A compressed file whose
+// Media row names no cabinet lies in the tree, as an administrative image
+// of the package has it.
+std::string Whereabouts(const PackageRows& rows, const std::string& key, std::string& sourcePath) {
+  const auto cell = [&](const char* column) { return rows.Cell(rows.files, "File", key, column); };
+  const std::int32_t attributes = cell("Attributes").number;
+  const bool packageCompressed = rows.wordCount & kCompressedSource;
+  const bool compressed = attributes & kCompressed      ? true
+                          : attributes & kNoncompressed ? false
+                                                        : packageCompressed;
+  const std::string cabinet = compressed ? rows.media.CabinetOf(cell("Sequence").number) : "";
+  if (!cabinet.empty()) return cabinet;
+  const std::string name = rows.NamePart(cell("FileName").text);
+  const std::string folder =
+      compressed || !packageCompressed
+          ? SourceFolder(
+                rows,
+                rows.Cell(rows.components, "Component", cell("Component_").text, "Directory_").text)
+          : "";
+  sourcePath = folder.empty() ? name : folder + "/" + name;
+  return {};
 }
 
 // The files wanted from one cabinet: name in the cabinet -> the name to
-// write it under (numbered, never a name the package chose).
+// write it under (numbered, never a name the package chose) and its size.
 struct Wanted {
-  std::map<std::string, std::string> names;
+  std::map<std::string, WantedFile> files;
   std::set<std::string> found;
 };
 
 gboolean Select(GCabFile* file, gpointer data) {
   auto* wanted = static_cast<Wanted*>(data);
-  const auto name = wanted->names.find(gcab_file_get_name(file));
-  if (name == wanted->names.end()) return FALSE;
-  gcab_file_set_extract_name(file, name->second.c_str());
-  wanted->found.insert(name->first);
+  const auto want = wanted->files.find(gcab_file_get_name(file));
+  if (want == wanted->files.end()) return FALSE;
+  gcab_file_set_extract_name(file, std::filesystem::path(want->second.path).filename().c_str());
+  wanted->found.insert(want->first);
   return TRUE;
 }
 
-// Extracts the wanted files of the cabinet at `cabinetPath` into `folder`
-// with gcab, which reads LZX folders too, inflating everything before them.
+// Extracts the wanted files of the cabinet at `cabinetPath` (a copy in the
+// command's folder) into `folder` with gcab, which reads LZX folders too,
+// inflating everything before them.
 bool ExtractWithGcab(const std::string& cabinetPath, Wanted& wanted, const std::string& folder,
                      std::string& error) {
   GError* err = nullptr;
@@ -102,20 +167,35 @@ bool ExtractWithGcab(const std::string& cabinetPath, Wanted& wanted, const std::
   return true;
 }
 
-// Extracts the wanted files of `cabinet` (a "#stream" of `package`, or a file
-// beside it) into `folder`, reading only the blocks they lie in.
-bool Extract(const std::string& package, const std::string& cabinet, Wanted& wanted,
-             const std::string& folder, std::string& error) {
-  const bool embedded = cabinet[0] == '#';
-  const std::string beside = std::filesystem::path(package).parent_path() / cabinet;
-  const StreamInput input =
-      embedded ? OpenRootStream(package, EncodeStreamName(cabinet.substr(1), false))
-               : StreamInput(GSF_INPUT(gsf_input_stdio_new(beside.c_str(), nullptr)));
-  const std::string what = package + ": cabinet " + Quoted(cabinet);
-  if (!input) {
-    error = what + " cannot be read";
-    return false;
+// The cabinet `cabinet` of the package: its "#stream", or a file beside the
+// package, opened inside the package's folder only (confined_file.h).
+bool OpenCabinet(const PackageRows& rows, const std::string& package, const std::string& cabinet,
+                 StreamInput& input, FileHandle& file, std::string& error) {
+  if (cabinet[0] == '#') {
+    input = OpenRootStream(package, EncodeStreamName(cabinet.substr(1), false));
+    return input || Refuse(error, Quoted(cabinet) + " cannot be read");
   }
+  if (!OpenConfined(rows.folder, cabinet, file, error)) return false;
+  // libgsf closes the stream it is given; `file` keeps its own descriptor.
+  FileHandle copy(::dup(file.fd()));
+  FILE* stream = copy ? ::fdopen(copy.fd(), "rb") : nullptr;
+  if (stream) {
+    copy.Release();
+    input = StreamInput(GSF_INPUT(gsf_input_stdio_new_FILE(cabinet.c_str(), stream, FALSE)));
+  }
+  return input || Refuse(error, "cannot be read");
+}
+
+// Extracts the wanted files of `cabinet` into `folder`, reading only the
+// blocks they lie in.
+bool Extract(const PackageRows& rows, const std::string& package, const std::string& cabinet,
+             Wanted& wanted, const std::string& folder, std::string& error) {
+  const std::string what = package + ": cabinet " + Quoted(cabinet);
+  StreamInput input;
+  FileHandle file;
+  // The reason names the cabinet (as the package names it) already.
+  if (!OpenCabinet(rows, package, cabinet, input, file, error))
+    return Refuse(error, package + ": cabinet " + error);
   GsfInput* in = input.get();
   const ByteSource source{static_cast<std::uint64_t>(gsf_input_size(in)),
                           [in](std::uint64_t offset, void* to, std::size_t count) {
@@ -123,109 +203,104 @@ bool Extract(const std::string& package, const std::string& cabinet, Wanted& wan
                                                    G_SEEK_SET) &&
                                    gsf_input_read(in, count, static_cast<guint8*>(to));
                           }};
-  std::map<std::string, std::string> paths;
-  for (const auto& [name, as] : wanted.names) paths[name] = folder + "/" + as;
-  switch (ExtractCabinetFiles(source, paths, wanted.found)) {
+  switch (ExtractCabinetFiles(source, wanted.files, wanted.found)) {
     case CabinetRead::Extracted:
       return true;
     case CabinetRead::NotCabinet:
-      error = what + " is not a readable cabinet";
-      return false;
+      return Refuse(error, what + " is not a readable cabinet");
+    case CabinetRead::BadClaim:
+      return Refuse(error, what +
+                               " has a wanted file of another size than its File row, or "
+                               "overlapping another");
     case CabinetRead::Damaged:
-      error = what + " is damaged: a block is cut short, fails its checksum or does not inflate";
-      return false;
+      return Refuse(error, what +
+                               " is damaged: a block is cut short, fails its checksum or "
+                               "does not inflate");
     case CabinetRead::CannotWrite:
-      error = "cannot write the files of " + what + " into " + folder;
-      return false;
+      return Refuse(error, "cannot write the files of " + what + " into " + folder);
     case CabinetRead::Unsupported:
       break;
   }
-  if (!embedded) return ExtractWithGcab(beside, wanted, folder, error);
+  // gcab reads a file: the cabinet's bytes, copied into the command's folder.
   const std::string copy = folder + ".cab";
-  if (!CopyRootStream(package, EncodeStreamName(cabinet.substr(1), false), copy)) {
-    error = what + " cannot be read";
-    return false;
-  }
+  std::uint64_t copied = 0;
+  const bool ok =
+      file ? CopyOpenFile(file, copy, std::numeric_limits<std::uint64_t>::max() - 1, copied)
+           : CopyRootStream(package, EncodeStreamName(cabinet.substr(1), false), copy);
+  if (!ok) return Refuse(error, what + " cannot be read");
   return ExtractWithGcab(copy, wanted, folder, error);
+}
+
+// Copies uncompressed file `file` from `sourcePath` in the package's folder
+// to `to`; false unless it is there, inside the folder and of its size.
+bool CopySourceFile(const PackageRows& rows, const CarriedFile& file, const std::string& sourcePath,
+                    const std::string& to, std::string& error) {
+  FileHandle in;
+  std::uint64_t copied = 0;
+  const std::string what = file.package + ": file " + Quoted(file.key) + " (" + sourcePath + ")";
+  if (!OpenConfined(rows.folder, sourcePath, in, error)) return Refuse(error, what + ": " + error);
+  if (!CopyOpenFile(in, to, file.size, copied)) return Refuse(error, "cannot copy " + what);
+  if (copied != file.size)
+    return Refuse(
+        error, what + " is not " + std::to_string(file.size) + " bytes long, as its File row says");
+  return true;
 }
 
 }  // namespace
 
-ScratchFolder::ScratchFolder(std::string p) : path(std::move(p)) {
-  std::error_code ignored;
-  std::filesystem::remove_all(path, ignored);
-  std::filesystem::create_directories(path, ignored);
-}
-
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  std::filesystem::remove_all(path, ignored);
-}
-
 bool ExtractCarriedFiles(const std::vector<PatchTarget>& targets,
                          const std::vector<CarriedFile>& carried, const std::string& folder,
                          std::vector<CabinetFile>& out, std::string& error) {
-  // Per package and cabinet, the files wanted from it; the files of
-  // uncompressed sources, where they are.
-  std::map<std::pair<std::string, std::string>, Wanted> cabinets;
-  std::vector<CabinetFile> direct;
   std::map<std::string, PackageRows> packages;  // by path
-  for (const auto& t : targets) packages.try_emplace(t.upgradedPath, t.upgraded);
-  for (const auto& file : carried) {
+  for (const auto& t : targets) packages.try_emplace(t.upgradedPath, t);
+  // Each carried file's path in `folder`, by its place in `carried`; the
+  // files wanted per package and cabinet, each cabinet read once.
+  std::vector<std::string> paths(carried.size());
+  struct FromCabinet {
+    std::string into;  // the folder its files are written to
+    Wanted wanted;
+    std::vector<std::size_t> places;
+  };
+  std::map<std::pair<std::string, std::string>, FromCabinet> cabinets;
+  for (std::size_t i = 0; i < carried.size(); ++i) {
+    const CarriedFile& file = carried[i];
     const PackageRows& rows = packages.at(file.package);
-    const auto cell = [&](const char* column) {
-      return rows.Cell(rows.files, "File", file.key, column);
-    };
-    const std::string cabinet = CabinetOf(rows.db, cell("Sequence").number);
+    std::string sourcePath;
+    const std::string cabinet = Whereabouts(rows, file.key, sourcePath);
     if (cabinet.empty()) {
-      // An uncompressed source: the file lies in the source tree beside the
-      // package, read where it is.
-      const std::string component = cell("Component_").text;
-      const std::string folder =
-          SourceFolder(rows, rows.Cell(rows.components, "Component", component, "Directory_").text);
-      direct.push_back({file.key,
-                        (std::filesystem::path(file.package).parent_path() / folder /
-                         LongName(cell("FileName").text))
-                            .lexically_normal(),
-                        file.size});
+      paths[i] = folder + "/s" + std::to_string(i);
+      if (!CopySourceFile(rows, file, sourcePath, paths[i], error)) return false;
       continue;
     }
-    auto& names = cabinets[{file.package, cabinet}].names;
-    names.emplace(file.key, std::to_string(names.size() + 1));
+    FromCabinet& from = cabinets[{file.package, cabinet}];
+    if (from.into.empty()) from.into = folder + "/c" + std::to_string(cabinets.size());
+    from.places.push_back(i);
+    paths[i] = from.into + "/" + std::to_string(i);
+    from.wanted.files.emplace(file.key, WantedFile{paths[i], file.size});
   }
-  int n = 0;
-  for (auto& [where, wanted] : cabinets) {
+  for (auto& [where, from] : cabinets) {
     const auto& [package, cabinet] = where;
-    const std::string into = folder + "/" + std::to_string(++n);
-    std::filesystem::create_directories(into);
-    if (!Extract(package, cabinet, wanted, into, error)) return false;
-    for (const auto& [name, as] : wanted.names)
-      if (!wanted.found.count(name)) {
-        error = package + ": cabinet " + Quoted(cabinet) + " has no file " + Quoted(name);
-        return false;
-      }
-    for (const auto& file : carried)
-      if (file.package == package && wanted.names.count(file.key))
-        out.push_back({file.key, into + "/" + wanted.names[file.key], file.size});
+    const std::string& into = from.into;
+    Wanted& wanted = from.wanted;
+    std::error_code failed;
+    std::filesystem::create_directory(into, failed);
+    if (failed) return Refuse(error, "cannot create the folder " + into);
+    if (!Extract(packages.at(package), package, cabinet, wanted, into, error)) return false;
+    for (const std::size_t i : from.places)
+      if (!wanted.found.count(carried[i].key))
+        return Refuse(error, package + ": cabinet " + Quoted(cabinet) + " has no file " +
+                                 Quoted(carried[i].key));
   }
-  out.insert(out.end(), direct.begin(), direct.end());
   // The cabinet's order is the patch's sequence order.
-  std::map<std::string, const CabinetFile*> byKey;
-  for (const auto& f : out) byKey.emplace(f.name, &f);
-  std::vector<CabinetFile> ordered;
-  for (const auto& file : carried) {
-    const auto found = byKey.find(file.key);
-    if (found == byKey.end()) continue;
-    const CabinetFile& f = *found->second;
+  out.clear();
+  for (std::size_t i = 0; i < carried.size(); ++i) {
+    const CarriedFile& file = carried[i];
     std::uint64_t size = 0;
-    if (!ReadableFileSize(f.path, size) || size != file.size) {
-      error = file.package + ": file " + Quoted(file.key) + " (" + f.path + ") is not " +
-              std::to_string(file.size) + " bytes long, as its File row says";
-      return false;
-    }
-    ordered.push_back(f);
+    if (!ReadableFileSize(paths[i], size) || size != file.size)
+      return Refuse(error, file.package + ": file " + Quoted(file.key) + " is not " +
+                               std::to_string(file.size) + " bytes long, as its File row says");
+    out.push_back({file.key, paths[i], file.size});
   }
-  out = std::move(ordered);
   return true;
 }
 

@@ -1,13 +1,17 @@
 // The bytes of the files a patch carries, taken from the upgraded packages'
-// own media: the cabinet (embedded "#name" stream, or a file beside the
-// package) that the Media table assigns each file's sequence to, or for an
-// uncompressed source (a Media row without a cabinet, an administrative
-// image) the file in the source tree beside the package, by the Directory
-// table's source names. Those are the bytes a fresh install of the upgraded
+// own media, where Windows reads them: a compressed file (by its File row's
+// Attributes, else by the package's Word Count) from the cabinet the Media
+// table assigns its sequence to (an embedded "#name" stream, or a file beside
+// the package); an uncompressed one from the source beside the package, at
+// its root in a compressed package, in the Directory table's tree otherwise
+// (as for a compressed file whose Media row names no cabinet: an
+// administrative image). Those are the bytes a fresh install of the upgraded
 // package puts on disk, so the patched product gets exactly them; and a
-// package is all a release engineer has to name. An uncompressed source is
-// read file by file; of a cabinet, the blocks the files lie in
-// (cabinet_reader.h), or for an LZX folder everything up to them, with gcab.
+// package is all a release engineer has to name. Everything is read from
+// inside the package's folder only (confined_file.h). An uncompressed file is
+// copied file by file; of a cabinet, the blocks the files lie in
+// (cabinet_reader.h), or for an LZX folder everything up to them, with gcab;
+// each cabinet once for all its files.
 #pragma once
 
 #include <string>
@@ -18,18 +22,10 @@
 
 namespace msptool {
 
-// A folder removed, with everything in it, when this goes.
-struct ScratchFolder {
-  std::string path;
-  explicit ScratchFolder(std::string p);
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-  ~ScratchFolder();
-};
-
 // Extracts `carried` into `folder` and lists them for the cabinet, in order.
 // False, with `error` naming the package and file, when a file is missing
-// from its cabinet or source tree, or of another size than its File row.
+// from its cabinet or source, lies outside the package's folder, or is of
+// another size than its File row.
 bool ExtractCarriedFiles(const std::vector<PatchTarget>& targets,
                          const std::vector<CarriedFile>& carried, const std::string& folder,
                          std::vector<CabinetFile>& out, std::string& error);

@@ -91,6 +91,7 @@ bool ExtractBaselineFiles(const std::vector<PatchTarget>& targets,
     PatchTarget source;
     source.upgradedPath = t.baselinePath;
     source.upgraded = t.baseline;
+    source.upgradedWordCount = t.baselineWordCount;
     const std::string into = folder + "/" + std::to_string(n + 1);
     std::filesystem::create_directories(into);
     std::vector<CabinetFile> extracted;

@@ -47,7 +47,7 @@ std::string CabinetFor(const msi::Database& db, std::int32_t sequence) {
     if (last >= sequence && (!best || last < msi::Cell(*media, *best, "LastSequence").number))
       best = &row;
   }
-  return best ? msi::Cell(*media, *best, "Cabinet").text : std::string();
+  return best ? msi::Cell(*media, *best, "Cabinet").text.str() : std::string();
 }
 
 // Writes entry `key` of the patch's embedded cabinet `cabinet` ("#stream") to
@@ -65,7 +65,7 @@ bool ExtractDelta(const std::string& patchPath, const std::string& cabinet, cons
                                    gsf_input_read(in, count, static_cast<guint8*>(to));
                           }};
   std::set<std::string> found;
-  return ExtractCabinetFiles(source, {{key, out}}, found) == CabinetRead::Extracted &&
+  return ExtractCabinetFiles(source, {{key, {out, kAnySize}}}, found) == CabinetRead::Extracted &&
          found.count(key);
 }
 

@@ -9,6 +9,7 @@
 #include "base/code_page.h"
 #include "base/error.h"
 #include "checks/conventions.h"
+#include "checks/install_names.h"
 #include "checks/minor_update_rules.h"
 #include "checks/uninstallable_tables.h"
 #include "msi/database_diff.h"
@@ -23,10 +24,12 @@ using msi::Value;
 constexpr std::int32_t kPatchAdded = 0x1000;  // msidbFileAttributesPatchAdded
 
 bool AllAscii(const msi::DatabaseDiff& diff) {
-  const auto rowsAscii = [](const std::vector<msi::Row>& rows) {
+  // A text many cells share is looked at once.
+  std::unordered_set<const std::string*> seen;
+  const auto rowsAscii = [&seen](const std::vector<msi::Row>& rows) {
     for (const auto& row : rows)
       for (const auto& v : row)
-        if (!IsAscii(v.text)) return false;
+        if (seen.insert(v.text.Identity()).second && !IsAscii(v.text)) return false;
     return true;
   };
   for (const auto& t : diff.tables) {
@@ -367,6 +370,9 @@ bool DiffTargets(const std::vector<PatchTarget>& targets, bool removable,
     for (const auto& [path, db] :
          {std::pair{&t.baselinePath, &t.baseline}, std::pair{&t.upgradedPath, &t.upgraded}})
       if (!HasColumnsRead(*db, error)) return Refuse(error, *path + ": " + error);
+    // The patch brings the upgraded package's names into the product.
+    if (const auto names = InstallNameProblems(t.upgraded); !names.empty())
+      return Refuse(error, t.upgradedPath + ": " + names[0]);
     if (!CheckMinorUpdate(t.baseline, t.upgraded, error))
       return Refuse(error, t.baselinePath + " -> " + t.upgradedPath + ": " + error);
     if (!msi::Diff(t.baseline, t.upgraded, diffs[n], error))

@@ -59,6 +59,12 @@ struct PatchTarget {
   // Each package's summary property 14, the installer version it needs.
   std::int32_t baselinePageCount = 0;
   std::int32_t upgradedPageCount = 0;
+  // Each package's summary property 15 (Word Count): short names (bit 0)
+  // and a compressed source (bit 1), as its files' media say. Unknown, it is
+  // taken for a compressed package's (2): a file in the cabinet its Media row
+  // names, if it names one.
+  std::int64_t baselineWordCount = 2;
+  std::int64_t upgradedWordCount = 2;
 };
 
 enum class DeltaPolicy {

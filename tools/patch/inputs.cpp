@@ -2,6 +2,7 @@
 
 #include <glib.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 
@@ -16,20 +17,23 @@
 namespace msptool {
 namespace {
 
-// Summary properties 6, 7 and 9 of the package at `path`, from its summary
-// stream.
+// Summary properties 6, 7, 9 and 15 of the package at `path`, from its
+// summary stream.
 bool ReadTexts(const std::string& path, const std::string& stream, std::string& comments,
-               std::string& platforms, std::string& packageCode, std::string& error) {
+               std::string& platforms, std::string& packageCode, std::int64_t& wordCount,
+               std::string& error) {
   std::string header;
   std::vector<StoredProperty> properties;
   if (!ReadSummaryStream(stream, header, properties)) {
     error = path + " has no readable summary information";
     return false;
   }
+  wordCount = 0;  // absent: 0 (Word Count Summary)
   for (const auto& p : properties) {
     if (p.id == kCommentsProperty) StoredString(p, comments);
     if (p.id == kTemplateProperty) StoredString(p, platforms);
     if (p.id == kRevisionProperty) StoredString(p, packageCode);
+    if (p.id == kWordCountProperty) StoredNumber(p, wordCount);
   }
   return true;
 }
@@ -45,6 +49,7 @@ bool SameVersionFilesStay(const std::vector<PatchTarget>& targets, const std::st
     PatchTarget baseline;  // the baseline's media, read as an upgraded package's
     baseline.upgradedPath = t.baselinePath;
     baseline.upgraded = t.baseline;
+    baseline.upgradedWordCount = t.baselineWordCount;
     std::vector<CarriedFile> was, is;
     const msi::Table& file = *t.upgraded.Find("File");
     const auto cell = [&](const std::string& key, const char* column) {
@@ -55,10 +60,15 @@ bool SameVersionFilesStay(const std::vector<PatchTarget>& targets, const std::st
       was.push_back({key, t.baselinePath, size});
       is.push_back({key, t.upgradedPath, size});
     }
-    const ScratchFolder before(folder + "/baseline"), after(folder + "/upgraded");
+    // In the command's own folder, which goes with everything in it.
+    const std::string before = folder + "/baseline", after = folder + "/upgraded";
     std::vector<CabinetFile> wasFiles, isFiles;
-    if (!ExtractCarriedFiles({baseline}, was, before.path, wasFiles, error) ||
-        !ExtractCarriedFiles({t}, is, after.path, isFiles, error))
+    std::error_code failed;
+    if (!std::filesystem::create_directory(before, failed) ||
+        !std::filesystem::create_directory(after, failed))
+      return Refuse(error, "cannot create the folders " + before + " and " + after);
+    if (!ExtractCarriedFiles({baseline}, was, before, wasFiles, error) ||
+        !ExtractCarriedFiles({t}, is, after, isFiles, error))
       return false;
     for (std::size_t i = 0; i < wasFiles.size() && i < isFiles.size(); ++i) {
       std::string a, b;
@@ -85,9 +95,10 @@ bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTa
     // The packages' cabinets differ; the patch carries its own.
     if (!msi::ReadDatabase(baseline, t.baseline, error, false, &baselineSummary) ||
         !msi::ReadDatabase(upgraded, t.upgraded, error, false, &upgradedSummary) ||
-        !ReadTexts(baseline, baselineSummary, ignored, t.baselineTemplate, baselineCode, error) ||
+        !ReadTexts(baseline, baselineSummary, ignored, t.baselineTemplate, baselineCode,
+                   t.baselineWordCount, error) ||
         !ReadTexts(upgraded, upgradedSummary, t.upgradedComments, t.upgradedTemplate, upgradedCode,
-                   error))
+                   t.upgradedWordCount, error))
       return false;
     t.baselinePageCount =
         static_cast<std::int32_t>(SummaryNumber(baselineSummary, kPageCountProperty));
@@ -110,12 +121,17 @@ bool CreatePatch(const std::vector<PackagePair>& pairs, PatchOptions options,
   if (!ReadPatchTargets(pairs, targets, options.inputDigest, error) ||
       !DerivePatch(targets, options, patch, error))
     return false;
-  const ScratchFolder scratch(outPath + ".files");
+  // Beside the package, in the command's own folder (output_folder.h), which
+  // goes with everything in it.
+  const std::string files = outPath + ".files";
+  std::error_code failed;
+  if (!std::filesystem::create_directory(files, failed))
+    return Refuse(error, "cannot create the folder " + files);
   std::vector<CarriedForm> made;
-  if (!SameVersionFilesStay(targets, scratch.path, error) ||
-      !ExtractCarriedFiles(targets, patch.carried, scratch.path, patch.body.files, error) ||
+  if (!SameVersionFilesStay(targets, files, error) ||
+      !ExtractCarriedFiles(targets, patch.carried, files, patch.body.files, error) ||
       (options.delta != DeltaPolicy::kNone &&
-       !UseDeltas(targets, options.delta, scratch.path, patch, made, error)) ||
+       !UseDeltas(targets, options.delta, files, patch, made, error)) ||
       !WritePatchPackage(patch.summary, patch.body, outPath, error))
     return false;
   if (forms) *forms = std::move(made);

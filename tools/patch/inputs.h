@@ -20,9 +20,10 @@ using PackagePair = std::pair<std::string, std::string>;  // baseline, upgraded
 bool ReadPatchTargets(const std::vector<PackagePair>& pairs, std::vector<PatchTarget>& targets,
                       std::string& digest, std::string& error);
 
-// Derives the patch and writes it to `outPath`, the carried files extracted
-// beside it on the way (and made deltas where `options.delta` says);
-// `forms`, when given, gets what became of each carried file.
+// Derives the patch and writes it to `outPath`, a new file in a folder of
+// the command's own: the carried files are extracted beside it on the way
+// (and made deltas where `options.delta` says); `forms`, when given, gets
+// what became of each carried file.
 bool CreatePatch(const std::vector<PackagePair>& pairs, PatchOptions options,
                  const std::string& outPath, std::string& error,
                  std::vector<CarriedForm>* forms = nullptr);
