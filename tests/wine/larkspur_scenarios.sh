@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Patch scenarios of the Larkspur family (products/larkspur) that need
-# changes to msp_tool still being made. "larkspur_scenarios.sh [NAME...]" runs
-# the scenarios named (all by default), each on its own, reporting PASS or
-# FAIL; the script fails when one does. wine_larkspur_scenarios
-# (larkspur_scenarios_test.sh) runs those msp_tool passes; run the others with
-# the environment tests/wine/CMakeLists.txt gives the tests.
+# Patch scenarios of the Larkspur family (products/larkspur) that real
+# products need of msp_tool. "larkspur_scenarios.sh [NAME...]" runs the
+# scenarios named (all by default), each on its own, reporting PASS or FAIL;
+# the script fails when one does. wine_larkspur_scenarios
+# (larkspur_scenarios_test.sh) runs them all, with the environment
+# tests/wine/CMakeLists.txt gives the tests.
 #   cumulative       one patch from 1.0.0 and from 1.0.1 to 1.0.2: each target
 #                    listed once in property 7, a transform pair per baseline;
 #                    from either release, a fresh install of 1.0.2

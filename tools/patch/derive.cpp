@@ -312,15 +312,16 @@ bool RootTables(const std::vector<PatchTarget>& targets, const PatchOptions& opt
   return true;
 }
 
-// The summary's texts (UTF-8 until now) in the target's code page when it
-// holds them, else in UTF-8; property 1 says which. ASCII texts keep 1252,
-// which every installer reads.
+// The summary's texts (UTF-8 until now) in 1252 when it holds them, else in
+// the target's code page, else in UTF-8; property 1 says which. The
+// summary's code page is its own, not the database's ("Codepage Summary":
+// the ANSI code page of its strings); 1252 first, because Wine's msi.dll
+// reads summary strings in the system's ANSI code page whatever property 1
+// says, and that is 1252 wherever Western text is at home.
 bool EncodeSummary(const msi::Database& target, PatchSummary& s, std::string& error) {
   const std::vector<std::string*> texts = {&s.title, &s.subject, &s.author, &s.comments};
-  const bool ascii =
-      std::all_of(texts.begin(), texts.end(), [](const std::string* t) { return IsAscii(*t); });
-  const std::vector<std::uint32_t> candidates =
-      ascii ? std::vector<std::uint32_t>{kWesternCodePage} : TextCodePages(target);
+  std::vector<std::uint32_t> candidates = TextCodePages(target);
+  candidates.insert(candidates.begin(), kWesternCodePage);
   if (!EncodeTexts(texts, candidates, s.codePage, error))
     return Refuse(error, "summary information: " + error);
   return true;
