@@ -64,9 +64,10 @@ function(spinstall_find_product_tools out)
   endif()
 endfunction()
 
-# spinstall_product_dll(TARGET OUTPUT SOURCE RC HEADER): the rule and target
-# that build OUTPUT, a DLL without C runtime, from C file SOURCE and resource
-# script RC, which includes HEADER (written by the build). The same command in
+# spinstall_product_dll(TARGET OUTPUT SOURCE RC HEADER [FILE...]): the rule
+# and target that build OUTPUT, a DLL without C runtime, from C file SOURCE
+# and resource script RC, which includes HEADER and FILEs (written by the
+# build beside HEADER). The same command in
 # both builds, and nothing of the build in it: a fixed image base (the
 # linker's automatic one hashes the output's path), no link time stamp, no
 # symbols (they name the source's path).
@@ -82,7 +83,7 @@ function(spinstall_product_dll target output source rc header)
     COMMAND ${MINGW_CC} -shared -Os -s -nostdlib -Wall -Wextra -Werror -ffile-prefix-map=${source_dir}/=
             -Wl,--entry,DllMain -Wl,--no-insert-timestamp -Wl,--image-base,0x180000000
             "${source}" "${object}" -o "${output}"
-    DEPENDS "${source}" "${rc}" "${header}"
+    DEPENDS "${source}" "${rc}" "${header}" ${ARGN}
     VERBATIM)
   add_custom_target(${target} DEPENDS "${output}")
 endfunction()

@@ -153,6 +153,11 @@ TEST(DeltaFilesTest, PatchRowTakesTheFileRowsPlaceInThePatchMedia) {
   const delta::DeltaOutcome applied = delta::ApplyDelta(carried, old_file);
   ASSERT_EQ(applied.result, delta::DeltaResult::kOk);
   EXPECT_TRUE(applied.bytes == new_file);
+  // Met again, the delta leaves the upgraded file as it is.
+  const delta::DeltaOutcome again = delta::ApplyDelta(carried, new_file);
+  ASSERT_EQ(again.result, delta::DeltaResult::kOk);
+  EXPECT_TRUE(again.bytes == new_file);
+  EXPECT_EQ(form->oldFiles, 1u);
 }
 
 TEST(DeltaFilesTest, SameInputsGiveTheSameDeltas) {

@@ -230,6 +230,67 @@ TEST(WindowsViewTest, ProductWithTwoBaselinesIsListedOnceAndEachBaselineTakesIts
       << run.standardError;
 }
 
+// f.txt's MsiFileHash row: the file of `size` bytes.
+void HashFile(msi::Database& db, int size) {
+  TableOf(db, msptool::kMsiFileHashTable)
+      .rows.push_back({Value::String("f.txt"), Value::Integer(0), Value::Integer(size),
+                       Value::Integer(size), Value::Integer(size), Value::Integer(size)});
+}
+
+// A file that changed from the first baseline only is right already in the
+// second: the second's patch transform leaves it where it is, and Windows'
+// file rules (which would keep it, by its hash) have nothing to say.
+TEST(WindowsViewTest, CumulativePatchLeavesWhatASecondBaselineHasRight) {
+  TempDir dir;
+  auto first = SmallTarget(kProduct, "1.0.0", "1.0.2");
+  auto second = SmallTarget(kProduct, "1.0.1", "1.0.2");
+  second.baseline = SmallProduct(kProduct, "1.0.1", 2);  // f.txt as 1.0.2 has it
+  HashFile(first.baseline, 1);
+  for (auto* db : {&first.upgraded, &second.baseline, &second.upgraded}) HashFile(*db, 2);
+  const auto patch = Derived({first, second});
+  for (const auto& t : patch.body.transforms[3].diff.tables)
+    EXPECT_NE(t.name, "File") << "#T2 renumbers a file 1.0.1 has right";
+  std::string error;
+  ASSERT_TRUE(WriteSmallDatabase(first.baseline, dir / "a.msi", error));
+  ASSERT_TRUE(WriteSmallDatabase(second.baseline, dir / "b.msi", error));
+  Written(patch.summary, patch.body, dir / "p.msp");
+  const auto run = RunMspToolShowingOutput(
+      {"check", "--authored", dir / "p.msp", "--baselines", dir / "a.msi", dir / "b.msi"});
+  EXPECT_EQ(run.exitStatus, 0) << run.standardError;
+}
+
+// The sequence a patch transform gives f.txt and the patch's Media row.
+std::pair<std::int32_t, std::int32_t> PatchSequences(const msptool::Transform& t) {
+  std::pair<std::int32_t, std::int32_t> found{-1, -1};
+  for (const auto& table : t.diff.tables) {
+    const auto column = [&](const char* name) {
+      for (std::size_t i = 0; i < table.columns.size(); ++i)
+        if (table.columns[i].name == name) return i;
+      return table.columns.size();
+    };
+    if (table.name == "File" && !table.updated.empty())
+      found.first = table.updated[0].after[column("Sequence")].number;
+    if (table.name == "Media" && !table.inserted.empty())
+      found.second = table.inserted[0][column("LastSequence")].number;
+  }
+  return found;
+}
+
+// Both patch transforms apply to a product installed from the first
+// baseline: they must number the patch's files alike, though the second
+// baseline's own media end later.
+TEST(WindowsViewTest, CumulativePatchNumbersItsFilesOneWay) {
+  auto first = SmallTarget(kProduct, "1.0.0", "1.0.2");
+  auto second = SmallTarget(kProduct, "1.0.1", "1.0.2");
+  for (auto* db : {&second.baseline, &second.upgraded})
+    TableOf(*db, msptool::kMediaTable).rows[0][1] = Value::Integer(7);  // LastSequence
+  const auto patch = Derived({first, second});
+  const auto one = PatchSequences(patch.body.transforms[1]);
+  const auto two = PatchSequences(patch.body.transforms[3]);
+  EXPECT_EQ(one, two);
+  EXPECT_EQ(one.first, 8);
+}
+
 TEST(WindowsViewTest, BaselineNoTransformAppliesToIsAProblem) {
   TempDir dir;
   const auto patch = Derived({SmallTarget(kProduct, "1.0.0.0", "1.0.1.0")});

@@ -14,6 +14,11 @@
 #                    stays is refused (Windows would keep the old file)
 #   removable_env    a removable patch that adds an Environment row is refused
 #                    (Windows makes it not uninstallable); --not-removable takes it
+#   delta            the cumulative patch with --delta: the 4 MiB library goes
+#                    as one delta from both baselines' versions; from either
+#                    release, through msiexec /p and spinstall.exe carrying it,
+#                    a fresh install of 1.0.2; a replaced library fails that
+#                    product (1603) and keeps the file, the other is patched
 source "$(dirname "$0")/state_lib.sh"
 wine_setup
 
@@ -58,6 +63,48 @@ scenario_cumulative() {
     apply "$patch"
     expect_same_as_fresh 1.0.2 "${CODES[@]}"
   done
+}
+
+scenario_delta() {
+  local pairs=() code patch from dll status=0
+  for code in "${CODES[@]}"; do
+    pairs+=("$(larkspur_package "$code" 1.0.0)" "$(larkspur_package "$code" 1.0.2)"
+      "$(larkspur_package "$code" 1.0.1)" "$(larkspur_package "$code" 1.0.2)")
+  done
+  patch="$WINE_SCRATCH/delta.msp"
+  create "$patch" "${pairs[@]}" --delta || fail "create refused: $(cat "$WINE_SCRATCH/create.log")"
+  grep -q ": delta larkspur.dll: .* from 2 baseline versions" "$WINE_SCRATCH/create.log" ||
+    fail "the library is not one delta of both baselines: $(cat "$WINE_SCRATCH/create.log")"
+  [ "$(stat -c %s "$patch")" -lt $(($(stat -c %s "$(larkspur_files 1.0.2)/larkspur.dll") / 20)) ] ||
+    fail "the delta patch is $(stat -c %s "$patch") bytes, not a twentieth of the library"
+  local baselines=()
+  for code in "${CODES[@]}"; do baselines+=("$(larkspur_package "$code" 1.0.0)" "$(larkspur_package "$code" 1.0.1)"); done
+  "$SPINSTALL_MSP_TOOL" check --authored "$patch" --baselines "${baselines[@]}" >"$WINE_SCRATCH/check.log" 2>&1 ||
+    fail "check refused the delta patch: $(cat "$WINE_SCRATCH/check.log")"
+  [ "$(grep -c "larkspur.dll: delta of .* as the File row says" "$WINE_SCRATCH/check.log")" -eq 4 ] ||
+    fail "check did not prove the delta for each baseline: $(cat "$WINE_SCRATCH/check.log")"
+  for from in 1.0.0 1.0.1; do
+    wine_new_prefix "delta-$from"
+    install_larkspur "$from" "${CODES[@]}"
+    apply "$patch"
+    expect_same_as_fresh 1.0.2 "${CODES[@]}"
+  done
+  program_around "$patch" larkspur-delta
+  wine_new_prefix delta-program
+  install_larkspur 1.0.0 "${CODES[@]}"
+  run_quiet /q || fail "spinstall.exe /q exited $?"
+  expect_same_as_fresh 1.0.2 "${CODES[@]}"
+  # spinstall.exe, which configures each product on its own: Wine's msiexec
+  # /p reports only the last product's outcome.
+  wine_new_prefix delta-replaced
+  install_larkspur 1.0.1 "${CODES[@]}"
+  dll=$(find "$(larkspur_folder "$STUDIO")" -name larkspur.dll)
+  printf 'X' | dd of="$dll" bs=1 seek=100 conv=notrunc status=none
+  cp "$dll" "$WINE_SCRATCH/replaced.dll"
+  status=$(exit_code /q /exitcode)
+  [ "$status" = 1603 ] || fail "spinstall.exe /q with a replaced library exited $status, expected 1603"
+  cmp -s "$dll" "$WINE_SCRATCH/replaced.dll" || fail "the failed installation changed the replaced library"
+  expect_version "${CODES[1]}" 1.0.2
 }
 
 scenario_uncompressed() {
@@ -113,7 +160,7 @@ scenario_removable_env() {
 }
 
 names=("$@")
-[ "${#names[@]}" -gt 0 ] || names=(cumulative uncompressed title same_version removable_env)
+[ "${#names[@]}" -gt 0 ] || names=(cumulative uncompressed title same_version removable_env delta)
 failed=0
 for name in "${names[@]}"; do
   scenario="scenario_$name"

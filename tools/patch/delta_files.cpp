@@ -207,6 +207,13 @@ bool UseDeltas(const std::vector<PatchTarget>& targets, DeltaPolicy policy,
                                  Quoted(form.key));
       if (std::find(olds.begin(), olds.end(), old) == olds.end()) olds.push_back(std::move(old));
     }
+    const std::size_t baselineVersions = olds.size();
+    // The upgraded file is an old file too, its stream empty: a file that is
+    // right already stays right when the delta meets it again. Wine's
+    // installer applies the delta once for each patch transform that adds
+    // its Patch row, as two of a cumulative patch do for one product, and
+    // reads no Header to see the file is patched.
+    if (std::find(olds.begin(), olds.end(), upgraded) == olds.end()) olds.push_back(upgraded);
     const delta::DeltaOutcome made = delta::EncodeDelta(olds, upgraded);
     if (made.result != delta::DeltaResult::kOk) {
       form.reason = WhyWhole(made.result);
@@ -226,7 +233,7 @@ bool UseDeltas(const std::vector<PatchTarget>& targets, DeltaPolicy policy,
     *file = {form.key, path, made.bytes.size()};
     form.delta = true;
     form.carriedSize = made.bytes.size();
-    form.oldFiles = olds.size();
+    form.oldFiles = baselineVersions;
     for (Transform& t : patch.body.transforms)
       if (!t.name.empty() && t.name[0] == '#')
         PatchRowFor(t, form.key, made.bytes.size(), header.bytes, patch.summary.patchCode);

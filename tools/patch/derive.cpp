@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 #include <unordered_set>
 
 #include "base/code_page.h"
@@ -134,20 +135,32 @@ bool AddPatchFiles(const msi::Database& db, const char* name, msi::DatabaseDiff&
   return true;
 }
 
+// The patch's media, the same in every patch transform: its Media row's
+// DiskId and the sequence of the cabinet's first file come after the largest
+// of every target, so that a cumulative patch, whose baselines have other
+// largest sequences, numbers its files one way wherever two of its
+// transforms apply to one product (a Patch row or File row set twice must
+// say the same; "Patch Table": the sequence order corresponds to the order
+// of the files in the cabinet).
 struct PatchMedia {
   std::string cabinetStream;
   std::string sourceProperty;
+  std::int32_t diskId = 0;
+  std::int32_t first = 0;  // the sequence of the cabinet's first file
 };
 
-// `files`: the target's upgraded File rows by key.
+// `files`: the target's upgraded File rows by key; `changed`: the keys of the
+// files its data transform changes or adds. Only those are renumbered into
+// the patch's media: a file another baseline of a cumulative patch needs is
+// already right here, and renumbered it would be "kept" by Windows' file
+// rules, which is no fault but hides one.
 bool PatchTransform(const PatchTarget& target, const msi::RowIndex& files,
-                    const std::vector<std::string>& carried, const std::string& patchCode,
-                    const PatchMedia& media, msi::DatabaseDiff& out, std::string& error) {
+                    const std::vector<std::string>& carried, const std::set<std::string>& changed,
+                    const std::string& patchCode, const PatchMedia& media, msi::DatabaseDiff& out,
+                    std::string& error) {
   const msi::Database& db = target.upgraded;  // as the data transform leaves it
-  const std::int32_t diskId = Largest(target.baseline, db, "Media", "DiskId") + 1;
-  const std::int32_t first = std::max(Largest(target.baseline, db, "Media", "LastSequence"),
-                                      Largest(target.baseline, db, "File", "Sequence")) +
-                             1;
+  const std::int32_t diskId = media.diskId;
+  const std::int32_t first = media.first;
   const msi::Table* file = db.Find("File");
   const msi::Table* mediaTable = db.Find("Media");
   if (!mediaTable) {
@@ -160,7 +173,7 @@ bool PatchTransform(const PatchTarget& target, const msi::RowIndex& files,
     const std::size_t sequence = file->ColumnIndex("Sequence");
     for (std::size_t i = 0; i < carried.size(); ++i) {
       const msi::Row* row = files.Find(carried[i]);
-      if (!row) continue;  // a file of another target
+      if (!row || !changed.count(carried[i])) continue;  // a file of another target
       msi::Row after = *row;
       after[attributes] = Value::Integer(after[attributes].number | kPatchAdded);
       after[sequence] = Value::Integer(first + static_cast<std::int32_t>(i));
@@ -390,9 +403,11 @@ bool DiffTargets(const std::vector<PatchTarget>& targets, bool removable,
 
 // Phase 2: the files the patch carries, each File key once, in the targets'
 // order and each target's sequence order; `files` gets each target's
-// upgraded File rows by key.
+// upgraded File rows by key, `changed` the keys of each target's changed
+// files.
 bool CollectCarriedFiles(const std::vector<PatchTarget>& targets,
                          std::vector<msi::DatabaseDiff>& diffs, std::vector<msi::RowIndex>& files,
+                         std::vector<std::set<std::string>>& changed,
                          std::vector<CarriedFile>& carried, std::string& error) {
   // File key: the target that first carries it, and what the file is there.
   struct Owner {
@@ -409,8 +424,10 @@ bool CollectCarriedFiles(const std::vector<PatchTarget>& targets,
       return msi::Cell(*file, *a, "Sequence").number < msi::Cell(*file, *b, "Sequence").number;
     });
     const msi::RowIndex hashes(t.upgraded.Find("MsiFileHash"));
+    changed.emplace_back();
     for (const msi::Row* row : rows) {
       const std::string& key = (*row)[0].text;
+      changed.back().insert(key);
       const std::string identity = FileIdentity(*file, *row, hashes);
       const auto [at, isNew] = owner.emplace(key, Owner{n, identity});
       if (isNew)
@@ -463,10 +480,17 @@ bool DeriveSummary(const std::vector<PatchTarget>& targets, const PatchOptions& 
 // Phase 4: each target's transform pair, in the targets' order.
 bool PairTransforms(const std::vector<PatchTarget>& targets, std::vector<msi::DatabaseDiff>& diffs,
                     const std::vector<msi::RowIndex>& files,
+                    const std::vector<std::set<std::string>>& changed,
                     const std::vector<CarriedFile>& carried, const std::string& patchCode,
                     PatchBody& body, std::string& error) {
   const std::string digits = Digits(patchCode);
-  const PatchMedia media{"CAB" + digits, "PATCHSOURCE" + digits};
+  PatchMedia media{"CAB" + digits, "PATCHSOURCE" + digits};
+  for (const auto& t : targets) {
+    media.diskId = std::max(media.diskId, Largest(t.baseline, t.upgraded, "Media", "DiskId") + 1);
+    media.first =
+        std::max({media.first, Largest(t.baseline, t.upgraded, "Media", "LastSequence") + 1,
+                  Largest(t.baseline, t.upgraded, "File", "Sequence") + 1});
+  }
   body.cabinetStream = media.cabinetStream;
   std::vector<std::string> keys;
   for (const auto& file : carried) keys.push_back(file.key);
@@ -475,7 +499,8 @@ bool PairTransforms(const std::vector<PatchTarget>& targets, std::vector<msi::Da
     name += std::to_string(n + 1);
     Transform data{name, Summary(targets[n]), std::move(diffs[n])};
     Transform patch{"#" + name, PatchTransformSummary(targets[n], data.summary), {}};
-    if (!PatchTransform(targets[n], files[n], keys, patchCode, media, patch.diff, error))
+    if (!PatchTransform(targets[n], files[n], keys, changed[n], patchCode, media, patch.diff,
+                        error))
       return Refuse(error, targets[n].upgradedPath + ": " + error);
     UseCodePage(data, targets[n]);
     UseCodePage(patch, targets[n]);
@@ -493,10 +518,12 @@ bool DerivePatch(const std::vector<PatchTarget>& targets, const PatchOptions& op
   if (targets.empty()) return Refuse(error, "no target");
   std::vector<msi::DatabaseDiff> diffs;
   std::vector<msi::RowIndex> files;
+  std::vector<std::set<std::string>> changed;
   if (!DiffTargets(targets, options.removable, diffs, error) ||
-      !CollectCarriedFiles(targets, diffs, files, out.carried, error) ||
+      !CollectCarriedFiles(targets, diffs, files, changed, out.carried, error) ||
       !DeriveSummary(targets, options, out.summary, error) ||
-      !PairTransforms(targets, diffs, files, out.carried, out.summary.patchCode, out.body, error))
+      !PairTransforms(targets, diffs, files, changed, out.carried, out.summary.patchCode, out.body,
+                      error))
     return false;
   const std::string& rule = out.summary.keywords;
   return RootTables(targets, options, out, rule.substr(0, rule.find(';')), out.body.rootTables,
