@@ -1,5 +1,6 @@
 #include "cabinet/reader.h"
 
+#include <gsf/gsf.h>
 #include <zlib.h>
 
 #include <algorithm>
@@ -335,6 +336,14 @@ CabinetRead ExtractCabinetFiles(const ByteSource& cabinet,
       return r;
   }
   return CabinetRead::Extracted;
+}
+
+ByteSource GsfBytes(GsfInput* input) {
+  return {static_cast<std::uint64_t>(gsf_input_size(input)),
+          [input](std::uint64_t offset, void* to, std::size_t count) {
+            return !gsf_input_seek(input, static_cast<gsf_off_t>(offset), G_SEEK_SET) &&
+                   gsf_input_read(input, count, static_cast<guint8*>(to));
+          }};
 }
 
 }  // namespace msptool

@@ -18,6 +18,8 @@
 #include <set>
 #include <string>
 
+typedef struct _GsfInput GsfInput;
+
 namespace msptool {
 
 // A cabinet's bytes: `read` fills `to` with the `count` bytes at `offset`,
@@ -26,6 +28,10 @@ struct ByteSource {
   std::uint64_t size = 0;
   std::function<bool(std::uint64_t offset, void* to, std::size_t count)> read;
 };
+
+// The bytes of a libgsf input (a package's stream, a file), read where they
+// are; the input must outlive the source.
+ByteSource GsfBytes(GsfInput* input);
 
 enum class CabinetRead {
   Extracted,    // every wanted file the cabinet holds is written

@@ -196,13 +196,7 @@ bool Extract(const PackageRows& rows, const std::string& package, const std::str
   // The reason names the cabinet (as the package names it) already.
   if (!OpenCabinet(rows, package, cabinet, input, file, error))
     return Refuse(error, package + ": cabinet " + error);
-  GsfInput* in = input.get();
-  const ByteSource source{static_cast<std::uint64_t>(gsf_input_size(in)),
-                          [in](std::uint64_t offset, void* to, std::size_t count) {
-                            return !gsf_input_seek(in, static_cast<gsf_off_t>(offset),
-                                                   G_SEEK_SET) &&
-                                   gsf_input_read(in, count, static_cast<guint8*>(to));
-                          }};
+  const ByteSource source = GsfBytes(input.get());
   switch (ExtractCabinetFiles(source, wanted.files, wanted.found)) {
     case CabinetRead::Extracted:
       return true;

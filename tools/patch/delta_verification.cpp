@@ -1,7 +1,6 @@
 #include "patch/delta_verification.h"
 
 #include <glib.h>
-#include <gsf/gsf.h>
 
 #include <filesystem>
 #include <set>
@@ -57,13 +56,7 @@ bool ExtractDelta(const std::string& patchPath, const std::string& cabinet, cons
   if (cabinet.size() < 2 || cabinet[0] != '#') return false;
   const StreamInput input = OpenRootStream(patchPath, EncodeStreamName(cabinet.substr(1), false));
   if (!input) return false;
-  GsfInput* in = input.get();
-  const ByteSource source{static_cast<std::uint64_t>(gsf_input_size(in)),
-                          [in](std::uint64_t offset, void* to, std::size_t count) {
-                            return !gsf_input_seek(in, static_cast<gsf_off_t>(offset),
-                                                   G_SEEK_SET) &&
-                                   gsf_input_read(in, count, static_cast<guint8*>(to));
-                          }};
+  const ByteSource source = GsfBytes(input.get());
   std::set<std::string> found;
   return ExtractCabinetFiles(source, {{key, {out, kAnySize}}}, found) == CabinetRead::Extracted &&
          found.count(key);
