@@ -14,6 +14,7 @@
 #include "patch/package_writer.h"
 #include "summary/summary_stream.h"
 #include "support/authoring.h"
+#include "support/package_copy.h"
 #include "support/temp_dir.h"
 
 namespace toolstest {
@@ -39,22 +40,6 @@ msptool::PatchTarget GermanPair() {
   return t;
 }
 
-// The row of `table` whose first column is `key` (a test fails without one).
-msptool::msi::Row& RowOf(Database& db, const std::string& table, const std::string& key) {
-  for (auto& t : db.tables)
-    if (t.name == table)
-      for (auto& row : t.rows)
-        if (row[0].text == key) return row;
-  ADD_FAILURE() << "no row " << key << " in " << table;
-  static msptool::msi::Row none(8);
-  return none;
-}
-void Set(Database& db, const std::string& table, const std::string& key, const char* column,
-         Value value) {
-  auto& row = RowOf(db, table, key);
-  const std::size_t i = db.Find(table) ? db.Find(table)->ColumnIndex(column) : row.size();
-  if (i < row.size()) row[i] = std::move(value);
-}
 void Erase(Database& db, const std::string& table, const std::string& key) {
   for (auto& t : db.tables)
     if (t.name == table) std::erase_if(t.rows, [&](const auto& row) { return row[0].text == key; });
@@ -82,8 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         BrokenRule{"product_code_changes",
                    [](auto& db) {
-                     Set(db, "Property", "ProductCode", "Value",
-                         Value::String("{00000000-0000-0000-0000-000000000001}"));
+                     SetCell(db, "Property", "ProductCode", "Value",
+                             Value::String("{00000000-0000-0000-0000-000000000001}"));
                    },
                    "table Property, row ProductCode: the product code changes"},
         BrokenRule{"component_removed", [](auto& db) { Erase(db, "Component", "Data"); },
@@ -94,13 +79,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "table File, row quillmark.dat: the file is removed"},
         BrokenRule{"component_code_changes",
                    [](auto& db) {
-                     Set(db, "Component", "Readme", "ComponentId",
-                         Value::String("{00000000-0000-0000-0000-000000000002}"));
+                     SetCell(db, "Component", "Readme", "ComponentId",
+                             Value::String("{00000000-0000-0000-0000-000000000002}"));
                    },
                    "table Component, row Readme: the component code changes"},
         BrokenRule{"key_path_changes",
                    [](auto& db) {
-                     Set(db, "Component", "Engine", "KeyPath", Value::String("letter.qmt"));
+                     SetCell(db, "Component", "Engine", "KeyPath", Value::String("letter.qmt"));
                    },
                    "table Component, row Engine: the key path changes"},
         BrokenRule{"component_moves_to_another_feature",
@@ -116,13 +101,13 @@ INSTANTIATE_TEST_SUITE_P(
                    "of feature \"Writer\""},
         BrokenRule{"versioned_file_goes_down",
                    [](auto& db) {
-                     Set(db, "File", "quillmark.dll", "Version", Value::String("16.1.0.0"));
+                     SetCell(db, "File", "quillmark.dll", "Version", Value::String("16.1.0.0"));
                    },
                    "table File, row quillmark.dll: the file's version goes down"},
         BrokenRule{"versioned_file_grows_under_its_version",
                    [](auto& db) {
-                     Set(db, "File", "quillmark.dll", "Version", Value::String("16.1.63.10"));
-                     Set(db, "File", "quillmark.dll", "FileSize", Value::Integer(7070));
+                     SetCell(db, "File", "quillmark.dll", "Version", Value::String("16.1.63.10"));
+                     SetCell(db, "File", "quillmark.dll", "FileSize", Value::Integer(7070));
                    },
                    "table File, row quillmark.dll: the file changes but its version stays "
                    "\"16.1.63.10\""},
@@ -136,7 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
                    "table File has no column FileSize"},
         BrokenRule{"product_version_stays",
                    [](auto& db) {
-                     Set(db, "Property", "ProductVersion", "Value", Value::String("16.1.63.10"));
+                     SetCell(db, "Property", "ProductVersion", "Value",
+                             Value::String("16.1.63.10"));
                    },
                    "table Property, row ProductVersion: the version does not go up"}),
     [](const auto& info) { return std::string(info.param.name); });
