@@ -45,7 +45,8 @@ variant() {
 summary() { msiinfo suminfo "$1" | sed -n "s/^$2: //p"; }
 
 scenario_cumulative() {
-  local pairs=() code patch
+  local pairs=()
+  local code patch
   for code in "${CODES[@]}"; do
     pairs+=("$(larkspur_package "$code" 1.0.0)" "$(larkspur_package "$code" 1.0.2)"
       "$(larkspur_package "$code" 1.0.1)" "$(larkspur_package "$code" 1.0.2)")
@@ -66,7 +67,8 @@ scenario_cumulative() {
 }
 
 scenario_delta() {
-  local pairs=() code patch from dll status=0
+  local pairs=()
+  local code patch from dll status=0
   for code in "${CODES[@]}"; do
     pairs+=("$(larkspur_package "$code" 1.0.0)" "$(larkspur_package "$code" 1.0.2)"
       "$(larkspur_package "$code" 1.0.1)" "$(larkspur_package "$code" 1.0.2)")

@@ -33,29 +33,6 @@ constexpr std::int32_t kNoncompressed = 0x2000, kCompressed = 0x4000;
 // names, bit 1 a compressed source.
 constexpr std::int64_t kShortNames = 1, kCompressedSource = 2;
 
-// The Media rows by LastSequence, for the cabinet of each file's sequence.
-class MediaIndex {
- public:
-  explicit MediaIndex(const msi::Database& db) {
-    if (const msi::Table* media = db.Find("Media"))
-      for (const auto& row : media->rows)
-        rows_.emplace_back(msi::Cell(*media, row, "LastSequence").number,
-                           msi::Cell(*media, row, "Cabinet").text);
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-  }
-  // The Cabinet of the row with the smallest LastSequence at or above
-  // `sequence` (the first such row of the table), or "".
-  std::string CabinetOf(std::int32_t sequence) const {
-    const auto at = std::lower_bound(rows_.begin(), rows_.end(), sequence,
-                                     [](const auto& row, std::int32_t s) { return row.first < s; });
-    return at == rows_.end() ? std::string() : at->second;
-  }
-
- private:
-  std::vector<std::pair<std::int32_t, std::string>> rows_;
-};
-
 // The File, Component and Directory rows of an upgraded package by key,
 // indexed once per package however many files it gives.
 struct PackageRows {
@@ -241,6 +218,30 @@ bool CopySourceFile(const PackageRows& rows, const CarriedFile& file, const std:
 }
 
 }  // namespace
+
+MediaIndex::MediaIndex(const msi::Database& db) {
+  if (const msi::Table* media = db.Find("Media"))
+    for (const auto& row : media->rows)
+      rows_.emplace_back(msi::Cell(*media, row, "LastSequence").number,
+                         msi::Cell(*media, row, "Cabinet").text);
+  std::stable_sort(rows_.begin(), rows_.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+}
+
+std::string MediaIndex::CabinetOf(std::int32_t sequence) const {
+  const auto at = std::lower_bound(rows_.begin(), rows_.end(), sequence,
+                                   [](const auto& row, std::int32_t s) { return row.first < s; });
+  return at == rows_.end() ? std::string() : at->second;
+}
+
+PatchTarget BaselineSource(const std::string& path, const msi::Database& db,
+                           std::int64_t wordCount) {
+  PatchTarget source;
+  source.upgradedPath = path;
+  source.upgraded = db;
+  source.upgradedWordCount = wordCount;
+  return source;
+}
 
 bool ExtractCarriedFiles(const std::vector<PatchTarget>& targets,
                          const std::vector<CarriedFile>& carried, const std::string& folder,

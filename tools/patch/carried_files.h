@@ -14,13 +14,32 @@
 // each cabinet once for all its files.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cabinet/writer.h"
 #include "patch/derive.h"
 
 namespace msptool {
+
+// The Media rows by LastSequence, for the cabinet of each file's sequence.
+class MediaIndex {
+ public:
+  explicit MediaIndex(const msi::Database& db);
+  // The Cabinet of the row with the smallest LastSequence at or above
+  // `sequence` (the first such row of the table), or "".
+  std::string CabinetOf(std::int32_t sequence) const;
+
+ private:
+  std::vector<std::pair<std::int32_t, std::string>> rows_;
+};
+
+// A baseline package as ExtractCarriedFiles reads a target's upgraded one:
+// to take the files it installed from its own media.
+PatchTarget BaselineSource(const std::string& path, const msi::Database& db,
+                           std::int64_t wordCount);
 
 // Extracts `carried` into `folder` and lists them for the cabinet, in order.
 // False, with `error` naming the package and file, when a file is missing

@@ -86,16 +86,12 @@ bool ExtractBaselineFiles(const std::vector<PatchTarget>& targets,
         wanted.push_back({key, t.baselinePath,
                           static_cast<std::uint64_t>(msi::Cell(*file, *row, "FileSize").number)});
     if (wanted.empty()) continue;
-    // The extraction reads a target's upgraded package; here the baseline
-    // stands in that place.
-    PatchTarget source;
-    source.upgradedPath = t.baselinePath;
-    source.upgraded = t.baseline;
-    source.upgradedWordCount = t.baselineWordCount;
     const std::string into = folder + "/" + std::to_string(n + 1);
     std::filesystem::create_directories(into);
     std::vector<CabinetFile> extracted;
-    if (!ExtractCarriedFiles({source}, wanted, into, extracted, error)) return false;
+    if (!ExtractCarriedFiles({BaselineSource(t.baselinePath, t.baseline, t.baselineWordCount)},
+                             wanted, into, extracted, error))
+      return false;
     for (const auto& f : extracted) paths[n][f.name] = f.path;
   }
   return true;

@@ -35,20 +35,6 @@ struct TempFolder {
   }
 };
 
-// The patch's Media row for `sequence`: the smallest LastSequence at or
-// above it.
-std::string CabinetFor(const msi::Database& db, std::int32_t sequence) {
-  const msi::Table* media = db.Find("Media");
-  if (!media) return {};
-  const msi::Row* best = nullptr;
-  for (const auto& row : media->rows) {
-    const std::int32_t last = msi::Cell(*media, row, "LastSequence").number;
-    if (last >= sequence && (!best || last < msi::Cell(*media, *best, "LastSequence").number))
-      best = &row;
-  }
-  return best ? msi::Cell(*media, *best, "Cabinet").text.str() : std::string();
-}
-
 // Writes entry `key` of the patch's embedded cabinet `cabinet` ("#stream") to
 // `out`.
 bool ExtractDelta(const std::string& patchPath, const std::string& cabinet, const std::string& key,
@@ -112,20 +98,19 @@ DeltaProof VerifyDeltas(const std::string& patchPath, const std::string& baselin
     const std::string deltaPath = folder.path + "/" + std::to_string(proof.lines.size()) + ".delta";
     const std::int32_t sequence = msi::Cell(*patch, row, "Sequence").number;
     if (folder.path.empty() ||
-        !ExtractDelta(patchPath, CabinetFor(patched, sequence), key, deltaPath)) {
+        !ExtractDelta(patchPath, MediaIndex(patched).CabinetOf(sequence), key, deltaPath)) {
       problem("the patch's cabinet for sequence " + std::to_string(sequence) +
               " has no readable entry " + Quoted(key));
       continue;
     }
     std::vector<CabinetFile> extracted;
     std::string error;
-    PatchTarget source;
-    source.upgradedPath = baselinePath;
-    source.upgraded = baseline;
     const auto baselineSize =
         static_cast<std::uint64_t>(msi::Cell(*baselineFile, *was, "FileSize").number);
-    if (!ExtractCarriedFiles({source}, {{key, baselinePath, baselineSize}}, folder.path, extracted,
-                             error) ||
+    // The checks read no baseline's summary: the default word count.
+    if (!ExtractCarriedFiles(
+            {BaselineSource(baselinePath, baseline, PatchTarget{}.upgradedWordCount)},
+            {{key, baselinePath, baselineSize}}, folder.path, extracted, error) ||
         extracted.empty()) {
       problem("the baseline's file cannot be read: " + error);
       continue;

@@ -46,10 +46,7 @@ bool SameVersionFilesStay(const std::vector<PatchTarget>& targets, const std::st
   for (const auto& t : targets) {
     const auto keys = FilesUnderOneVersion(t.baseline, t.upgraded);
     if (keys.empty()) continue;
-    PatchTarget baseline;  // the baseline's media, read as an upgraded package's
-    baseline.upgradedPath = t.baselinePath;
-    baseline.upgraded = t.baseline;
-    baseline.upgradedWordCount = t.baselineWordCount;
+    const PatchTarget baseline = BaselineSource(t.baselinePath, t.baseline, t.baselineWordCount);
     std::vector<CarriedFile> was, is;
     const msi::Table& file = *t.upgraded.Find("File");
     const auto cell = [&](const std::string& key, const char* column) {
