@@ -4,7 +4,7 @@
 #include "delta/lzxd_decoder.h"
 #include "delta/lzxd_encoder.h"
 #include "delta/lzxd_format.h"
-#include "delta/match_finder.h"
+#include "delta/parse.h"
 
 namespace delta {
 namespace {

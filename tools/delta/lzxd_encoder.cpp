@@ -5,6 +5,7 @@
 #include "delta/bit_writer.h"
 #include "delta/huffman.h"
 #include "delta/lzxd_format.h"
+#include "delta/symbols.h"
 #include "delta/tree_writer.h"
 
 namespace delta {
@@ -12,19 +13,6 @@ namespace {
 
 // A block may hold up to 2^24 - 1 bytes: whole chunks, then.
 constexpr std::size_t kMaxBlockChunks = 511;
-
-struct Symbols {
-  unsigned main;
-  int length;  // -1: none
-};
-
-Symbols SymbolsOf(const Token& token) {
-  if (token.length == 0) return {token.value, -1};
-  const unsigned header = std::min(token.length - kMinMatch, kLengthHeaders - 1);
-  const unsigned main = kLiterals + SlotOf(token.value) * kLengthHeaders + header;
-  if (header < kLengthHeaders - 1) return {main, -1};
-  return {main, static_cast<int>(std::min(token.length - kMinMatch - header, kLengthSymbols - 1))};
-}
 
 struct Frequencies {
   std::vector<std::uint32_t> main;
