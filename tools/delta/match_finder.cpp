@@ -18,7 +18,7 @@ MatchFinder::MatchFinder(const std::vector<std::uint8_t>& old_file,
   data_.insert(data_.end(), new_file.begin(), new_file.end());
   end_ = static_cast<std::uint32_t>(data_.size());
   data_.resize(data_.size() + 8, 0);  // lets comparisons read whole words
-  unsigned bits = 16;
+  unsigned bits = 12;                 // a head table as large as the data, from 4096 entries up
   while (bits < 24 && (1u << bits) < end_) ++bits;
   hash_shift_ = 32 - bits;
   head_.assign(std::size_t{1} << bits, kNone);
