@@ -86,22 +86,6 @@ std::vector<Span> PlanBlocks(const std::vector<std::size_t>& chunk_starts,
   return blocks;
 }
 
-void PutExtendedLength(BitWriter& out, std::uint32_t extra) {
-  if (extra < 256) {
-    out.Put(0, 1);
-    out.Put(extra, 8);
-  } else if (extra < 256 + 1024) {
-    out.Put(2, 2);
-    out.Put(extra - 256, 10);
-  } else if (extra < 256 + 1024 + 4096) {
-    out.Put(6, 3);
-    out.Put(extra - 1280, 12);
-  } else {
-    out.Put(7, 3);
-    out.Put(extra, 15);
-  }
-}
-
 class StreamWriter {
  public:
   StreamWriter(std::uint32_t new_size, unsigned main_symbols)
@@ -137,7 +121,11 @@ class StreamWriter {
       }
       const unsigned slot = SlotOf(t->value);
       bits_.Put(t->value - SlotBase(slot), FooterBits(slot));
-      if (t->length >= kLongestPlainMatch) PutExtendedLength(bits_, t->length - kLongestPlainMatch);
+      if (t->length >= kLongestPlainMatch) {
+        const ExtendedLength form = ExtendedLengthOf(t->length);
+        bits_.Put(form.prefix, form.prefix_bits);
+        bits_.Put(t->length - kLongestPlainMatch - form.base, form.value_bits);
+      }
       if (!Advance(t->length)) return false;
     }
     return true;

@@ -14,13 +14,18 @@ Symbols SymbolsOf(const Token& token) {
   return {main, static_cast<int>(std::min(token.length - kMinMatch - header, kLengthSymbols - 1))};
 }
 
+ExtendedLength ExtendedLengthOf(std::uint32_t length) {
+  const std::uint32_t extra = length - kLongestPlainMatch;
+  if (extra < 256) return {0, 1, 8, 0};
+  if (extra < 256 + 1024) return {2, 2, 10, 256};
+  if (extra < 256 + 1024 + 4096) return {6, 3, 12, 1280};
+  return {7, 3, 15, 0};
+}
+
 unsigned ExtendedLengthBits(std::uint32_t length) {
   if (length < kLongestPlainMatch) return 0;
-  const std::uint32_t extra = length - kLongestPlainMatch;
-  if (extra < 256) return 9;
-  if (extra < 256 + 1024) return 12;
-  if (extra < 256 + 1024 + 4096) return 15;
-  return 18;
+  const ExtendedLength form = ExtendedLengthOf(length);
+  return form.prefix_bits + form.value_bits;
 }
 
 }  // namespace delta

@@ -13,7 +13,16 @@ struct Symbols {
 
 Symbols SymbolsOf(const Token& token);
 
-// The bits of a match's extended length (lengths from 257 on).
+// How a match's extended length (lengths from 257 on) is written: `prefix`
+// in `prefix_bits`, then the length past 257 less `base` in `value_bits`.
+struct ExtendedLength {
+  std::uint32_t prefix;
+  unsigned prefix_bits;
+  unsigned value_bits;
+  std::uint32_t base;
+};
+ExtendedLength ExtendedLengthOf(std::uint32_t length);
+// Its bits, 0 for a shorter match.
 unsigned ExtendedLengthBits(std::uint32_t length);
 
 }  // namespace delta
